@@ -1,0 +1,44 @@
+#include "app/InstallerState.h"
+
+#include <algorithm>
+
+#include "os/Platform.h"
+#include "os/Processes.h"
+
+namespace app {
+
+InstallerState& State() {
+  static InstallerState state;
+  return state;
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+std::string ExeNameOf(const std::string& programPath) {
+  const auto slash = programPath.find_last_of("\\/");
+  std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
+  if (name.size() > 4 && LowerCase(name.substr(name.size() - 4)) == ".exe")
+    name.resize(name.size() - 4);
+  return name;
+}
+
+std::string ExeFolderOf(const std::string& programPath) {
+  const auto slash = programPath.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : programPath.substr(0, slash);
+}
+
+std::string ExeName() { return ExeNameOf(os::Os().processes->ProgramFilePath()); }
+std::string ExeFolder() { return ExeFolderOf(os::Os().processes->ProgramFilePath()); }
+std::string ProgramFile() { return ExeFolder() + "\\" + ExeName() + ".exe"; }
+
+}  // namespace app

@@ -1,0 +1,47 @@
+#pragma once
+// The installation run's process-wide state. Each process has its own; processes share files only.
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+// Flags are 16-bit integers: -1 is true, 0 is false.
+using Flag = int16_t;
+inline constexpr Flag kTrue = -1;
+inline constexpr Flag kFalse = 0;
+
+inline const std::string kAppTitle = "Norvane Driver/Utility Installer v1.4";
+
+struct InstallerState {
+  std::string PlatformKey;
+  std::string MsgInstalledCorrectly;
+  std::string MsgInstalledDrvStore;
+  std::string MsgInstallFailed;
+  std::string MsgInstallInfo;
+  std::string InstallerPath;
+  std::string InstallMode;
+  Flag ServicePackRequired = kFalse;
+  std::string DriverSubfolder;
+  Flag IsAdministrator = kFalse;
+  Flag ServiceCheckDone = kFalse;
+  Flag CheckWirelessService = kFalse;
+  std::string MsgWirelessService;
+  std::string TempFolder;     // ends with "\"
+  std::string InstallFolder;  // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
+};
+
+InstallerState& State();
+
+// Identity of the running program file, asked of the platform every time.
+std::string ExeName();      // base name without folder and without ".exe"
+std::string ExeFolder();    // without trailing "\"
+std::string ProgramFile();  // ExeFolder + "\" + ExeName + ".exe"
+
+// The same, for a given full path; the pure half of the three above.
+std::string ExeNameOf(const std::string& programPath);
+std::string ExeFolderOf(const std::string& programPath);
+
+std::string LowerCase(std::string text);
+std::string UpperCase(std::string text);
+
+}  // namespace app

@@ -1,0 +1,14 @@
+#include "app/Windows.h"
+
+#include <utility>
+
+namespace app {
+namespace {
+Windows* current = nullptr;
+}
+
+Windows& Ui() { return *current; }
+Windows* SetUi(Windows* windows) { return std::exchange(current, windows); }
+void ShowWaitWindow() { Ui().Wait().SetVisible(true); }
+
+}  // namespace app

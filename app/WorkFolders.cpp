@@ -1,0 +1,68 @@
+#include "app/WorkFolders.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "app/InstallerState.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+
+namespace app {
+
+void InitWorkPaths() {
+  State().TempFolder = GetTempFolder();
+  State().InstallFolder = State().TempFolder + ExeName() + "_InstallationFolder";
+}
+
+std::string GetTempFolder() {
+  os::Files& files = *os::Os().files;
+  // The size is kept in 16 bits, as the run has always done; longer paths come out truncated
+  // and the next file operation fails instead.
+  const auto needed = static_cast<int16_t>(files.TempPath(nullptr, 0));
+  std::string path;
+  if (needed > 1) {
+    std::vector<char> buffer(static_cast<size_t>(needed), '\0');
+    files.TempPath(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    path.assign(buffer.data(), static_cast<size_t>(needed - 1));
+    path.resize(path.find('\0') == std::string::npos ? path.size() : path.find('\0'));
+  }
+  return EnsureTrailingBackslash(path);
+}
+
+std::string MakeTempFileName() {
+  return os::Os().files->TempFileName(GetTempFolder(), ExeName());
+}
+
+std::string EnsureTrailingBackslash(const std::string& path) {
+  if (!path.empty() && path.back() == '\\') return path;
+  return path + "\\";
+}
+
+bool FileExists(const std::string& path) {
+  const auto attributes = os::Os().files->Attributes(path);
+  return attributes && (*attributes & os::kAttrDirectory) == 0;
+}
+
+bool FolderExists(const std::string& path) {
+  return !os::Os().files->List(EnsureTrailingBackslash(path) + "*.*").empty();
+}
+
+// Every file and subfolder goes before the folder itself; whatever cannot be deleted (a file
+// held open elsewhere) stays, and so do the folders above it.
+void DeleteFolderTree(const std::string& path) {
+  os::Files& files = *os::Os().files;
+  const std::string folder = EnsureTrailingBackslash(path);
+  for (const os::FolderEntry& entry : files.List(folder + "*.*")) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const std::string full = folder + entry.name;
+    if (entry.attributes & os::kAttrDirectory) {
+      DeleteFolderTree(full + "\\");
+    } else {
+      files.SetAttributes(full, os::kAttrNormal);
+      files.RemoveFile(full);
+    }
+  }
+  files.RemoveFolder(folder);
+}
+
+}  // namespace app

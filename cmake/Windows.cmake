@@ -1,0 +1,38 @@
+# The Windows builds: the installer, the programs that travel in its payload, the Wine tests.
+enable_language(RC)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(INSTALLER_NAME Installer64)
+else()
+  set(INSTALLER_NAME Installer)
+endif()
+
+# Small, static, stripped; the program must start on Windows 2000 and XP.
+set(WINDOWS_LINK_OPTIONS -static -s -Wl,--gc-sections)
+target_compile_options(installer_logic PRIVATE -ffunction-sections -fdata-sections)
+target_compile_definitions(installer_logic PUBLIC WINVER=0x0500 _WIN32_WINNT=0x0500 _WIN32_IE=0x0500)
+
+# The Windows half: backends of the seam and the windows.
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS
+     os/win32/*.cpp ui/win32/*.cpp cab/win32/*.cpp service/win32/*.cpp
+     platform/win32/*.cpp)
+add_library(installer_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(installer_win32 PUBLIC installer_logic)
+target_compile_options(installer_win32 PRIVATE -ffunction-sections -fdata-sections)
+target_link_libraries(installer_win32 PUBLIC
+  setupapi advapi32 shell32 ole32 comctl32 gdi32 user32 kernel32)
+
+# The payload: programs that travel in cabinet 386 are built first.
+set(PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
+add_subdirectory(tools)
+add_subdirectory(resources)
+
+add_executable(${INSTALLER_NAME} WIN32 app/win32/WinMain.cpp resources/installer.rc)
+target_link_libraries(${INSTALLER_NAME} PRIVATE installer_win32)
+target_link_options(${INSTALLER_NAME} PRIVATE ${WINDOWS_LINK_OPTIONS})
+target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOURCE_DIR}/resources)
+set_source_files_properties(resources/installer.rc PROPERTIES
+  OBJECT_DEPENDS "${PAYLOAD_DIR}/1.cab;${PAYLOAD_DIR}/386.cab;${PAYLOAD_DIR}/config.txt;${CMAKE_SOURCE_DIR}/resources/installer.manifest;${CMAKE_SOURCE_DIR}/resources/norvane.ico")
+add_dependencies(${INSTALLER_NAME} payload)
+
+add_subdirectory(tests/wine)

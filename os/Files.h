@@ -1,0 +1,64 @@
+#pragma once
+// Files, folders and temporary names, as the ANSI file functions of Windows see them.
+// Paths are Windows paths ("C:\dir\file"); the posix backend maps them onto the host.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace os {
+
+inline constexpr uint32_t kAttrReadOnly = 0x1;
+inline constexpr uint32_t kAttrHidden = 0x2;
+inline constexpr uint32_t kAttrSystem = 0x4;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrNormal = 0x80;
+
+struct FolderEntry {
+  std::string name;
+  uint32_t attributes = 0;
+};
+
+// A file opened for writing; closing happens when the object goes.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual bool Write(std::string_view bytes) = 0;  // one WriteFile call
+  virtual bool Flush() = 0;
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+
+  // GetTempPathA: with a buffer too small (size 0 included) the answer is the size needed,
+  // terminating NUL counted; otherwise the number of characters copied.
+  virtual uint32_t TempPath(char* buffer, uint32_t size) = 0;
+  // GetTempFileNameA with unique number 0: creates the empty file. Empty text on failure.
+  virtual std::string TempFileName(const std::string& folder, const std::string& prefix) = 0;
+
+  virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;
+  virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // Every entry matched by the pattern ("folder\*.*"), "." and ".." and hidden, system and
+  // folder entries included. Empty when nothing matches or the folder cannot be listed.
+  virtual std::vector<FolderEntry> List(const std::string& pattern) = 0;
+
+  // 0 on success, else the Windows error code (183 already exists, 3 path not found, ...).
+  virtual uint32_t CreateFolder(const std::string& path) = 0;
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual bool Copy(const std::string& from, const std::string& to) = 0;  // replaces `to`
+
+  virtual std::optional<uint64_t> Length(const std::string& path) = 0;
+  virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Creates or replaces the file with exactly these bytes.
+  virtual bool WriteAll(const std::string& path, std::string_view bytes) = 0;
+  // Opens an existing file and writes the bytes after its last byte.
+  virtual bool Append(const std::string& path, std::string_view bytes) = 0;
+  // CreateFileA(GENERIC_READ | GENERIC_WRITE, share 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL).
+  virtual std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) = 0;
+};
+
+}  // namespace os

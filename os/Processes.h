@@ -1,0 +1,44 @@
+#pragma once
+// This process and the programs it starts.
+#include <cstdint>
+#include <string>
+
+namespace os {
+
+// What ShellExecuteExA is asked: SEE_MASK_NOCLOSEPROCESS, no other mask bits.
+struct ShellRequest {
+  uintptr_t owner = 0;
+  std::string verb;
+  std::string file;
+  std::string parameters;
+  std::string directory;
+  int show = 0;
+};
+
+struct ShellAnswer {
+  bool succeeded = false;
+  uintptr_t instApp = 0;
+  uint32_t lastError = 0;  // GetLastError right after a failed call
+  uintptr_t process = 0;   // 0 when the shell gave no process handle
+};
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // The argument text after the program name, the separating blank not included.
+  virtual std::string CommandLineArguments() = 0;
+  // Full path of the running program file.
+  virtual std::string ProgramFilePath() = 0;
+
+  virtual ShellAnswer Execute(const ShellRequest& request) = 0;
+  // Waits without time-out, then closes the handle.
+  virtual void WaitAndClose(uintptr_t process) = 0;
+
+  // Ends the process at once; windows still loaded go without further events.
+  [[noreturn]] virtual void EndProcess(int code) = 0;
+};
+
+// Ends the process through the installed platform.
+[[noreturn]] void EndProcess(int code);
+
+}  // namespace os

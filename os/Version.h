@@ -1,0 +1,30 @@
+#pragma once
+// What Windows says about itself: version record, 64-bit, administrator.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace os {
+
+// The short OSVERSIONINFOA record (148 bytes).
+struct VersionRecord {
+  uint32_t size = 148;
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  uint32_t platformId = 0;
+  char servicePack[128] = {};
+};
+
+class Version {
+ public:
+  virtual ~Version() = default;
+  // GetVersionExA; true when it returned 1.
+  virtual bool Query(VersionRecord& record) = 0;
+  // IsWow64Process for this process; nullopt when the function is missing or fails.
+  virtual std::optional<bool> IsWow64Process() = 0;
+  // The shell's administrator test (shell32 ordinal 680); nullopt when it cannot be reached.
+  virtual std::optional<bool> IsUserAnAdmin() = 0;
+};
+
+}  // namespace os

@@ -1,0 +1,177 @@
+#include "os/posix/PosixFiles.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace os::posix {
+namespace fs = std::filesystem;
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  explicit PosixWritableFile(std::FILE* file) : file_(file) {}
+  ~PosixWritableFile() override { std::fclose(file_); }
+  bool Write(std::string_view bytes) override {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  }
+  bool Flush() override { return std::fflush(file_) == 0; }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+PosixFiles::PosixFiles(fs::path root) : root_(std::move(root)) {
+  fs::create_directories(root_ / "C" / "Temp");
+}
+
+// Each component is matched without regard to letter case against what exists; components that
+// do not exist yet are kept as written.
+fs::path PosixFiles::HostPath(const std::string& windowsPath) const {
+  std::string path = windowsPath;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  if (path.size() >= 2 && path[1] == ':') path = std::string(1, path[0]) + path.substr(2);
+  fs::path host = root_;
+  std::stringstream parts(path);
+  std::string part;
+  while (std::getline(parts, part, '/')) {
+    if (part.empty()) continue;
+    fs::path next = host / part;
+    std::error_code error;
+    if (!fs::exists(next, error) && fs::is_directory(host, error)) {
+      for (const auto& entry : fs::directory_iterator(host, error)) {
+        if (Lower(entry.path().filename().string()) == Lower(part)) {
+          next = entry.path();
+          break;
+        }
+      }
+    }
+    host = next;
+  }
+  return host;
+}
+
+uint32_t PosixFiles::TempPath(char* buffer, uint32_t size) {
+  static const std::string temp = "C:\\Temp\\";
+  if (size < temp.size() + 1) return static_cast<uint32_t>(temp.size() + 1);
+  temp.copy(buffer, temp.size());
+  buffer[temp.size()] = '\0';
+  return static_cast<uint32_t>(temp.size());
+}
+
+std::string PosixFiles::TempFileName(const std::string& folder, const std::string& prefix) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%X", nextTempNumber_++);
+  const std::string name = folder + prefix.substr(0, 3) + number + ".tmp";
+  if (!WriteAll(name, "")) return {};
+  return name;
+}
+
+std::optional<uint32_t> PosixFiles::Attributes(const std::string& path) {
+  std::error_code error;
+  const fs::path host = HostPath(path);
+  const auto status = fs::status(host, error);
+  if (error || !fs::exists(status)) return std::nullopt;
+  uint32_t attributes = fs::is_directory(status) ? kAttrDirectory : kAttrNormal;
+  if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
+    attributes |= kAttrReadOnly;
+  return attributes;
+}
+
+bool PosixFiles::SetAttributes(const std::string& path, uint32_t attributes) {
+  std::error_code error;
+  fs::permissions(HostPath(path), fs::perms::owner_write,
+                  attributes & kAttrReadOnly ? fs::perm_options::remove : fs::perm_options::add,
+                  error);
+  return !error;
+}
+
+// Only the "folder\*.*" patterns that the installer uses.
+std::vector<FolderEntry> PosixFiles::List(const std::string& pattern) {
+  std::vector<FolderEntry> entries;
+  const auto slash = pattern.find_last_of('\\');
+  if (slash == std::string::npos || pattern.substr(slash + 1) != "*.*") return entries;
+  std::error_code error;
+  const fs::path folder = HostPath(pattern.substr(0, slash));
+  if (!fs::is_directory(folder, error)) return entries;
+  entries.push_back({".", kAttrDirectory});
+  entries.push_back({"..", kAttrDirectory});
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    entries.push_back({name, *Attributes(pattern.substr(0, slash + 1) + name)});
+  }
+  return entries;
+}
+
+uint32_t PosixFiles::CreateFolder(const std::string& path) {
+  const fs::path host = HostPath(path);
+  std::error_code error;
+  if (fs::exists(host, error)) return 183;                      // ERROR_ALREADY_EXISTS
+  if (!fs::is_directory(host.parent_path(), error)) return 3;  // ERROR_PATH_NOT_FOUND
+  return fs::create_directory(host, error) ? 0 : 5;
+}
+
+bool PosixFiles::RemoveFolder(const std::string& path) {
+  std::error_code error;
+  const fs::path host = HostPath(path);
+  return fs::is_directory(host, error) && fs::remove(host, error);
+}
+
+bool PosixFiles::RemoveFile(const std::string& path) {
+  std::error_code error;
+  const fs::path host = HostPath(path);
+  if (!fs::is_regular_file(host, error)) return false;
+  if (Attributes(path).value_or(0) & kAttrReadOnly) return false;  // as DeleteFileA
+  return fs::remove(host, error);
+}
+
+bool PosixFiles::Copy(const std::string& from, const std::string& to) {
+  std::error_code error;
+  return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, error);
+}
+
+std::optional<uint64_t> PosixFiles::Length(const std::string& path) {
+  std::error_code error;
+  const auto size = fs::file_size(HostPath(path), error);
+  if (error) return std::nullopt;
+  return size;
+}
+
+std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
+  std::ifstream in(HostPath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool PosixFiles::WriteAll(const std::string& path, std::string_view bytes) {
+  std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
+  return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool PosixFiles::Append(const std::string& path, std::string_view bytes) {
+  std::error_code error;
+  if (!fs::is_regular_file(HostPath(path), error)) return false;
+  std::ofstream out(HostPath(path), std::ios::binary | std::ios::app);
+  return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::unique_ptr<WritableFile> PosixFiles::CreateExclusive(const std::string& path) {
+  std::FILE* file = std::fopen(HostPath(path).c_str(), "wb");
+  if (!file) return nullptr;
+  return std::make_unique<PosixWritableFile>(file);
+}
+
+}  // namespace os::posix

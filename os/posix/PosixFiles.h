@@ -1,0 +1,37 @@
+#pragma once
+// Windows paths onto a folder of the host: "C:\a\b" is <root>/C/a/b, found without regard to
+// letter case as Windows would. Lets the native tests run the file logic on real folders.
+#include <filesystem>
+
+#include "os/Files.h"
+
+namespace os::posix {
+
+class PosixFiles final : public Files {
+ public:
+  // Creates <root>/C/Temp, which TempPath answers as "C:\Temp\".
+  explicit PosixFiles(std::filesystem::path root);
+
+  std::filesystem::path HostPath(const std::string& windowsPath) const;
+
+  uint32_t TempPath(char* buffer, uint32_t size) override;
+  std::string TempFileName(const std::string& folder, const std::string& prefix) override;
+  std::optional<uint32_t> Attributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  std::vector<FolderEntry> List(const std::string& pattern) override;
+  uint32_t CreateFolder(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
+  std::optional<uint64_t> Length(const std::string& path) override;
+  std::optional<std::string> ReadAll(const std::string& path) override;
+  bool WriteAll(const std::string& path, std::string_view bytes) override;
+  bool Append(const std::string& path, std::string_view bytes) override;
+  std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;
+
+ private:
+  std::filesystem::path root_;
+  unsigned nextTempNumber_ = 0x1A2B;
+};
+
+}  // namespace os::posix

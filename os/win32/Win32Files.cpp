@@ -1,0 +1,135 @@
+#include <windows.h>
+
+#include "os/Files.h"
+#include "os/win32/Backends.h"
+#include "os/win32/Handles.h"
+
+namespace os::win32 {
+namespace {
+
+class Win32WritableFile final : public WritableFile {
+ public:
+  explicit Win32WritableFile(HANDLE handle) : handle_(handle) {}
+  bool Write(std::string_view bytes) override {
+    DWORD written = 0;
+    return WriteFile(handle_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) != 0;
+  }
+  bool Flush() override { return FlushFileBuffers(handle_.get()) != 0; }
+
+ private:
+  UniqueHandle handle_;
+};
+
+std::string WithoutTrailingBackslash(std::string path) {
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+class Win32Files final : public Files {
+ public:
+  uint32_t TempPath(char* buffer, uint32_t size) override { return GetTempPathA(size, buffer); }
+
+  std::string TempFileName(const std::string& folder, const std::string& prefix) override {
+    std::string buffer(folder.size() + 256, '\0');
+    if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, buffer.data()) == 0) return {};
+    return buffer.substr(0, buffer.find('\0'));
+  }
+
+  std::optional<uint32_t> Attributes(const std::string& path) override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return attributes;
+  }
+
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+  }
+
+  std::vector<FolderEntry> List(const std::string& pattern) override {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA data;
+    FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find.valid()) return entries;
+    do {
+      entries.push_back({data.cFileName, data.dwFileAttributes});
+    } while (FindNextFileA(find.get(), &data));
+    return entries;
+  }
+
+  uint32_t CreateFolder(const std::string& path) override {
+    if (CreateDirectoryA(path.c_str(), nullptr)) return 0;
+    return GetLastError();
+  }
+
+  bool RemoveFolder(const std::string& path) override {
+    return RemoveDirectoryA(WithoutTrailingBackslash(path).c_str()) != 0;
+  }
+
+  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+  bool Copy(const std::string& from, const std::string& to) override {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+  }
+
+  std::optional<uint64_t> Length(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+
+  std::optional<std::string> ReadAll(const std::string& path) override {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+      bytes.append(buffer, got);
+    return bytes;
+  }
+
+  bool WriteAll(const std::string& path, std::string_view bytes) override {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && WriteWhole(file.get(), bytes);
+  }
+
+  bool Append(const std::string& path, std::string_view bytes) override {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+      return false;
+    return WriteWhole(file.get(), bytes);
+  }
+
+  std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32WritableFile>(handle);
+  }
+
+ private:
+  static bool WriteWhole(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+      DWORD written = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+      if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+Files& FilesBackend() {
+  static Win32Files files;
+  return files;
+}
+
+}  // namespace os::win32

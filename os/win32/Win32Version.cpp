@@ -1,0 +1,65 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "os/Version.h"
+#include "os/win32/Backends.h"
+#include "os/win32/Handles.h"
+
+namespace os::win32 {
+namespace {
+
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+
+class Win32Version final : public Version {
+ public:
+  bool Query(VersionRecord& record) override {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = record.size;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (GetVersionExA(&info) != 1) return false;
+#pragma GCC diagnostic pop
+    record.major = info.dwMajorVersion;
+    record.minor = info.dwMinorVersion;
+    record.build = info.dwBuildNumber;
+    record.platformId = info.dwPlatformId;
+    std::memcpy(record.servicePack, info.szCSDVersion, sizeof record.servicePack);
+    return true;
+  }
+
+  std::optional<bool> IsWow64Process() override {
+#ifdef _WIN64
+    // A 64-bit process only runs on 64-bit Windows.
+    return true;
+#else
+    // Looked up at run time: Windows 2000 and XP before SP2 lack it.
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    if (!isWow64) return std::nullopt;
+    BOOL flag = FALSE;
+    if (!isWow64(GetCurrentProcess(), &flag)) return std::nullopt;
+    return flag != FALSE;
+#endif
+  }
+
+  std::optional<bool> IsUserAnAdmin() override {
+    UniqueLibrary shell32(LoadSystemLibrary("shell32.dll"));
+    if (!shell32.get()) return std::nullopt;
+    using IsUserAnAdminFn = BOOL(WINAPI*)();
+    const auto test = reinterpret_cast<IsUserAnAdminFn>(
+        reinterpret_cast<void*>(GetProcAddress(shell32.get(), MAKEINTRESOURCEA(680))));
+    if (!test) return std::nullopt;
+    return test() != FALSE;
+  }
+};
+
+}  // namespace
+
+Version& VersionBackend() {
+  static Win32Version version;
+  return version;
+}
+
+}  // namespace os::win32

@@ -1,0 +1,102 @@
+#include "tests/unit/fakes/Fakes.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace fakes {
+namespace {
+
+std::filesystem::path NewRoot() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "installer-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+}  // namespace
+
+int FakeShell::ShowMessage(uintptr_t, const std::string& text, const std::string& title,
+                           uint32_t style) {
+  messages.push_back({text, title, style});
+  if (onMessage) onMessage(messages.back());
+  if (!answers.empty()) {
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  return (style & 0xF) == os::kMbYesNo ? os::kIdYes : os::kIdOk;
+}
+
+std::optional<std::string> FakeShell::SpecialFolder(int id) {
+  const auto found = specialFolders.find(id);
+  if (found == specialFolders.end()) return std::nullopt;
+  return found->second;
+}
+
+os::ShellAnswer FakeProcesses::Execute(const os::ShellRequest& request) {
+  started.push_back(request);
+  if (onExecute) return onExecute(request);
+  return {true, 42, 0, 100 + started.size()};
+}
+
+std::optional<std::string_view> FakeResources::Find(const char* type, int id) {
+  const auto found = resources.find({type, id});
+  if (found == resources.end()) return std::nullopt;
+  return std::string_view(found->second);
+}
+
+void FakeVersion::Set(uint32_t platformId, uint32_t major, uint32_t minor,
+                      const std::string& servicePack) {
+  record = {};
+  record.platformId = platformId;
+  record.major = major;
+  record.minor = minor;
+  std::memcpy(record.servicePack, servicePack.data(),
+              std::min(servicePack.size(), sizeof record.servicePack));
+}
+
+bool FakeVersion::Query(os::VersionRecord& out) {
+  ++queries;
+  if (!querySucceeds) return false;
+  out = record;
+  return true;
+}
+
+void FakeProgressWindow::SetProgress(int value) {
+  progress = std::clamp(value, 0, 100);
+  progressHistory.push_back(progress);
+}
+
+PlatformTest::PlatformTest() : root(NewRoot()), files(root), previous_(os::Os()) {
+  platform.files = &files;
+  platform.shell = &shell;
+  platform.processes = &processes;
+  platform.resources = &resources;
+  platform.version = &version;
+  os::SetOs(platform);
+  previousUi_ = app::SetUi(&windows);
+  app::State() = app::InstallerState();
+}
+
+PlatformTest::~PlatformTest() {
+  os::SetOs(previous_);
+  app::SetUi(previousUi_);
+  app::State() = app::InstallerState();
+  std::error_code error;
+  std::filesystem::permissions(root, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, error);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error))
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
+  std::filesystem::remove_all(root, error);
+}
+
+void PlatformTest::WriteFile(const std::string& windowsPath, const std::string& bytes) {
+  ASSERT_TRUE(files.WriteAll(windowsPath, bytes)) << windowsPath;
+}
+
+std::string PlatformTest::ReadFile(const std::string& windowsPath) {
+  return files.ReadAll(windowsPath).value_or("<missing>");
+}
+
+}  // namespace fakes

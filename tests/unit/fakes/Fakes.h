@@ -1,0 +1,174 @@
+#pragma once
+// Recording fakes of the seam for the native tests, and a fixture that installs them over a real
+// temporary folder (PosixFiles).
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/InstallerState.h"
+#include "app/Windows.h"
+#include "os/Platform.h"
+#include "os/Processes.h"
+#include "os/Resources.h"
+#include "os/Shell.h"
+#include "os/Version.h"
+#include "os/posix/PosixFiles.h"
+
+namespace fakes {
+
+// Thrown by FakeProcesses::EndProcess, so a test can watch the process end.
+struct ProcessEnded {
+  int code;
+};
+
+struct ShownMessage {
+  std::string text;
+  std::string title;
+  uint32_t style;
+};
+
+class FakeShell final : public os::Shell {
+ public:
+  std::vector<ShownMessage> messages;
+  std::deque<int> answers;  // answers to give, in order; then kIdOk (or kIdYes for Yes/No)
+  std::function<void(const ShownMessage&)> onMessage;
+  std::vector<uint32_t> sleeps;
+  std::map<int, std::string> specialFolders;
+  os::LocalTime now{2026, 12, 7, 14, 30, 5};
+  std::string dateText = "12/07/2026";
+  std::string timeText = "8:53:52";
+
+  int ShowMessage(uintptr_t, const std::string& text, const std::string& title,
+                  uint32_t style) override;
+  std::optional<std::string> SpecialFolder(int id) override;
+  void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
+  os::LocalTime Now() override { return now; }
+  std::string ShortDateText() override { return dateText; }
+  std::string LongTimeText() override { return timeText; }
+};
+
+class FakeProcesses final : public os::Processes {
+ public:
+  std::string arguments;
+  std::string programPath = "C:\\Users\\me\\Downloads\\Installer.exe";
+  std::vector<os::ShellRequest> started;
+  std::vector<uintptr_t> waited;
+  // Decides the answer to each start; by default a started process with handle 100 + n.
+  std::function<os::ShellAnswer(const os::ShellRequest&)> onExecute;
+
+  std::string CommandLineArguments() override { return arguments; }
+  std::string ProgramFilePath() override { return programPath; }
+  os::ShellAnswer Execute(const os::ShellRequest& request) override;
+  void WaitAndClose(uintptr_t process) override { waited.push_back(process); }
+  [[noreturn]] void EndProcess(int code) override { throw ProcessEnded{code}; }
+};
+
+class FakeResources final : public os::Resources {
+ public:
+  std::map<std::pair<std::string, int>, std::string> resources;
+  std::optional<std::string_view> Find(const char* type, int id) override;
+};
+
+class FakeVersion final : public os::Version {
+ public:
+  bool querySucceeds = true;
+  os::VersionRecord record;
+  std::optional<bool> wow64 = false;
+  std::optional<bool> admin = true;
+  int queries = 0;
+  int wow64Queries = 0;
+  int adminQueries = 0;
+
+  void Set(uint32_t platformId, uint32_t major, uint32_t minor, const std::string& servicePack);
+  bool Query(os::VersionRecord& out) override;
+  std::optional<bool> IsWow64Process() override {
+    ++wow64Queries;
+    return wow64;
+  }
+  std::optional<bool> IsUserAnAdmin() override {
+    ++adminQueries;
+    return admin;
+  }
+};
+
+class FakeProgressWindow final : public app::ProgressWindow {
+ public:
+  int progress = 1;
+  std::vector<int> progressHistory;
+  std::string statusText = "Please wait while the necessary files are extracted.";
+  bool timerStopped = false;
+  bool visible = true;
+  void SetProgress(int value) override;
+  int Progress() const override { return progress; }
+  void SetStatusText(const std::string& text) override { statusText = text; }
+  void StopTimer() override { timerStopped = true; }
+  void SetVisible(bool value) override { visible = value; }
+  bool IsVisible() const override { return visible; }
+  uintptr_t Handle() const override { return 0x1234; }
+};
+
+class FakeFinishWindow final : public app::FinishWindow {
+ public:
+  bool loaded = false;
+  bool shown = false;
+  bool unloaded = false;
+  std::string label;
+  std::string caption;
+  void SetOutcome(const std::string& text, const std::string& title) override {
+    loaded = true;
+    label = text;
+    caption = title;
+  }
+  void ShowAndFocus() override { shown = true; }
+  bool IsVisibleAndEnabled() const override { return shown; }
+  void Unload() override { unloaded = true; }
+  uintptr_t Handle() const override { return 0x5678; }
+};
+
+class FakeWindows final : public app::Windows {
+ public:
+  FakeProgressWindow wait;
+  FakeFinishWindow finish;
+  bool waitLoaded = true;
+  app::ProgressWindow& Wait() override {
+    waitLoaded = true;
+    return wait;
+  }
+  app::FinishWindow& Finish() override { return finish; }
+  bool IsWaitLoaded() const override { return waitLoaded; }
+  bool IsFinishLoaded() const override { return finish.loaded; }
+};
+
+// Installs the fakes over a fresh temporary folder and resets InstallerState; undoes both after.
+class PlatformTest : public ::testing::Test {
+ protected:
+  PlatformTest();
+  ~PlatformTest() override;
+
+  // Host path of a Windows path, to check the real files.
+  std::filesystem::path Host(const std::string& windowsPath) const {
+    return files.HostPath(windowsPath);
+  }
+  void WriteFile(const std::string& windowsPath, const std::string& bytes);
+  std::string ReadFile(const std::string& windowsPath);
+
+  std::filesystem::path root;
+  os::posix::PosixFiles files;
+  FakeShell shell;
+  FakeProcesses processes;
+  FakeResources resources;
+  FakeVersion version;
+  FakeWindows windows;
+  os::Platform platform;
+
+ private:
+  os::Platform previous_;
+  app::Windows* previousUi_ = nullptr;
+};
+
+}  // namespace fakes
