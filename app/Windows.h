@@ -39,6 +39,9 @@ class Windows {
   virtual FinishWindow& Finish() = 0;  // loads `Finish` on first use
   virtual bool IsWaitLoaded() const = 0;
   virtual bool IsFinishLoaded() const = 0;
+  // The relaunch form `temp`: loaded but never shown, owner of the installation run it starts.
+  virtual uintptr_t LoadTempForm() = 0;
+  virtual void UnloadTempForm() = 0;
 };
 
 Windows& Ui();

@@ -13,6 +13,8 @@ class NoWindows final : public app::Windows {
   app::FinishWindow& Finish() override { os::EndProcess(0); }
   bool IsWaitLoaded() const override { return false; }
   bool IsFinishLoaded() const override { return false; }
+  uintptr_t LoadTempForm() override { return 0; }
+  void UnloadTempForm() override {}
 };
 
 }  // namespace

@@ -142,6 +142,12 @@ class FakeWindows final : public app::Windows {
   app::FinishWindow& Finish() override { return finish; }
   bool IsWaitLoaded() const override { return waitLoaded; }
   bool IsFinishLoaded() const override { return finish.loaded; }
+  bool tempLoaded = false;
+  uintptr_t LoadTempForm() override {
+    tempLoaded = true;
+    return 0x9abc;
+  }
+  void UnloadTempForm() override { tempLoaded = false; }
 };
 
 // Installs the fakes over a fresh temporary folder and resets InstallerState; undoes both after.
