@@ -1,0 +1,36 @@
+// Runs the work-folder helpers on real Windows paths for the Wine tests.
+//   folderprobe delete PATH          DeleteFolderTree(PATH)
+//   folderprobe exists PATH          prints "file folder" flags (1/0) of FileExists, FolderExists
+//   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/WorkFolders.h"
+#include "os/win32/Backends.h"
+
+int main(int argc, char** argv) {
+  os::SetOs(os::win32::Win32Platform());
+  if (argc < 3) return 2;
+  const std::string command = argv[1];
+  if (command == "delete") {
+    app::DeleteFolderTree(argv[2]);
+    return 0;
+  }
+  if (command == "exists") {
+    std::printf("%d %d\n", app::FileExists(argv[2]) ? 1 : 0, app::FolderExists(argv[2]) ? 1 : 0);
+    return 0;
+  }
+  if (command == "hold" && argc > 3) {
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[3]) * 1000));
+    CloseHandle(file);
+    return 0;
+  }
+  return 2;
+}

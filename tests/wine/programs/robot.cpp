@@ -1,0 +1,147 @@
+// A UI robot for the Wine tests: finds top-level windows by title, reads the texts of their child
+// controls, clicks buttons and sends characters, as a person or a screen reader would reach them.
+//   robot wait TITLE SECONDS     exit 0 once a visible window with that title exists
+//   robot gone TITLE SECONDS     exit 0 once no visible window with that title exists
+//   robot texts TITLE            one line per child control: CLASS|text
+//   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
+//   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
+//   robot rect TITLE             left top right bottom of the window
+//   robot list                   every top-level window: visible|class|title
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string TextOf(HWND window) {
+  char buffer[4096] = {};
+  // WM_GETTEXT reaches controls of other processes, where GetWindowText would not.
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  return buffer;
+}
+
+std::string ClassOf(HWND window) {
+  char buffer[256] = {};
+  GetClassNameA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+std::string WithoutAccessKey(const std::string& text) {
+  std::string plain;
+  for (char c : text)
+    if (c != '&') plain += c;
+  return plain;
+}
+
+struct Search {
+  std::string title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  if (IsWindowVisible(window) && TextOf(window) == search->title) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTitle(const std::string& title) {
+  Search search{title};
+  EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM parameter) {
+  reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> ChildrenOf(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
+  std::printf("%d|%s|%s\n", IsWindowVisible(window) ? 1 : 0, ClassOf(window).c_str(),
+              TextOf(window).c_str());
+  return TRUE;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|list ...\n");
+  return 2;
+}
+
+HWND Require(const std::string& title) {
+  HWND window = FindTitle(title);
+  if (!window) {
+    std::fprintf(stderr, "robot: no visible window titled \"%s\"\n", title.c_str());
+    std::exit(1);
+  }
+  return window;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  if (command == "list") {
+    EnumWindows(PrintTopLevel, 0);
+    return 0;
+  }
+  if (argc < 3) return Usage();
+  const std::string title = argv[2];
+
+  if (command == "wait" || command == "gone") {
+    const double seconds = argc > 3 ? std::atof(argv[3]) : 10;
+    const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+      const bool present = FindTitle(title) != nullptr;
+      if (present == (command == "wait")) return 0;
+      if (static_cast<LONG>(GetTickCount() - deadline) >= 0) return 1;
+      Sleep(50);
+    }
+  }
+  HWND window = Require(title);
+  if (command == "texts") {
+    for (HWND child : ChildrenOf(window))
+      std::printf("%s|%s\n", ClassOf(child).c_str(), TextOf(child).c_str());
+    return 0;
+  }
+  if (command == "click" && argc > 3) {
+    for (HWND child : ChildrenOf(window)) {
+      if (_stricmp(ClassOf(child).c_str(), "Button") == 0 &&
+          WithoutAccessKey(TextOf(child)) == WithoutAccessKey(argv[3])) {
+        PostMessageA(child, BM_CLICK, 0, 0);
+        return 0;
+      }
+    }
+    std::fprintf(stderr, "robot: no button \"%s\" in \"%s\"\n", argv[3], title.c_str());
+    return 1;
+  }
+  if (command == "char" && argc > 3) {
+    const WPARAM code = static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 0));
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = window;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus)
+      target = info.hwndFocus;
+    PostMessageA(target, WM_CHAR, code, 1);
+    return 0;
+  }
+  if (command == "rect") {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+  }
+  return Usage();
+}

@@ -1,0 +1,27 @@
+# The run modes that end at once, and the name display, on the real program under Wine.
+source "$SOURCE_DIR/tests/wine/lib.sh"
+wine_prefix_new win7
+wine_display
+installer="$BUILD_DIR/Installer64.exe"
+title="Norvane Driver/Utility Installer v1.4"
+
+# /GiveName: one message box with the manifest command and only an OK button.
+wine "$installer" /GiveName &
+pid=$!
+robot wait "$title" 20 || fail "/GiveName showed no message box"
+texts=$(robot texts "$title" | tr -d '\r')
+echo "$texts" | grep -qx 'Static|/Addinstaller64/Manifest' || fail "message text: $texts"
+buttons=$(echo "$texts" | grep -ci '^Button|' || true)
+expect_eq "$buttons" 1 "number of buttons in the name display"
+echo "$texts" | grep -qix 'Button|OK' || fail "the one button is not OK: $texts"
+robot click "$title" OK
+wait_exit $pid 10
+
+# Anything else ends within a few seconds without a window.
+for arguments in /givename Temp /S "/ExTracT Other 1"; do
+  start=$(date +%s)
+  timeout 20 wine "$installer" "$arguments" || fail "\"$arguments\" did not end cleanly"
+  [ $(($(date +%s) - start)) -le 10 ] || fail "\"$arguments\" took too long"
+  if robot list | tr -d '\r' | grep -q "^1|.*|$title\$"; then fail "\"$arguments\" left a window"; fi
+done
+echo "entry modes: ok"
