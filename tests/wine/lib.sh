@@ -1,7 +1,7 @@
 # Shared helpers of the Wine tests. Source it; it expects BUILD_DIR (the win64 build folder).
 #   wine_prefix_new [VERSION]  a throwaway 64-bit prefix (copied from a cached template), exported as
 #                              WINEPREFIX; VERSION is a Wine version name (win7, winxp, win98, ...)
-#   wine_display               an X display: the caller's, or a private Xvfb 1024x768x24
+#   wine_display               (call it first) an X display: the caller's, or a private Xvfb 1024x768x24
 #   win_temp, win_windows      unix paths of C:\users\<user>\Temp and C:\windows
 #   robot ARGS...              the UI robot (see programs/robot.cpp)
 #   fail MSG; expect_eq ACTUAL EXPECTED MSG
@@ -57,6 +57,9 @@ wine_prefix_new() {
   on_exit "WINEPREFIX='$WINEPREFIX' wineserver -k 2>/dev/null; rm -rf '$WINEPREFIX'"
   if [ -n "${1:-}" ]; then
     wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+    # The desktop process picks its graphics driver when it starts: let the next program start
+    # it anew, with whatever display the test has set up by then.
+    wineserver -k 2>/dev/null || true
   fi
   mkdir -p "$(win_temp)"
 }

@@ -1,7 +1,7 @@
 # The run modes that end at once, and the name display, on the real program under Wine.
 source "$SOURCE_DIR/tests/wine/lib.sh"
-wine_prefix_new win7
 wine_display
+wine_prefix_new win7
 installer="$BUILD_DIR/Installer64.exe"
 title="Norvane Driver/Utility Installer v1.4"
 
