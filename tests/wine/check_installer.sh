@@ -1,0 +1,36 @@
+# Static checks of the shipped 32-bit Installer.exe, which cannot run on these machines.
+set -euo pipefail
+: "${BUILD_DIR:?}" "${SOURCE_DIR:?}"
+exe="$BUILD_DIR/Installer.exe"
+pe() { python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$exe" "$@"; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ "$(pe header)" = "i386 gui" ] || fail "not a 32-bit GUI program: $(pe header)"
+
+# The payload and the configuration are embedded byte for byte.
+cmp <(pe resource CAB 1) "$BUILD_DIR/payload/1.cab" || fail "CAB 1 differs from the built cabinet"
+cmp <(pe resource CAB 386) "$BUILD_DIR/payload/386.cab" || fail "CAB 386 differs from the built cabinet"
+cmp <(pe resource CONFIG 7) "$BUILD_DIR/payload/config.txt" || fail "CONFIG 7 differs from the configuration built in"
+for cab in 1 386; do
+  [ "$(pe resource CAB $cab | head -c 4)" = "MSCF" ] || fail "CAB $cab is not a cabinet"
+done
+
+# Manifest 24/1, language neutral, asking for administrator rights and common controls 6.
+pe resources | grep -qx '24/1/0 [0-9]*' || fail "no language-neutral manifest 24/1"
+manifest=$(pe resource 24 1)
+grep -q 'level="requireAdministrator"' <<<"$manifest" || fail "manifest does not require administrator"
+grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest" || fail "manifest lacks common controls 6"
+grep -q '<description>NorvaneInstaller</description>' <<<"$manifest" || fail "manifest description"
+! grep -q supportedOS <<<"$manifest" || fail "a supportedOS list would change what GetVersionEx answers"
+
+# Version information and icon.
+version=$(pe resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')
+for text in "1.04.0930" "Installer.exe" "Norvane Driver/Utility Installer v1.4"; do
+  grep -qF "$text" <<<"$version" || fail "version information lacks \"$text\""
+done
+pe resources | grep -q '^14/1/' || fail "no icon group"
+
+# Static imports only from the allow-list of functions Windows 2000 and XP have.
+unexpected=$(comm -23 <(pe imports | sort -u) <(grep -v '^#' "$SOURCE_DIR/tests/wine/imports_allowed.txt" | sort -u))
+[ -z "$unexpected" ] || fail "imports not checked against Windows 2000/XP: $unexpected"
+echo "Installer.exe: ok ($(stat -c %s "$exe") bytes)"
