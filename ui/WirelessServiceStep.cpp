@@ -1,0 +1,41 @@
+#include "ui/WirelessServiceStep.h"
+
+#include "app/InstallerState.h"
+#include "os/Platform.h"
+#include "os/Shell.h"
+
+namespace ui {
+
+std::string WirelessServiceFor(const std::string& platformKey) {
+  if (platformKey == "WinXP" || platformKey == "WinXP64" || platformKey == "Win2K3" ||
+      platformKey == "Win2K364")
+    return "WZCSVC";
+  if (platformKey == "Vista" || platformKey == "Vista64") return "WLansvc";
+  return "";
+}
+
+void ShowWirelessServiceMessage(uintptr_t owner, const std::string& platformKey,
+                                const ServiceStarter& startService) {
+  app::InstallerState& state = app::State();
+  if (state.ServiceCheckDone != app::kFalse || state.CheckWirelessService != app::kTrue) return;
+
+  std::string serviceName = WirelessServiceFor(platformKey);
+  if (serviceName.empty()) {
+    state.ServiceCheckDone = app::kFalse;
+    state.CheckWirelessService = app::kFalse;
+    return;
+  }
+  const std::string answer = startService(serviceName);
+  state.ServiceCheckDone = app::kTrue;
+  state.CheckWirelessService = app::kFalse;
+
+  if (answer != "Started:Starting" && answer != "Started:Continuing") return;
+  if (state.MsgWirelessService.empty()) return;
+  std::string& message = state.MsgWirelessService;
+  for (size_t at = message.find("%$"); at != std::string::npos; at = message.find("%$", at + 1))
+    message.replace(at, 2, "\n");
+  os::Os().shell->ShowMessage(owner, message, kWirelessServiceTitle,
+                              os::kMbOk | os::kMbIconInformation);
+}
+
+}  // namespace ui
