@@ -59,6 +59,8 @@ class Files {
   virtual bool Append(const std::string& path, std::string_view bytes) = 0;
   // CreateFileA(GENERIC_READ | GENERIC_WRITE, share 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL).
   virtual std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) = 0;
+  // OpenFile(path, OF_EXIST): true when the path could be opened.
+  virtual bool OpenFileExists(const std::string& path) = 0;
 };
 
 }  // namespace os

@@ -28,6 +28,7 @@ class PosixFiles final : public Files {
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;
+  bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
 
  private:
   std::filesystem::path root_;

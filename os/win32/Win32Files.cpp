@@ -113,6 +113,11 @@ class Win32Files final : public Files {
     return std::make_unique<Win32WritableFile>(handle);
   }
 
+  bool OpenFileExists(const std::string& path) override {
+    OFSTRUCT record = {};
+    return OpenFile(path.c_str(), &record, OF_EXIST) != HFILE_ERROR;
+  }
+
  private:
   static bool WriteWhole(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {

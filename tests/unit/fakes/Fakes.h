@@ -72,6 +72,20 @@ class FakeResources final : public os::Resources {
  public:
   std::map<std::pair<std::string, int>, std::string> resources;
   std::optional<std::string_view> Find(const char* type, int id) override;
+
+  struct Written {
+    std::string file;
+    int type, name;
+    uint16_t language;
+    std::string bytes;
+  };
+  std::vector<Written> written;
+  bool writeSucceeds = true;
+  bool WriteResource(const std::string& file, int type, int name, uint16_t language,
+                     std::string_view bytes) override {
+    written.push_back({file, type, name, language, std::string(bytes)});
+    return writeSucceeds;
+  }
 };
 
 class FakeVersion final : public os::Version {
