@@ -14,8 +14,11 @@ static_assert(sizeof(OSVERSIONINFOA) == 148);
 class Win32Version final : public Version {
  public:
   bool Query(VersionRecord& record) override {
+    // The short record, whatever size the caller left in its copy; the buffer starts zeroed,
+    // so what follows the service-pack text's NUL is never left over from an earlier answer.
     OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = record.size;
+    info.dwOSVersionInfoSize = sizeof info;
+    record.size = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     if (GetVersionExA(&info) != 1) return false;
@@ -35,8 +38,8 @@ class Win32Version final : public Version {
 #else
     // Looked up at run time: Windows 2000 and XP before SP2 lack it.
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
     if (!isWow64) return std::nullopt;
     BOOL flag = FALSE;
     if (!isWow64(GetCurrentProcess(), &flag)) return std::nullopt;

@@ -1,0 +1,79 @@
+#include "platform/Admission.h"
+
+#include <string_view>
+
+#include "app/CloseDown.h"
+#include "app/InstallerState.h"
+#include "os/Platform.h"
+#include "os/Shell.h"
+#include "platform/Edition.h"
+
+namespace platform {
+namespace {
+
+[[noreturn]] void Refuse(const std::string& message) {
+  os::Os().shell->ShowMessage(0, message, app::kAppTitle, os::kMbOk);
+  app::UnloadWait();
+}
+
+std::string ServicePackMessage(int servicePack) {
+  const std::string number = std::to_string(servicePack);
+  return "This installation requires the use of Service Pack " + number +
+         ". Please download and install Service Pack " + number +
+         " from Windows Update, or via the Microsoft website (" + kMakerWebSite +
+         "), before continuing this installation.";
+}
+
+}  // namespace
+
+void CheckEditionSupported() {
+  if (!app::State().InstallMode.empty()) return;
+  Refuse("This installer can't be used on " + PlatformDisplayName());
+}
+
+std::string PlatformDisplayName() {
+  static constexpr struct {
+    std::string_view key;
+    std::string_view name;
+  } kNames[] = {
+      {"98", "Windows 98"},
+      {"ME", "Windows ME"},
+      {"WIN2K", "Windows 2000"},
+      {"WINXP", "Windows XP"},
+      {"WIN2K3", "Windows 2003"},
+      {"WINXP64", "Windows XP (x86_64)"},
+      {"WIN2K364", "Windows 2003 (x86_64)"},
+      {"VISTA", "Windows Vista"},
+      {"VISTA64", "Windows Vista (x86_64)"},
+  };
+  const std::string key = app::UpperCase(app::State().PlatformKey);
+  for (const auto& row : kNames)
+    if (row.key == key) return std::string(row.name);
+  return "";
+}
+
+void CheckServicePack() {
+  const std::string& key = app::State().PlatformKey;
+  app::Flag present;
+  int required;
+  if (key == "Win2K") {
+    present = HasWindows2000SP4();
+    required = 4;
+  } else if (key == "WinXP") {
+    present = HasWindowsXPSP2();
+    required = 2;
+  } else if (key == "Vista") {
+    // Windows 7 and later share the Vista key but cannot take a Vista service pack, and already
+    // contain what it brought: asking their users to install one would shut them out for good.
+    present = HasWindowsVistaSP1();
+    if (present != app::kTrue) present = IsWindowsAfterVista();
+    required = 1;
+  } else {
+    return;
+  }
+  if (present == app::kTrue) return;
+  if (app::State().ServicePackRequired != app::kTrue) return;
+  Refuse(ServicePackMessage(required));
+}
+
+}  // namespace platform

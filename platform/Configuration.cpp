@@ -1,0 +1,137 @@
+#include "platform/Configuration.h"
+
+#include <optional>
+#include <string>
+
+#include "app/CloseDown.h"
+#include "app/InstallerState.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Shell.h"
+
+namespace platform {
+namespace {
+
+struct NameAndKey {
+  std::string_view name;
+  std::string_view platformKey;
+};
+
+// The file names the 9x editions differently from their keys, and nothing maps to "95".
+constexpr NameAndKey kEditionNames[] = {
+    {"Win98SE", "98"},        {"WinME", "ME"},        {"Win2K", "Win2K"},
+    {"WinXP", "WinXP"},       {"WinXP64", "WinXP64"}, {"Win2K3", "Win2K3"},
+    {"Win2K364", "Win2K364"}, {"Vista", "Vista"},     {"Vista64", "Vista64"},
+};
+
+constexpr NameAndKey kServicePackNames[] = {
+    {"Win2KSP4Required", "Win2K"},
+    {"WinXPSP2Required", "WinXP"},
+    {"VistaSP1Required", "Vista"},
+};
+
+// Names are compared exactly: another letter case, or a space before the "=", names nothing.
+template <size_t N>
+bool AppliesHere(const NameAndKey (&table)[N], std::string_view name) {
+  for (const NameAndKey& row : table)
+    if (row.name == name) return row.platformKey == app::State().PlatformKey;
+  return false;
+}
+
+// The name is what stands before the first "=", the value what stands between the first and the
+// second (or the end). No "=" at all leaves no value.
+struct Cut {
+  std::string_view name;
+  std::optional<std::string_view> value;
+};
+
+Cut CutAtEquals(std::string_view line) {
+  const auto first = line.find('=');
+  if (first == std::string_view::npos) return {line, std::nullopt};
+  std::string_view rest = line.substr(first + 1);
+  return {line.substr(0, first), rest.substr(0, rest.find('='))};
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+void ReadConfiguration() {
+  app::InstallerState& state = app::State();
+  const std::optional<std::string> bytes = os::Os().files->ReadAll(state.TempFolder + "config.txt");
+  bool readable = bytes.has_value();
+  if (readable) {
+    // Only CR LF ends a line: a lone CR or LF stays inside the line it stands in.
+    std::string_view rest = *bytes;
+    while (!rest.empty()) {
+      const auto end = rest.find("\r\n");
+      const std::string_view line = rest.substr(0, end);
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 2);
+      if (StartsWith(line, "X:X")) ReadAfterSetupLine(line);
+      if (!ReadConfigLine(line)) {
+        readable = false;
+        break;
+      }
+    }
+  }
+  if (readable) return;
+  os::Os().shell->ShowMessage(0, std::string(kConfigurationError), app::kAppTitle, os::kMbOk);
+  app::UnloadWait();
+}
+
+bool ReadConfigLine(std::string_view line) {
+  if (line.empty() || line[0] == ' ' || line[0] == '[' || StartsWith(line, "X:X")) return true;
+  if (line[0] == '$') return ReadDriverFolderLine(line);
+  const Cut cut = CutAtEquals(line);
+  app::InstallerState& state = app::State();
+  if (AppliesHere(kEditionNames, cut.name)) {
+    if (!cut.value) return false;
+    state.InstallMode = std::string(*cut.value);
+  } else if (AppliesHere(kServicePackNames, cut.name)) {
+    if (!cut.value) return false;
+    // Only ever raised: a later "False" does not undo an earlier "True".
+    if (app::UpperCase(std::string(*cut.value)) == "TRUE") state.ServicePackRequired = app::kTrue;
+  }
+  return true;
+}
+
+bool ReadDriverFolderLine(std::string_view line) {
+  if (StartsWith(line, "$")) line.remove_prefix(1);
+  const Cut cut = CutAtEquals(line);
+  if (!AppliesHere(kEditionNames, cut.name)) return true;
+  if (!cut.value) return false;
+  app::State().DriverSubfolder = std::string(*cut.value);
+  return true;
+}
+
+void ReadAfterSetupLine(std::string_view line) {
+  app::InstallerState& state = app::State();
+  const struct {
+    std::string_view prefix;
+    std::string* text;
+  } texts[] = {
+      {"X:X  INSTALLEDCORRECTLY=", &state.MsgInstalledCorrectly},
+      {"X:X  INSTALLEDDRVSTORE=", &state.MsgInstalledDrvStore},
+      {"X:X  INSTALLFAILED=", &state.MsgInstallFailed},
+      {"X:X  INSTALLINFO=", &state.MsgInstallInfo},
+  };
+  // Only the head is compared, so only the head is upper-cased; the text keeps its own case.
+  const std::string head = app::UpperCase(std::string(line.substr(0, 24)));
+  for (const auto& row : texts) {
+    if (StartsWith(head, row.prefix)) {
+      *row.text = std::string(line.substr(row.prefix.size()));
+      return;
+    }
+  }
+  if (line == "X:X  CheckSvc:Yes") {
+    state.CheckWirelessService = app::kTrue;
+    return;
+  }
+  constexpr std::string_view kWirelessMessage = "X:X  INSTALLWZCMSG=";
+  if (StartsWith(head, kWirelessMessage))
+    state.MsgWirelessService = std::string(line.substr(kWirelessMessage.size()));
+}
+
+}  // namespace platform
