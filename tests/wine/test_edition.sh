@@ -1,0 +1,20 @@
+# The edition key and the service-pack and administrator answers of the real version backend, for
+# each Windows version Wine can pretend to be. The 64-bit build always counts as 64-bit Windows.
+source "$SOURCE_DIR/tests/wine/lib.sh"
+probe="$BUILD_DIR/tests/wine/editionprobe.exe"
+wine_prefix_new
+
+# Wine version name, then the line the probe prints: key, SP4, SP2, SP1, administrator.
+while read -r version expected; do
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
+  actual=$(wine "$probe" | tr -d '\r')
+  expect_eq "$actual" "$expected" "edition probe on $version"
+done <<'TABLE'
+win98   98 0 0 0 -1
+win2k   Win2K -1 0 0 -1
+winxp   WinXP64 0 -1 0 -1
+win2003 Win2K364 0 0 0 -1
+vista   Vista64 0 0 -1 -1
+win7    Vista64 0 0 0 -1
+win10   Vista64 0 0 0 -1
+TABLE
