@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "ui/Twips.h"
 
@@ -25,7 +24,8 @@ Picture TrackPicture() {
   return {kTrackColumn, kTrackColumn};
 }
 
-int32_t PropertyBag::ReadProperty(const std::string& name, int32_t defaultValue) const {
+std::optional<int32_t> PropertyBag::ReadProperty(const std::string& name,
+                                                 int32_t defaultValue) const {
   const auto found = entries.find(name);
   if (found == entries.end()) return defaultValue;
   const char* text = found->second.c_str();
@@ -33,7 +33,7 @@ int32_t PropertyBag::ReadProperty(const std::string& name, int32_t defaultValue)
   errno = 0;
   const long long value = std::strtoll(text, &end, 10);
   if (end == text || *end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
-    throw std::invalid_argument("property " + name + " holds no number");
+    return std::nullopt;
   return static_cast<int32_t>(value);
 }
 
@@ -89,11 +89,9 @@ void VistaProg::ReadProperties(const PropertyBag& bag) {
                  {"Min", 0, &VistaProg::SetMin},
                  {"Value", 1, &VistaProg::SetValue}};
   for (const auto& entry : entries) {
-    try {
-      (this->*entry.set)(bag.ReadProperty(entry.name, entry.defaultValue));
-    } catch (const std::invalid_argument&) {
-      // A damaged entry leaves the property as it is; the next one is still read.
-    }
+    // A damaged entry leaves the property as it is; the next one is still read.
+    if (const auto value = bag.ReadProperty(entry.name, entry.defaultValue))
+      (this->*entry.set)(*value);
   }
 }
 

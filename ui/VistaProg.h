@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -57,12 +58,12 @@ Picture RightCapPicture(CapPicture state);
 Picture BarPicture();
 Picture TrackPicture();
 
-// The container's stored properties. Reading an entry that holds no number fails (throws),
-// as a damaged entry would.
+// The container's stored properties.
 class PropertyBag {
  public:
   std::map<std::string, std::string> entries;
-  int32_t ReadProperty(const std::string& name, int32_t defaultValue) const;
+  // The default when the entry is absent; nothing when it holds no 32-bit number (damaged).
+  std::optional<int32_t> ReadProperty(const std::string& name, int32_t defaultValue) const;
   // A value equal to its default is not stored.
   void WriteProperty(const std::string& name, int32_t value, int32_t defaultValue);
 };

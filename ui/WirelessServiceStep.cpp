@@ -14,12 +14,18 @@ std::string WirelessServiceFor(const std::string& platformKey) {
   return "";
 }
 
-void ShowWirelessServiceMessage(uintptr_t owner, const std::string& platformKey,
+bool UsesTranslucency(const std::string& platformKey) {
+  for (const char* key : {"Win2K", "WinXP", "WinXP64", "Win2K3", "Win2K364", "Vista", "Vista64"})
+    if (platformKey == key) return true;
+  return false;
+}
+
+void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string()>& detectKey,
                                 const ServiceStarter& startService) {
   app::InstallerState& state = app::State();
   if (state.ServiceCheckDone != app::kFalse || state.CheckWirelessService != app::kTrue) return;
 
-  std::string serviceName = WirelessServiceFor(platformKey);
+  std::string serviceName = WirelessServiceFor(detectKey());
   if (serviceName.empty()) {
     state.ServiceCheckDone = app::kFalse;
     state.CheckWirelessService = app::kFalse;

@@ -16,8 +16,12 @@ std::string WirelessServiceFor(const std::string& platformKey);
 using ServiceStarter = std::function<std::string(std::string& serviceName)>;
 
 // Runs the step at most once per process, guarded by the state's ServiceCheckDone and
-// CheckWirelessService; the message box is owned by `owner`.
-void ShowWirelessServiceMessage(uintptr_t owner, const std::string& platformKey,
+// CheckWirelessService; the edition is asked only when the step runs. The message box is owned
+// by `owner`.
+void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string()>& detectKey,
                                 const ServiceStarter& startService);
+
+// The editions on which the windows are drawn slightly see-through.
+bool UsesTranslucency(const std::string& platformKey);
 
 }  // namespace ui

@@ -42,7 +42,12 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
     state.MsgWirelessService = row.message;
     shell.messages.clear();
     std::optional<std::string> asked;
-    ui::ShowWirelessServiceMessage(0x77, row.key, [&](std::string& serviceName) {
+    int detections = 0;
+    const auto detect = [&] {
+      ++detections;
+      return std::string(row.key);
+    };
+    ui::ShowWirelessServiceMessage(0x77, detect, [&](std::string& serviceName) {
       asked = serviceName;
       return std::string(row.answer);
     });
@@ -60,6 +65,9 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
     } else {
       EXPECT_TRUE(shell.messages.empty()) << row.name;
     }
+    const bool runs = row.done == 0 && row.check == -1;
+    EXPECT_EQ(detections, runs ? 1 : 0)
+        << row.name << ": the edition is asked only when the step runs";
     EXPECT_EQ(state.ServiceCheckDone, row.expectDone) << row.name;
     EXPECT_EQ(state.CheckWirelessService, row.expectCheck) << row.name;
   }
@@ -73,11 +81,20 @@ TEST_F(WirelessServiceStep, NeverRunsTwice) {
     ++starts;
     return std::string("Started:Starting");
   };
-  ui::ShowWirelessServiceMessage(0, "WinXP", start);
+  ui::ShowWirelessServiceMessage(
+      0, [] { return std::string("WinXP"); }, start);
   app::State().CheckWirelessService = app::kTrue;  // even if something asked for it again
-  ui::ShowWirelessServiceMessage(0, "WinXP", start);
+  ui::ShowWirelessServiceMessage(
+      0, [] { return std::string("WinXP"); }, start);
   EXPECT_EQ(starts, 1);
   EXPECT_EQ(shell.messages.size(), 1u);
+}
+
+TEST(Translucency, OnlyWindows2000AndLaterFadeIn) {
+  for (const char* key : {"Win2K", "WinXP", "WinXP64", "Win2K3", "Win2K364", "Vista", "Vista64"})
+    EXPECT_TRUE(ui::UsesTranslucency(key)) << key;
+  for (const char* key : {"95", "98", "ME", "", "vista", "Win2K "})
+    EXPECT_FALSE(ui::UsesTranslucency(key)) << '"' << key << '"';
 }
 
 }  // namespace

@@ -1,26 +1,73 @@
 #include "ui/win32/Win32Windows.h"
 
-#include "os/Platform.h"
-#include "os/Processes.h"
+#include <windows.h>
+
+#include "ui/win32/FinishWindow.h"
+#include "ui/win32/ModComCTL.h"
+#include "ui/win32/WaitWindow.h"
 
 namespace ui::win32 {
 namespace {
 
-// Until the windows exist, the installation run ends as soon as it would show one.
-class NoWindows final : public app::Windows {
+// The relaunch form `temp`: never shown; its handle owns the installation run it starts.
+class TempForm {
  public:
-  app::ProgressWindow& Wait() override { os::EndProcess(0); }
-  app::FinishWindow& Finish() override { os::EndProcess(0); }
-  bool IsWaitLoaded() const override { return false; }
-  bool IsFinishLoaded() const override { return false; }
-  uintptr_t LoadTempForm() override { return 0; }
-  void UnloadTempForm() override {}
+  HWND Load() {
+    if (hwnd_) return hwnd_;
+    InitControlLibrary();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExA(instance, kClassName, &windowClass)) {
+      windowClass.cbSize = sizeof windowClass;
+      windowClass.lpfnWndProc = DefWindowProcA;
+      windowClass.hInstance = instance;
+      windowClass.lpszClassName = kClassName;
+      RegisterClassExA(&windowClass);
+    }
+    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "temp", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, instance, nullptr);
+    if (hwnd_)
+      lbltempName_ =
+          CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
+    return hwnd_;
+  }
+  void Unload() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    hwnd_ = lbltempName_ = nullptr;
+  }
+
+ private:
+  static constexpr char kClassName[] = "NorvaneTemp";
+  HWND hwnd_ = nullptr;
+  HWND lbltempName_ = nullptr;
+};
+
+class Win32Windows final : public app::Windows {
+ public:
+  app::ProgressWindow& Wait() override {
+    if (!wait_.Loaded()) wait_.Load();
+    return wait_;
+  }
+  app::FinishWindow& Finish() override {
+    if (!finish_.Loaded()) finish_.Load();
+    return finish_;
+  }
+  bool IsWaitLoaded() const override { return wait_.Loaded(); }
+  bool IsFinishLoaded() const override { return finish_.Loaded(); }
+  uintptr_t LoadTempForm() override { return reinterpret_cast<uintptr_t>(temp_.Load()); }
+  void UnloadTempForm() override { temp_.Unload(); }
+
+ private:
+  WaitWindow wait_;
+  FinishWindow finish_;
+  TempForm temp_;
 };
 
 }  // namespace
 
 app::Windows& WindowsBackend() {
-  static NoWindows windows;
+  static Win32Windows windows;
   return windows;
 }
 

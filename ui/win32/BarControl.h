@@ -1,0 +1,33 @@
+#pragma once
+// The progress bar as a child window: ui::VistaProg decides where its pictures lie, this draws
+// them. A press on it does nothing (it is not one of the surfaces that drag the window).
+#include <windows.h>
+
+#include "ui/VistaProg.h"
+
+namespace ui::win32 {
+
+class BarControl {
+ public:
+  BarControl() = default;
+  BarControl(const BarControl&) = delete;
+  BarControl& operator=(const BarControl&) = delete;
+
+  // Places the control (twips) on the parent; it loads with no stored properties.
+  bool Create(HWND parent, int left, int top, int width, int height, int twipsPerPixel);
+
+  int32_t Value() const { return bar_.Value(); }
+  void SetValue(int32_t value);  // clamped by the bar, drawn at once
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc);
+  int Px(int twips) const;
+
+  HWND hwnd_ = nullptr;
+  int twipsPerPixel_ = 15;
+  VistaProg bar_;
+};
+
+}  // namespace ui::win32

@@ -1,0 +1,196 @@
+#include "ui/win32/FinishWindow.h"
+
+#include <iterator>
+
+#include "app/CloseDown.h"
+#include "platform/Edition.h"
+#include "service/CheckService.h"
+#include "ui/WirelessServiceStep.h"
+#include "ui/win32/ModComCTL.h"
+#include "ui/win32/Painting.h"
+#include "ui/win32/Translucency.h"
+
+namespace ui::win32 {
+namespace {
+
+constexpr BorderLine kLines[] = {
+    {15, 15, 4340, 15, kWindowText},     {0, 0, 4340, 0, RGB(224, 224, 224)},
+    {15, 1905, 15, 0, kWindowText},      {0, 0, 0, 1920, RGB(224, 224, 224)},
+    {4340, 15, 4340, 1920, kWindowText}, {4355, 5, 4355, 1920, RGB(128, 128, 128)},
+    {15, 1915, 4340, 1915, kWindowText}, {0, 1920, 4360, 1920, RGB(128, 128, 128)},
+};
+constexpr int kButtonId = 1;
+constexpr int kCountdownTop = 1560;
+
+}  // namespace
+
+FinishWindow::FinishWindow()
+    : FormWindow(Design{"NorvaneFinish", 4365, 1935, WS_EX_TOOLWINDOW, RECT{29, 29, 4310, 255},
+                        "Finished Installing", kLines, std::size(kLines)}) {}
+
+bool FinishWindow::Load() {
+  InitControlLibraryEx(255);
+  ending_ = false;
+  countdown_ = CountdownLabels{};
+  if (!Create("")) return false;
+  // Created in tab order; the OK button is the only one that takes the focus.
+  Label_ = AddLabel(120, 480, 3255, 975, "The drivers have been successfully installed. ", SS_LEFT);
+  autoclosetext1_ =
+      AddLabel(120, kCountdownTop, 2775, 255, "(This window will close automatically in", SS_LEFT);
+  autoclosecounter_ = AddLabel(2880, kCountdownTop, 255, 255, countdown_.counter, SS_LEFT);
+  autoclosetext2_ =
+      AddLabel(countdown_.unitLeft, kCountdownTop, 735, 255, countdown_.unit, SS_LEFT);
+  CMDEnd_ = CreateWindowExA(0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                            Px(3480), Px(1080), Px(735), Px(375), hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
+                            GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(CMDEnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  SetWindowLongPtrA(CMDEnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  buttonProcedure_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(CMDEnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProcedure)));
+
+  // The countdown runs from the load on, shown or not.
+  Timer_.Attach(hwnd_);
+  Timer_.SetEnabled(true);
+  Timer_.SetInterval(1000);
+  return true;
+}
+
+void FinishWindow::SetOutcome(const std::string& label, const std::string& caption) {
+  if (!Loaded()) Load();
+  SetLabelText(Label_, label);
+  SetWindowTextA(hwnd_, caption.c_str());
+}
+
+void FinishWindow::ShowAndFocus() {
+  if (!Loaded()) Load();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(CMDEnd_);
+}
+
+bool FinishWindow::IsVisibleAndEnabled() const {
+  return hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
+}
+
+void FinishWindow::Unload() {
+  Timer_.SetEnabled(false);
+  Destroy();
+}
+
+uintptr_t FinishWindow::Handle() const {
+  return reinterpret_cast<uintptr_t>(hwnd_);
+}
+
+void FinishWindow::OnResize() {
+  FormWindow::OnResize();
+}
+
+void FinishWindow::PaintStripPictures(HDC strip) {
+  // The icon hangs above the strip, which shows only its lower part; the small picture lies on it.
+  const int iconSize = Px(720);
+  DrawIconEx(strip, Px(40), Px(-230), ProductIcon(iconSize), iconSize, iconSize, 0, nullptr,
+             DI_NORMAL);
+  HDC picture = CreateCompatibleDC(strip);
+  {
+    ScopedSelect selected(picture, StripPicture());
+    BitBlt(strip, Px(30), Px(30), kStripPictureWidth, kStripPictureHeight, picture, 0, 0, SRCCOPY);
+  }
+  DeleteDC(picture);
+}
+
+void FinishWindow::CountdownTick() {
+  const CountdownLabels before = countdown_;
+  if (ui::CountdownTick(countdown_) == CountdownStep::End) {
+    EndFinishWindow();
+    return;
+  }
+  SetLabelText(autoclosecounter_, countdown_.counter);
+  if (countdown_.unitLeft != before.unitLeft)
+    MoveLabel(autoclosetext2_, countdown_.unitLeft, kCountdownTop);
+  if (countdown_.unit != before.unit) SetLabelText(autoclosetext2_, countdown_.unit);
+}
+
+void FinishWindow::EndFinishWindow() {
+  if (ending_) return;  // the window is hidden first, so a second click cannot arrive; be sure
+  ending_ = true;
+  Timer_.SetEnabled(false);
+  ShowWindow(hwnd_, SW_HIDE);
+  ShowWirelessServiceMessage();
+  app::CloseDown();
+}
+
+void FinishWindow::ShowWirelessServiceMessage() {
+  ui::ShowWirelessServiceMessage(
+      reinterpret_cast<uintptr_t>(hwnd_), [] { return platform::DetectPlatformKey(); },
+      [](std::string& serviceName) {
+        service::CheckService check;
+        return check.Run(serviceName, false);
+      });
+}
+
+bool FinishWindow::ClosingKey(WPARAM character) {
+  if (character != 'X' && character != 'x' && character != 27) return false;
+  app::CloseDown();
+}
+
+bool FinishWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == Timer_.id()) CountdownTick();
+      return true;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) EndFinishWindow();
+      return true;
+    case WM_CHAR:
+      ClosingKey(wParam);
+      return true;
+    case WM_SYSCHAR:
+      if (wParam == 'o' || wParam == 'O') {
+        SendMessageA(CMDEnd_, BM_CLICK, 0, 0);
+        return true;
+      }
+      return false;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        // Focus on the window is focus on its first control, the OK button.
+        OnResize();
+        SetFocus(CMDEnd_);
+      }
+      return true;
+    case WM_SETFOCUS:
+      SetFocus(CMDEnd_);
+      return true;
+    case WM_CLOSE:
+      // Closed by the system (Alt+F4, the task manager): leave as the closing keys do, or the
+      // hidden progress window would keep the process alive.
+      app::CloseDown();
+  }
+  (void)lParam;
+  return false;
+}
+
+LRESULT CALLBACK FinishWindow::ButtonProcedure(HWND button, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+  auto* self = reinterpret_cast<FinishWindow*>(GetWindowLongPtrA(button, GWLP_USERDATA));
+  if (self) {
+    try {
+      if (message == WM_CHAR && self->ClosingKey(wParam)) return 0;
+      if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        return 0;
+      }
+      if (message == WM_SYSCHAR && (wParam == 'o' || wParam == 'O')) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+        return 0;
+      }
+      return CallWindowProcA(self->buttonProcedure_, button, message, wParam, lParam);
+    } catch (...) {
+      app::UnloadWait();
+    }
+  }
+  return DefWindowProcA(button, message, wParam, lParam);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,13 @@
+#pragma once
+// Registration of the common control classes.
+#include <cstdint>
+
+#include "app/InstallerState.h"
+
+namespace ui::win32 {
+
+void InitControlLibrary();
+// InitCommonControlsEx with the class mask; InitCommonControls where the former is missing.
+app::Flag InitControlLibraryEx(uint32_t Classes);
+
+}  // namespace ui::win32

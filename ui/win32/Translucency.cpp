@@ -1,0 +1,39 @@
+#include "ui/win32/Translucency.h"
+
+#include "platform/Edition.h"
+#include "ui/WirelessServiceStep.h"
+
+namespace ui::win32 {
+
+int32_t SetTranslucency(HWND hWnd, int16_t& Alpha) {
+  if (Alpha < 0 || Alpha > 255) return 1;
+  bool failed = false;
+
+  SetLastError(0);
+  LONG style = GetWindowLongA(hWnd, GWL_EXSTYLE);
+  if (style == 0 && GetLastError() != 0) failed = true;
+
+  SetLastError(0);
+  if (SetWindowLongA(hWnd, GWL_EXSTYLE, style | WS_EX_LAYERED) == 0 && GetLastError() != 0)
+    failed = true;
+
+  // Windows 95, 98 and ME have no layered windows: looked up, not imported.
+  using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+  const auto setLayered = reinterpret_cast<SetLayered>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+  if (!setLayered || !setLayered(hWnd, 0, static_cast<BYTE>(Alpha), LWA_ALPHA)) failed = true;
+  return failed ? 2 : 0;
+}
+
+void StartWindowDrag(HWND window) {
+  ReleaseCapture();
+  SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void ApplyEditionTranslucency(HWND window) {
+  if (!UsesTranslucency(platform::DetectPlatformKey())) return;
+  int16_t alpha = 240;
+  SetTranslucency(window, alpha);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,101 @@
+#include "ui/win32/WaitWindow.h"
+
+#include <iterator>
+
+#include "app/CloseDown.h"
+#include "app/ExtractionWorker.h"
+#include "app/InstallationSequence.h"
+#include "app/InstallerState.h"
+#include "app/WorkFolders.h"
+#include "ui/win32/ModComCTL.h"
+#include "ui/win32/Painting.h"
+
+namespace ui::win32 {
+namespace {
+
+constexpr BorderLine kLines[] = {
+    {15, 15, 4620, 15, kWindowText},     {0, 0, 4620, 0, RGB(224, 224, 224)},
+    {15, 1905, 15, 0, kWindowText},      {0, 0, 0, 1920, RGB(224, 224, 224)},
+    {4605, 15, 4605, 1920, kWindowText}, {4620, 5, 4620, 1920, RGB(128, 128, 128)},
+    {15, 1905, 4605, 1905, kWindowText}, {0, 1920, 4620, 1920, RGB(128, 128, 128)},
+};
+
+}  // namespace
+
+WaitWindow::WaitWindow()
+    : FormWindow(Design{"NorvaneWait", 4635, 1935, WS_EX_APPWINDOW, RECT{29, 27, 4575, 255},
+                        "Norvane Self Extracting Cabinet File", kLines, std::size(kLines)}) {}
+
+bool WaitWindow::Load() {
+  InitControlLibrary();
+  if (!Create("Please wait")) return false;
+  progress_.Create(hwnd_, 600, 720, 3495, 330, TwipsPerPixelX());
+  Label1_ = AddLabel(960, 1320, 2775, 495, "Please wait while the necessary files are extracted.",
+                     SS_CENTER);
+  ticks_ = WaitTimer{};
+  Timer1_.Attach(hwnd_);
+  Timer1_.SetEnabled(true);
+  Timer1_.SetInterval(1);
+  return true;
+}
+
+void WaitWindow::SetProgress(int value) {
+  progress_.SetValue(value);
+}
+int WaitWindow::Progress() const {
+  return progress_.Value();
+}
+void WaitWindow::SetStatusText(const std::string& text) {
+  SetLabelText(Label1_, text);
+}
+
+void WaitWindow::StopTimer() {
+  Timer1_.SetInterval(0);
+  Timer1_.SetEnabled(false);
+}
+
+void WaitWindow::SetVisible(bool visible) {
+  ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+}
+bool WaitWindow::IsVisible() const {
+  return hwnd_ && IsWindowVisible(hwnd_);
+}
+uintptr_t WaitWindow::Handle() const {
+  return reinterpret_cast<uintptr_t>(hwnd_);
+}
+
+void WaitWindow::PaintStripPictures(HDC strip) {
+  HDC picture = CreateCompatibleDC(strip);
+  {
+    ScopedSelect selected(picture, StripPicture());
+    BitBlt(strip, Px(30), Px(30), kStripPictureWidth, kStripPictureHeight, picture, 0, 0, SRCCOPY);
+  }
+  DeleteDC(picture);
+}
+
+void WaitWindow::ExtractPayloads(int16_t& counter) {
+  app::ExtractPayloads(counter);
+}
+
+bool WaitWindow::ConfigTextExists() {
+  return app::FileExists(app::State().TempFolder + "config.txt");
+}
+
+void WaitWindow::RunInstallation() {
+  app::RunInstallation();
+}
+
+bool WaitWindow::Handle(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == Timer1_.id()) ticks_.Tick(*this);
+      result = 0;
+      return true;
+    case WM_CLOSE:
+      // A close request is never refused; unloading this window is the run's final clean-up.
+      app::UnloadWait();
+  }
+  return false;
+}
+
+}  // namespace ui::win32
