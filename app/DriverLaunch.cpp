@@ -1,0 +1,79 @@
+#include "app/DriverLaunch.h"
+
+#include <initializer_list>
+
+#include "app/InstallerState.h"
+#include "app/ProcessLaunch.h"
+#include "app/Windows.h"
+#include "app/WorkFolders.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "platform/InstallLog.h"
+
+namespace app {
+namespace {
+
+constexpr int kShowNormal = 1;
+constexpr char kSilentMode[] = "->DRIVER_SILENT";
+constexpr char kDriverMode[] = "->DRIVER";
+
+// Copies the first candidate that exists in the staging folder; an empty target keeps the
+// candidate's own name.
+void StageFirstExisting(const std::string& staging, const std::string& driverFolder,
+                        std::initializer_list<const char*> candidates, const char* target) {
+  for (const char* candidate : candidates) {
+    const std::string source = staging + candidate;
+    if (!FileExists(source)) continue;
+    os::Os().files->Copy(source, driverFolder + (*target ? target : candidate));
+    return;
+  }
+}
+
+}  // namespace
+
+void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder) {
+  const InstallerState& state = State();
+  const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
+  DriverSubfolder = driverFolder;
+  ProgressWindow& wait = Ui().Wait();
+  const std::string mode = state.InstallMode;
+
+  if (mode != kSilentMode && mode != kDriverMode) {
+    // Another program of the driver folder does the installation its own way.
+    wait.SetVisible(false);
+    ShellRunAndWait(wait.Handle(), "open", driverFolder + mode, "", "", kShowNormal);
+    return;
+  }
+  const bool silent = mode == kSilentMode;
+
+  const std::string staging = state.InstallFolder + "\\Driver\\DPInst\\";
+  StageFirstExisting(staging, driverFolder, {"DPInst.xml"}, "");
+  StageFirstExisting(staging, driverFolder,
+                     {"NorvaneNet.ico", "NorvaneCon.ico", "NorvaneInt.ico", "NorvaneEnt.ico",
+                      "NorvaneTrv.ico", "Norvane.ico"},
+                     "");
+  StageFirstExisting(staging, driverFolder, {"EULA.txt"}, "");
+  StageFirstExisting(staging, driverFolder, {"Norvane.bmp"}, "");
+  const auto launchers = {"RunAddOn.exe", "prjRunWait.exe", "RunDPInst.exe", "Run.exe"};
+
+  if (ProcessorWidth == 1 || ProcessorWidth == 2) {
+    const bool wide = ProcessorWidth == 2;
+    const std::string installer = wide ? "DPInstX64.exe" : "DPInstX86.exe";
+    const std::string launcher = wide ? "RunDPInstX64.exe" : "RunDPInstX86.exe";
+    StageFirstExisting(staging, driverFolder,
+                       {wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe", installer.c_str()},
+                       installer.c_str());
+    StageFirstExisting(staging, driverFolder, launchers, launcher.c_str());
+    DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
+    wait.SetVisible(false);
+    platform::PreserveInstallLog(1);
+    const std::string program =
+        FileExists(driverFolder + launcher) ? driverFolder + launcher : driverFolder + installer;
+    ShellRunAndWait(wait.Handle(), "open", program, "", "", kShowNormal);
+    if (wide) wait.SetVisible(true);
+  }
+
+  if (silent) platform::AnalyseInstallLog(driverFolder);
+}
+
+}  // namespace app

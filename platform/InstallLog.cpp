@@ -1,0 +1,232 @@
+#include "platform/InstallLog.h"
+
+#include <cstddef>
+
+#include "app/Windows.h"
+#include "app/WorkFolders.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Shell.h"
+
+namespace platform {
+namespace {
+
+constexpr int kWindowsFolderId = 36;
+constexpr char kReboot[] = "Please reboot your PC to complete the installation.";
+constexpr char kFolderWords[] = "CURRENT WORKING DIRECTORY";
+constexpr char kCodeWords[] = "RETURNING WITH CODE";
+// "INFO:   Current working directory: '" and "INFO:   Returning with code 0x".
+constexpr size_t kFolderLinePrefix = 36;
+constexpr size_t kCodeLinePrefix = 30;
+
+std::string InstallLogPath() {
+  return FindSystemFolder(kWindowsFolderId) + "\\DPINST.LOG";
+}
+
+std::string SavedLogPath() {
+  os::Shell& shell = *os::Os().shell;
+  return FindSystemFolder(kWindowsFolderId) + "\\DPINST." + shell.ShortDateText().substr(0, 2) +
+         shell.LongTimeText().substr(0, 1);
+}
+
+std::string Trim(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void ReplaceAll(std::string& text, std::string_view what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+}
+
+// The log is split at CR LF, and also at a lone CR or LF, so that a log edited or converted
+// elsewhere still gives lines without a stray CR at the end.
+template <typename Visit>
+void ForEachLine(const std::string& text, Visit visit) {
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) {
+      visit(text.substr(start));
+      return;
+    }
+    if (!visit(text.substr(start, end - start))) return;
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+}
+
+bool FolderLineMatches(const std::string& line, const std::string& driverFolder) {
+  const std::string logged =
+      line.size() > kFolderLinePrefix + 1
+          ? line.substr(kFolderLinePrefix, line.size() - kFolderLinePrefix - 1)
+          : std::string();
+  const std::string folder = app::UpperCase(logged);
+  const std::string wanted = app::UpperCase(driverFolder);
+  return folder + "\\" == wanted || folder == wanted + "\\" || folder == wanted;
+}
+
+}  // namespace
+
+std::string FindSystemFolder(int folderId) {
+  const auto path = os::Os().shell->SpecialFolder(folderId);
+  if (!path) return {};
+  return Trim(path->substr(0, path->find('\0')));
+}
+
+app::Flag InstallLogExists() {
+  return app::FileExists(FindSystemFolder(kWindowsFolderId) + "\\DPInst.LOG") ? app::kTrue
+                                                                              : app::kFalse;
+}
+
+double HexToNumber(std::string_view text) {
+  if (text.size() >= 2 && text[0] == '&' && (text[1] == 'h' || text[1] == 'H'))
+    text.remove_prefix(2);
+  if (text.size() > 23) return 0;
+  double number = 0;
+  for (const char c : text) {
+    int digit = 0;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    number = number * 16 + digit;
+  }
+  return number;
+}
+
+std::string LogAsSingleByteText(const std::string& bytes) {
+  if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
+      static_cast<unsigned char>(bytes[1]) != 0xFE)
+    return bytes;
+  std::string text;
+  text.reserve(bytes.size() / 2);
+  // An odd last byte is half a character that was never finished: dropped.
+  for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
+    const unsigned unit = static_cast<unsigned char>(bytes[at]) |
+                          (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8);
+    text.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
+  }
+  return text;
+}
+
+std::optional<std::string> FindReturnCode(const std::string& logText,
+                                          const std::string& driverFolder) {
+  bool folderFound = false;
+  std::optional<std::string> code;
+  ForEachLine(logText, [&](const std::string& line) {
+    const std::string upper = app::UpperCase(line);
+    if (!folderFound) {
+      if (upper.find(kFolderWords) != std::string::npos && FolderLineMatches(line, driverFolder))
+        folderFound = true;
+      return true;
+    }
+    if (upper.find(kCodeWords) == std::string::npos) return true;
+    code = line.size() > kCodeLinePrefix ? line.substr(kCodeLinePrefix) : std::string();
+    return false;
+  });
+  return code;
+}
+
+LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& state) {
+  const size_t n = returnCode.size();
+  if (n == 0 || n > 8) return {};
+  // Groups of two digits from the right; the leftmost may have one, missing ones count 0.
+  auto group = [&](size_t index) -> int {
+    const size_t right = 2 * index;
+    if (right >= n) return 0;
+    const size_t end = n - right;
+    const size_t begin = end >= 2 ? end - 2 : 0;
+    return static_cast<int>(HexToNumber(std::string_view(returnCode).substr(begin, end - begin)));
+  };
+  const int installed = group(0);
+  const int storeOnly = group(1);
+  const int failed = group(2);
+  const int flags = group(3);
+
+  ReplaceAll(state.MsgInstalledCorrectly, "%1", std::to_string(installed));
+  ReplaceAll(state.MsgInstalledDrvStore, "%1", std::to_string(storeOnly));
+  ReplaceAll(state.MsgInstallFailed, "%1", std::to_string(failed));
+  const std::string& c = state.MsgInstalledCorrectly;
+  const std::string& d = state.MsgInstalledDrvStore;
+  const std::string& f = state.MsgInstallFailed;
+  const bool noTexts = c.empty() && d.empty();
+  const std::string crlf2 = "\r\n\r\n";
+
+  switch (flags) {
+    case 0:
+      if (noTexts) return {};
+      if (installed == 0) return {true, d, "Finished", ""};
+      if (storeOnly == 0) return {true, c, "Finished", ""};
+      return {true, c + "\n\n" + d, "Finished", ""};
+    case 64:
+      if (noTexts) return {};
+      if (installed == 0) return {true, d + crlf2 + kReboot, "Finished", ""};
+      if (storeOnly == 0) return {true, c, "Finished", c + crlf2 + kReboot};
+      return {true, c, "Finished", c + "\n" + d + crlf2 + kReboot};
+    case 128:
+      if (failed != 0) return {true, f, "Failed", ""};
+      return {true, "Aborted", "Failed", ""};
+    case 192:
+      if (noTexts) return {};
+      return {true, std::string("The drivers were partially installed.\n\n") + kReboot, "Finished",
+              ""};
+    default:
+      return {};
+  }
+}
+
+void AnalyseInstallLog(const std::string& driverFolder) {
+  if (InstallLogExists() != app::kTrue) return;
+  const std::string logPath = InstallLogPath();
+  if (!app::FileExists(logPath)) return;
+  const auto bytes = os::Os().files->ReadAll(logPath);
+  if (!bytes) return;
+  const auto code = FindReturnCode(LogAsSingleByteText(*bytes), driverFolder);
+  if (!code || code->empty() || code->size() > 8) return;
+
+  const LogOutcome outcome = DecideOutcome(*code, app::State());
+  app::Ui().Wait().SetVisible(false);
+  if (!outcome.show) return;
+  app::FinishWindow& finish = app::Ui().Finish();
+  finish.SetOutcome(outcome.label, outcome.caption);
+  finish.ShowAndFocus();
+  if (!outcome.message.empty())
+    os::Os().shell->ShowMessage(finish.Handle(), outcome.message, app::kAppTitle, os::kMbOk);
+}
+
+std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target) {
+  os::Files& files = *os::Os().files;
+  const auto bytes = files.ReadAll(source);
+  if (!bytes) return std::nullopt;
+  const auto length = files.Length(target);
+  if (!length) return std::nullopt;
+  if (!files.Append(target, *bytes)) return std::nullopt;
+  return length;
+}
+
+// Nothing is deleted or overwritten before its content is secured by the step before. One
+// departure keeps earlier logs safe: a saved log of the same name left by an earlier run that
+// never merged back (the date or hour changed, or no finish window) is extended, not replaced.
+void PreserveInstallLog(int mode) {
+  os::Files& files = *os::Os().files;
+  const std::string logPath = InstallLogPath();
+  const std::string savedPath = SavedLogPath();
+  if (mode == 1) {
+    if (!app::FileExists(logPath)) return;
+    const bool secured = app::FileExists(savedPath)
+                             ? AppendFileBytes(logPath, savedPath).has_value()
+                             : files.Copy(logPath, savedPath);
+    if (secured) files.RemoveFile(logPath);
+  } else if (mode == 2) {
+    if (!app::FileExists(logPath) || !app::FileExists(savedPath)) return;
+    if (!AppendFileBytes(logPath, savedPath)) return;
+    if (!files.Copy(savedPath, logPath)) return;
+    files.RemoveFile(savedPath);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+// The driver installer's log: finding the section of this run, judging its return code, and
+// keeping the log's earlier content aside while the installer writes a fresh one.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/InstallerState.h"
+
+namespace platform {
+
+// The shell's special folder (36 is the Windows folder), spaces trimmed; empty when none.
+std::string FindSystemFolder(int folderId);
+
+// Windows folder + "\DPInst.LOG" exists and is not a folder.
+app::Flag InstallLogExists();
+
+// Hexadecimal digits, optionally after "&H"; other characters count as 0. More than 23 digits
+// give 0. A double keeps the magnitude of long texts instead of wrapping around.
+double HexToNumber(std::string_view text);
+
+// The log as single-byte text: a UTF-16LE log (byte-order mark FF FE) is decoded first, other
+// logs come back unchanged. Characters beyond Latin-1 become '?'.
+std::string LogAsSingleByteText(const std::string& bytes);
+
+// What the finish window shows for one run; decided without touching any window.
+struct LogOutcome {
+  bool show = false;
+  std::string label;
+  std::string caption;
+  std::string message;  // empty: no message box
+};
+
+// The return-code text of the run of driverFolder, or nullopt when the log holds none.
+std::optional<std::string> FindReturnCode(const std::string& logText,
+                                          const std::string& driverFolder);
+
+// Splits the code into its four fields, replaces the placeholders of the three messages in the
+// state (as the run keeps them afterwards) and decides the outcome. Codes of 0 or more than 8
+// digits decide nothing and leave the messages alone.
+LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& state);
+
+// Reads the log of the run in driverFolder and fills and shows the finish window.
+void AnalyseInstallLog(const std::string& driverFolder);
+
+// Mode 1 sets an existing log aside before the driver installer runs, mode 2 merges it back
+// in front of the new run's log.
+void PreserveInstallLog(int mode);
+
+// Appends all bytes of source to target; answers target's former length, nullopt on failure.
+std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target);
+
+}  // namespace platform

@@ -1,0 +1,385 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/InstallerState.h"
+#include "os/Files.h"
+#include "platform/InstallLog.h"
+#include "tests/unit/fakes/Fakes.h"
+
+namespace {
+
+const std::string kFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder\\Driver\\Vista 64bit\\";
+const std::string kReboot = "Please reboot your PC to complete the installation.";
+const std::string kLogPath = "C:\\Windows\\DPINST.LOG";
+const std::string kSavedPath = "C:\\Windows\\DPINST.128";  // "12/07/2026" and "8:53:52"
+
+std::string FolderLine(const std::string& folder) {
+  return "INFO:   Current working directory: '" + folder + "'\r\n";
+}
+std::string CodeLine(const std::string& digits) {
+  return "INFO:   Returning with code 0x" + digits + "\r\n";
+}
+std::string LogRun(const std::string& folder, const std::string& digits) {
+  return "INFO:   Option set: suppressWizard\r\n" + FolderLine(folder) +
+         "SUCCESS:Installed package.\r\n" + CodeLine(digits);
+}
+std::string Utf16(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  return bytes;
+}
+
+class InstallLogTest : public fakes::PlatformTest {
+ protected:
+  InstallLogTest() {
+    shell.specialFolders[36] = "C:\\Windows";
+    files.CreateFolder("C:\\Windows");
+  }
+};
+
+struct AnalysisRow {
+  const char* name;
+  std::string log;  // empty: no log at all
+  std::string c = "Installed %1", d = "Store %1", f = "Failed %1";
+  bool shown = false;
+  std::string label = "", caption = "", message = "";
+  bool waitHidden = true;
+};
+
+TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
+  const std::string noFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder\\Driver\\Vista 64bit";
+  const std::string upper = "C:\\TEMP\\INS1A2B.TMP_INSTALLATIONFOLDER\\DRIVER\\VISTA 64BIT\\";
+  const std::string other = "C:\\Temp\\Other\\Driver\\2000_XP\\";
+  const AnalysisRow rows[] = {
+      {.name = "store only 100",
+       .log = LogRun(kFolder, "100"),
+       .shown = true,
+       .label = "Store 1",
+       .caption = "Finished"},
+      {.name = "installed 1",
+       .log = LogRun(kFolder, "1"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+      {.name = "code 0",
+       .log = LogRun(kFolder, "0"),
+       .shown = true,
+       .label = "Store 0",
+       .caption = "Finished"},
+      {.name = "both 101",
+       .log = LogRun(kFolder, "101"),
+       .shown = true,
+       .label = "Installed 1\n\nStore 1",
+       .caption = "Finished"},
+      {.name = "two digits A0",
+       .log = LogRun(kFolder, "A0"),
+       .shown = true,
+       .label = "Installed 160",
+       .caption = "Finished"},
+      {.name = "restart, installed",
+       .log = LogRun(kFolder, "40000001"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished",
+       .message = "Installed 1\r\n\r\n" + kReboot},
+      {.name = "restart, store only",
+       .log = LogRun(kFolder, "40000100"),
+       .shown = true,
+       .label = "Store 1\r\n\r\n" + kReboot,
+       .caption = "Finished"},
+      {.name = "restart, both",
+       .log = LogRun(kFolder, "40000203"),
+       .shown = true,
+       .label = "Installed 3",
+       .caption = "Finished",
+       .message = "Installed 3\nStore 2\r\n\r\n" + kReboot},
+      {.name = "failed 1",
+       .log = LogRun(kFolder, "80010000"),
+       .shown = true,
+       .label = "Failed 1",
+       .caption = "Failed"},
+      {.name = "aborted",
+       .log = LogRun(kFolder, "80000000"),
+       .shown = true,
+       .label = "Aborted",
+       .caption = "Failed"},
+      {.name = "partial",
+       .log = LogRun(kFolder, "C0010001"),
+       .shown = true,
+       .label = "The drivers were partially installed.\n\n" + kReboot,
+       .caption = "Finished"},
+      {.name = "unknown flag 20", .log = LogRun(kFolder, "20000001")},
+      {.name = "flags 0 without texts", .log = LogRun(kFolder, "1"), .c = "", .d = ""},
+      {.name = "flags 40 without texts", .log = LogRun(kFolder, "40000001"), .c = "", .d = ""},
+      {.name = "flags C0 without texts", .log = LogRun(kFolder, "C0010001"), .c = "", .d = ""},
+      {.name = "failure without texts",
+       .log = LogRun(kFolder, "80010000"),
+       .c = "",
+       .d = "",
+       .f = "",
+       .shown = true,
+       .label = "",
+       .caption = "Failed"},
+      {.name = "nine digits", .log = LogRun(kFolder, "100000001"), .waitHidden = false},
+      {.name = "empty code",
+       .log = FolderLine(kFolder) + "INFO:   Returning with code 0x\r\n",
+       .waitHidden = false},
+      {.name = "no code line",
+       .log = FolderLine(kFolder) + "INFO:   Still working\r\n",
+       .waitHidden = false},
+      {.name = "other folder only", .log = LogRun(other, "1"), .waitHidden = false},
+      {.name = "no log", .log = "", .waitHidden = false},
+      {.name = "folder in upper case",
+       .log = LogRun(upper, "1"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+      {.name = "folder without backslash",
+       .log = LogRun(noFolder, "1"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+      {.name = "UTF-16 log",
+       .log = Utf16(LogRun(kFolder, "100")),
+       .shown = true,
+       .label = "Store 1",
+       .caption = "Finished"},
+      {.name = "UTF-16 log, restart",
+       .log = Utf16(LogRun(other, "0") + LogRun(kFolder, "40000001")),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished",
+       .message = "Installed 1\r\n\r\n" + kReboot},
+      {.name = "older run of the folder first",
+       .log = LogRun(kFolder, "1") + LogRun(kFolder, "80000000"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+      {.name = "other run's code before ours",
+       .log = LogRun(other, "80000000") + LogRun(kFolder, "100"),
+       .shown = true,
+       .label = "Store 1",
+       .caption = "Finished"},
+      {.name = "later folder lines passed over",
+       .log = FolderLine(kFolder) + FolderLine(other) + CodeLine("1") + CodeLine("80000000"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+      {.name = "LF-only line ends",
+       .log = "INFO:   Current working directory: '" + kFolder +
+              "'\nINFO:   Returning with code 0x1\n",
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished"},
+  };
+  for (const AnalysisRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    windows = fakes::FakeWindows();
+    shell.messages.clear();
+    files.RemoveFile(kLogPath);
+    if (!row.log.empty()) WriteFile(kLogPath, row.log);
+    app::State().MsgInstalledCorrectly = row.c;
+    app::State().MsgInstalledDrvStore = row.d;
+    app::State().MsgInstallFailed = row.f;
+
+    platform::AnalyseInstallLog(kFolder);
+
+    EXPECT_EQ(windows.finish.shown, row.shown);
+    EXPECT_EQ(windows.finish.loaded, row.shown);
+    EXPECT_EQ(windows.finish.label, row.label);
+    EXPECT_EQ(windows.finish.caption, row.caption);
+    EXPECT_EQ(windows.wait.visible, !row.waitHidden);
+    if (row.message.empty()) {
+      EXPECT_TRUE(shell.messages.empty());
+    } else {
+      ASSERT_EQ(shell.messages.size(), 1u);
+      EXPECT_EQ(shell.messages[0].text, row.message);
+      EXPECT_EQ(shell.messages[0].title, app::kAppTitle);
+      EXPECT_EQ(shell.messages[0].style, os::kMbOk);
+    }
+  }
+}
+
+TEST_F(InstallLogTest, PlaceholdersAreReplacedForTheRestOfTheRun) {
+  WriteFile(kLogPath, LogRun(kFolder, "20301"));
+  app::State().MsgInstalledCorrectly = "%1 of %1 installed";
+  app::State().MsgInstalledDrvStore = "%1 stored";
+  app::State().MsgInstallFailed = "%1%1 failed";
+  platform::AnalyseInstallLog(kFolder);
+  EXPECT_EQ(app::State().MsgInstalledCorrectly, "1 of 1 installed");
+  EXPECT_EQ(app::State().MsgInstalledDrvStore, "3 stored");
+  EXPECT_EQ(app::State().MsgInstallFailed, "22 failed");
+}
+
+TEST_F(InstallLogTest, WindowsFolderComesTrimmedFromTheShell) {
+  shell.specialFolders[36] = "  C:\\Windows ";
+  EXPECT_EQ(platform::FindSystemFolder(36), "C:\\Windows");
+  EXPECT_EQ(platform::InstallLogExists(), app::kFalse);
+  WriteFile("C:\\Windows\\dpinst.log", "x");
+  EXPECT_EQ(platform::InstallLogExists(), app::kTrue);
+  shell.specialFolders.erase(36);
+  EXPECT_EQ(platform::FindSystemFolder(36), "");
+  EXPECT_EQ(platform::InstallLogExists(), app::kFalse);
+}
+
+TEST(HexToNumber, ReadsDigitsOfEitherCase) {
+  const struct {
+    const char* text;
+    double number;
+  } rows[] = {
+      {"0", 0},
+      {"1", 1},
+      {"a0", 160},
+      {"A0", 160},
+      {"&hFF", 255},
+      {"&HfF", 255},
+      {"G1", 1},
+      {"", 0},
+      {"&h", 0},
+      {"10000", 65536},
+      {"FFFFFFFFFFFFFFFFFFFFFFF", 4.951760157141521e27},  // 23 digits: still read
+      {"FFFFFFFFFFFFFFFFFFFFFFFF", 0},                    // 24 digits: empty
+      {"&h00000000000000000000001", 1},
+  };
+  for (const auto& row : rows)
+    EXPECT_DOUBLE_EQ(platform::HexToNumber(row.text), row.number) << row.text;
+}
+
+// Files that fail the operations named in `failing`, to show that no step loses bytes.
+class FailingFiles final : public os::Files {
+ public:
+  explicit FailingFiles(os::Files& inner) : inner_(inner) {}
+  std::set<std::string> failing;
+
+  uint32_t TempPath(char* b, uint32_t s) override { return inner_.TempPath(b, s); }
+  std::string TempFileName(const std::string& f, const std::string& p) override {
+    return inner_.TempFileName(f, p);
+  }
+  std::optional<uint32_t> Attributes(const std::string& p) override { return inner_.Attributes(p); }
+  bool SetAttributes(const std::string& p, uint32_t a) override {
+    return inner_.SetAttributes(p, a);
+  }
+  std::vector<os::FolderEntry> List(const std::string& p) override { return inner_.List(p); }
+  uint32_t CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
+  bool RemoveFolder(const std::string& p) override { return inner_.RemoveFolder(p); }
+  bool RemoveFile(const std::string& p) override {
+    return !failing.count("RemoveFile") && inner_.RemoveFile(p);
+  }
+  bool Copy(const std::string& f, const std::string& t) override {
+    return !failing.count("Copy") && inner_.Copy(f, t);
+  }
+  std::optional<uint64_t> Length(const std::string& p) override {
+    if (failing.count("Length")) return std::nullopt;
+    return inner_.Length(p);
+  }
+  std::optional<std::string> ReadAll(const std::string& p) override {
+    if (failing.count("ReadAll")) return std::nullopt;
+    return inner_.ReadAll(p);
+  }
+  bool WriteAll(const std::string& p, std::string_view b) override {
+    return !failing.count("WriteAll") && inner_.WriteAll(p, b);
+  }
+  bool Append(const std::string& p, std::string_view b) override {
+    if (failing.count("Append")) {
+      // A write that gives up half-way: part of the bytes reach the file.
+      inner_.Append(p, b.substr(0, b.size() / 2));
+      return false;
+    }
+    return inner_.Append(p, b);
+  }
+  std::unique_ptr<os::WritableFile> CreateExclusive(const std::string& p) override {
+    return inner_.CreateExclusive(p);
+  }
+  bool OpenFileExists(const std::string& p) override { return inner_.OpenFileExists(p); }
+
+ private:
+  os::Files& inner_;
+};
+
+TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
+  const std::string earlier = "earlier runs\r\n\x00\xFF binary tail";
+  const std::string fresh = LogRun(kFolder, "1");
+  const struct {
+    const char* name;
+    std::set<std::string> failSetAside, failMerge;
+    std::string mergeTime;  // the time text at closing down
+    bool merged;
+  } rows[] = {
+      {"all well", {}, {}, "8:59:59", true},
+      {"copy fails when setting aside", {"Copy"}, {}, "8:59:59", false},
+      {"delete fails when setting aside", {"RemoveFile"}, {}, "8:59:59", false},
+      {"read fails when merging", {}, {"ReadAll"}, "8:59:59", false},
+      {"length fails when merging", {}, {"Length"}, "8:59:59", false},
+      {"append fails half-way", {}, {"Append"}, "8:59:59", false},
+      {"copy back fails", {}, {"Copy"}, "8:59:59", false},
+      {"delete of the saved copy fails", {}, {"RemoveFile"}, "8:59:59", true},
+      {"hour changed before closing", {}, {}, "9:00:01", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    files.RemoveFile(kLogPath);
+    files.RemoveFile(kSavedPath);
+    FailingFiles failing(files);
+    platform.files = &failing;
+    os::SetOs(platform);
+    shell.timeText = "8:53:52";
+    WriteFile(kLogPath, earlier);
+
+    failing.failing = row.failSetAside;
+    platform::PreserveInstallLog(1);
+    failing.failing.clear();
+    // The driver installer appends its run, to a fresh log or to the one left in place.
+    if (!files.Append(kLogPath, fresh)) WriteFile(kLogPath, fresh);
+    shell.timeText = row.mergeTime;
+    failing.failing = row.failMerge;
+    platform::PreserveInstallLog(2);
+    failing.failing.clear();
+
+    const std::string log = files.ReadAll(kLogPath).value_or("");
+    const std::string saved = files.ReadAll(kSavedPath).value_or("");
+    const std::string everything = saved + log;
+    EXPECT_NE(everything.find(earlier), std::string::npos);
+    EXPECT_NE(everything.find(fresh), std::string::npos);
+    if (row.merged) EXPECT_EQ(log, earlier + fresh);
+    platform.files = &files;
+    os::SetOs(platform);
+  }
+}
+
+TEST_F(InstallLogTest, AnOrphanedSavedLogIsExtendedNotReplaced) {
+  // An earlier run set its log aside at 8:xx and closed down after 9:00: no merge happened.
+  WriteFile(kSavedPath, "oldest\r\n");
+  WriteFile(kLogPath, "older run\r\n");
+  platform::PreserveInstallLog(1);
+  EXPECT_FALSE(std::filesystem::exists(Host(kLogPath)));
+  WriteFile(kLogPath, "new run\r\n");
+  platform::PreserveInstallLog(2);
+  EXPECT_EQ(ReadFile(kLogPath), "oldest\r\nolder run\r\nnew run\r\n");
+  EXPECT_FALSE(std::filesystem::exists(Host(kSavedPath)));
+}
+
+TEST_F(InstallLogTest, NothingToSetAsideOrMerge) {
+  platform::PreserveInstallLog(1);
+  EXPECT_FALSE(std::filesystem::exists(Host(kSavedPath)));
+  WriteFile(kLogPath, "only the new run");
+  platform::PreserveInstallLog(2);
+  EXPECT_EQ(ReadFile(kLogPath), "only the new run");
+  EXPECT_FALSE(std::filesystem::exists(Host(kSavedPath)));
+}
+
+TEST_F(InstallLogTest, AppendFileBytesAnswersTheFormerLength) {
+  WriteFile("C:\\Windows\\a", std::string("\x00\r\nsrc", 6));
+  WriteFile("C:\\Windows\\b", "target");
+  EXPECT_EQ(platform::AppendFileBytes("C:\\Windows\\a", "C:\\Windows\\b"), 6u);
+  EXPECT_EQ(ReadFile("C:\\Windows\\b"), std::string("target\x00\r\nsrc", 12));
+  EXPECT_EQ(platform::AppendFileBytes("C:\\Windows\\missing", "C:\\Windows\\b"), std::nullopt);
+  EXPECT_EQ(platform::AppendFileBytes("C:\\Windows\\a", "C:\\Windows\\missing"), std::nullopt);
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Windows\\missing")));
+}
+
+}  // namespace
