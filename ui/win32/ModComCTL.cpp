@@ -1,7 +1,8 @@
 #include "ui/win32/ModComCTL.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types windows.h declares.
+#include <commctrl.h>
 
 namespace ui::win32 {
 
