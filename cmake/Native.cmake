@@ -1,7 +1,7 @@
 # The Linux build: unit tests over fakes and the posix backends, benchmarks.
 file(GLOB POSIX_SOURCES CONFIGURE_DEPENDS os/posix/*.cpp cab/posix/*.cpp)
 add_library(installer_posix STATIC ${POSIX_SOURCES})
-target_link_libraries(installer_posix PUBLIC installer_logic)
+target_link_libraries(installer_posix PUBLIC installer_logic mspack)
 
 option(INSTALLER_SANITIZE "Build the native tests with address and undefined-behaviour sanitizers" ON)
 if(INSTALLER_SANITIZE)

@@ -1,0 +1,437 @@
+// The cabinet object's contract over a scripted iterator that walks like SetupIterateCabinetA.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cab/CabFile.h"
+#include "cab/Callback.h"
+#include "cab/ExtractFilesFromCab.h"
+#include "os/Cabinets.h"
+#include "tests/unit/fakes/Fakes.h"
+
+namespace {
+
+using cab::CabError;
+using cab::CabFile;
+
+// Offers each stored name in turn and records what the handler answered. A file the handler
+// wants is "written" by creating it (its folder must exist, as for the real iterator).
+class ScriptedCabinets final : public os::Cabinets {
+ public:
+  struct Answer {
+    std::string name;
+    uint32_t fileOp;
+    std::string target;
+  };
+  std::vector<std::string> names;
+  std::map<std::string, uint32_t> writeErrors;  // stored name -> Win32Error of its write
+  std::vector<uint32_t> extraNotifications;     // sent before the files
+  std::vector<uint32_t> extraAnswers;
+  std::vector<Answer> answers;
+  std::vector<uint32_t> extractedAnswers;
+  std::vector<std::string> cabinets;
+  std::vector<uintptr_t> contexts;
+  bool fail = false;
+  uint32_t failCode = 0;
+  os::Files* files = nullptr;
+
+  bool Iterate(const std::string& cabinet, uintptr_t context, os::CabinetHandler handler,
+               uint32_t& lastError) override {
+    cabinets.push_back(cabinet);
+    contexts.push_back(context);
+    if (fail) {
+      lastError = failCode;
+      return false;
+    }
+    for (uint32_t code : extraNotifications) extraAnswers.push_back(handler(context, code, 0, 0));
+    for (const std::string& name : names) {
+      os::FileInCabinetInfo info;
+      info.NameInCabinet = name.c_str();
+      const uint32_t op =
+          handler(context, os::kNotifyFileInCabinet, reinterpret_cast<uintptr_t>(&info), 0);
+      answers.push_back({name, op, info.FullTargetName});
+      if (op == os::kFileOpSkip) continue;
+      if (op != os::kFileOpDoIt) {
+        lastError = 995;
+        return false;
+      }
+      uint32_t error = writeErrors.count(name) ? writeErrors[name] : 0;
+      if (error == 0 && files && !files->WriteAll(info.FullTargetName, "data of " + name))
+        error = 3;
+      os::FilePaths paths;
+      paths.Target = info.FullTargetName;
+      paths.Win32Error = error;
+      const uint32_t stop =
+          handler(context, os::kNotifyFileExtracted, reinterpret_cast<uintptr_t>(&paths), 0);
+      extractedAnswers.push_back(stop);
+      if (stop != 0) {
+        lastError = stop;
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+class CabFileTest : public fakes::PlatformTest {
+ protected:
+  CabFileTest() {
+    walker.files = &files;
+    platform.cabinets = &walker;
+    os::SetOs(platform);
+    SetWorkPaths();
+  }
+
+  // The failure path ends with the final clean-up, which removes the work folder and clears
+  // the paths; every run in these tests has them set, as the installation run has.
+  static void SetWorkPaths() {
+    app::State().TempFolder = "C:\\Temp\\";
+    app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
+  }
+
+  // Records the events of one object as "before:<name>" and "after:<target>".
+  std::shared_ptr<CabFile> Recorded(const std::string& cabName) {
+    auto object = CabFile::Create();
+    object->CabName = cabName;
+    object->BeforeExtract = [this](const std::string& name, bool&) {
+      events.push_back("before:" + name);
+    };
+    object->AfterExtract = [this](const std::string& target) {
+      events.push_back("after:" + target);
+    };
+    return object;
+  }
+
+  // Runs an extraction that is expected to take the failure path.
+  void ExpectExtractionFailure(CabFile& object, const std::string& row) {
+    SetWorkPaths();
+    try {
+      object.Extract("", "C:\\Temp\\out", "");
+      ADD_FAILURE() << row << ": the run did not end";
+    } catch (const fakes::ProcessEnded&) {
+    }
+    ASSERT_EQ(shell.messages.size(), 1u) << row;
+    EXPECT_EQ(shell.messages[0].text, "Error while extracting files from the archive") << row;
+    EXPECT_EQ(shell.messages[0].title, app::kAppTitle) << row;
+    EXPECT_EQ(shell.messages[0].style, os::kMbOk) << row;
+  }
+
+  ScriptedCabinets walker;
+  std::vector<std::string> events;
+};
+
+TEST_F(CabFileTest, TargetsFollowFilterOutputFolderAndOutputName) {
+  struct Row {
+    const char* name;
+    const char* cabName;
+    const char* filter;
+    const char* outputPath;
+    const char* outputFile;
+    std::vector<std::string> targets;  // in walk order
+  };
+  const std::vector<std::string> stored = {"2000_XP\\net.inf", "2000_XP\\net.sys", "readme.txt"};
+  const Row rows[] = {
+      {"every file below the folder",
+       "C:\\Temp\\1.cab",
+       "",
+       "C:\\Temp\\out",
+       "",
+       {"C:\\Temp\\out\\2000_XP\\net.inf", "C:\\Temp\\out\\2000_XP\\net.sys",
+        "C:\\Temp\\out\\readme.txt"}},
+      {"trailing backslash gives the same targets",
+       "C:\\Temp\\1.cab",
+       "",
+       "C:\\Temp\\out\\",
+       "",
+       {"C:\\Temp\\out\\2000_XP\\net.inf", "C:\\Temp\\out\\2000_XP\\net.sys",
+        "C:\\Temp\\out\\readme.txt"}},
+      {"empty output folder is the cabinet's folder",
+       "C:\\Temp\\cabs\\1.cab",
+       "",
+       "",
+       "",
+       {"C:\\Temp\\cabs\\2000_XP\\net.inf", "C:\\Temp\\cabs\\2000_XP\\net.sys",
+        "C:\\Temp\\cabs\\readme.txt"}},
+      {"filter in another letter case",
+       "C:\\Temp\\1.cab",
+       "2000_xp\\NET.SYS",
+       "C:\\Temp\\out",
+       "",
+       {"C:\\Temp\\out\\2000_XP\\net.sys"}},
+      {"filter and output name",
+       "C:\\Temp\\1.cab",
+       "readme.txt",
+       "C:\\Temp\\out",
+       "new.txt",
+       {"C:\\Temp\\out\\new.txt"}},
+      {"output name without filter: one target for all",
+       "C:\\Temp\\1.cab",
+       "",
+       "C:\\Temp\\out",
+       "same.bin",
+       {"C:\\Temp\\out\\same.bin", "C:\\Temp\\out\\same.bin", "C:\\Temp\\out\\same.bin"}},
+      {"filter matching nothing", "C:\\Temp\\1.cab", "net.inf", "C:\\Temp\\out", "", {}},
+  };
+  for (const Row& row : rows) {
+    walker.names = stored;
+    walker.answers.clear();
+    events.clear();
+    auto object = Recorded(row.cabName);
+    ASSERT_TRUE(object->Extract(row.filter, row.outputPath, row.outputFile)) << row.name;
+    std::vector<std::string> targets, expectedEvents;
+    for (const auto& answer : walker.answers)
+      if (answer.fileOp == os::kFileOpDoIt) targets.push_back(answer.target);
+    EXPECT_EQ(targets, row.targets) << row.name;
+    for (size_t i = 0, t = 0; i < walker.answers.size(); ++i) {
+      if (walker.answers[i].fileOp != os::kFileOpDoIt) continue;
+      expectedEvents.push_back("before:" + walker.answers[i].name);
+      expectedEvents.push_back("after:" + row.targets[t++]);
+    }
+    EXPECT_EQ(events, expectedEvents) << row.name;
+    for (const std::string& target : row.targets)
+      EXPECT_TRUE(std::filesystem::is_regular_file(Host(target))) << row.name << ": " << target;
+    EXPECT_EQ(walker.contexts.back(), cab::ExtractMode) << row.name;
+    EXPECT_TRUE(shell.messages.empty()) << row.name;
+  }
+}
+
+TEST_F(CabFileTest, CancelInBeforeExtractSkipsOnlyThatFile) {
+  walker.names = {"a.txt", "b.txt", "c.txt"};
+  auto object = Recorded("C:\\Temp\\1.cab");
+  object->BeforeExtract = [this](const std::string& name, bool& cancel) {
+    events.push_back("before:" + name);
+    cancel = name == "b.txt";
+  };
+  ASSERT_TRUE(object->Extract("", "C:\\Temp\\out", ""));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"before:a.txt", "after:C:\\Temp\\out\\a.txt", "before:b.txt",
+                                      "before:c.txt", "after:C:\\Temp\\out\\c.txt"}));
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\out\\b.txt")));
+}
+
+TEST_F(CabFileTest, TargetOf259BytesFitsAnd260Fails) {
+  const std::string folder = "C:\\Temp\\out";
+  for (const size_t length : {size_t{258}, size_t{259}, size_t{260}, size_t{300}}) {
+    const std::string row = "target of " + std::to_string(length) + " bytes";
+    // Components stay below the host's 255-byte name limit.
+    std::string name = std::string(100, 'd') + "\\";
+    name += std::string(length - folder.size() - 1 - name.size(), 'f');
+    walker.names = {name, "after.txt"};
+    walker.answers.clear();
+    shell.messages.clear();
+    auto object = CabFile::Create();
+    object->CabName = "C:\\Temp\\1.cab";
+    ASSERT_EQ((folder + "\\" + name).size(), length) << row;
+    if (length <= 259) {
+      EXPECT_TRUE(object->Extract("", folder, "")) << row;
+      ASSERT_EQ(walker.answers.size(), 2u) << row;
+      EXPECT_EQ(walker.answers[0].target, folder + "\\" + name) << row;
+    } else {
+      ExpectExtractionFailure(*object, row);
+      ASSERT_EQ(walker.answers.size(), 1u) << row << ": the walk must stop at the long name";
+      EXPECT_EQ(walker.answers[0].fileOp, os::kFileOpAbort) << row;
+    }
+  }
+}
+
+TEST_F(CabFileTest, CountingAnswersSkipWritesNothingAndCountsEachQueryAfresh) {
+  walker.names = {"a\\1.txt", "a\\2.txt", "3.txt", "4.txt"};
+  walker.extraNotifications = {os::kNotifyCabinetInfo, os::kNotifyNeedNewCabinet, 0x99};
+  auto object = Recorded("C:\\Temp\\1.cab");
+  EXPECT_EQ(object->FileCount(), 4);
+  EXPECT_EQ(object->FileCount(), 4);
+  EXPECT_EQ(walker.contexts, (std::vector<uintptr_t>{cab::CountMode, cab::CountMode}));
+  for (const auto& answer : walker.answers)
+    EXPECT_EQ(answer.fileOp, os::kFileOpSkip) << answer.name;
+  for (uint32_t answer : walker.extraAnswers) EXPECT_EQ(answer, 0u);
+  EXPECT_TRUE(events.empty());
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\a")));
+}
+
+TEST_F(CabFileTest, EmptyCabNameFailsBeforeAnyWalk) {
+  auto object = CabFile::Create();
+  try {
+    object->FileCount();
+    ADD_FAILURE() << "FileCount did not fail";
+  } catch (const CabError& failure) {
+    EXPECT_EQ(failure.number, -2147219548);
+    EXPECT_EQ(failure.source, "CabFile");
+    EXPECT_EQ(failure.description,
+              "You must set the CabName property before taking any action on the CabFile "
+              "object.");
+  }
+  windows.finish.loaded = true;
+  ExpectExtractionFailure(*object, "Extract with empty CabName");
+  EXPECT_TRUE(windows.finish.unloaded);
+  EXPECT_TRUE(walker.cabinets.empty());
+}
+
+TEST_F(CabFileTest, IteratorFailureCarriesItsCodeAndText) {
+  walker.fail = true;
+  walker.failCode = 13;
+  auto object = Recorded("C:\\Temp\\bad.cab");
+  try {
+    object->FileCount();
+    ADD_FAILURE() << "FileCount did not fail";
+  } catch (const CabError& failure) {
+    EXPECT_EQ(failure.number, 13);
+    EXPECT_EQ(failure.source, "CabFile");
+    EXPECT_EQ(failure.description, "Invalid data.");
+  }
+  ExpectExtractionFailure(*object, "Extract over a failing iterator");
+  EXPECT_FALSE(windows.finish.unloaded) << "a finish window that was never loaded is left alone";
+}
+
+TEST_F(CabFileTest, FailedWriteEndsTheWalkWithoutAfterExtract) {
+  walker.names = {"a.txt", "b.txt", "c.txt"};
+  walker.writeErrors["b.txt"] = 112;
+  auto object = Recorded("C:\\Temp\\1.cab");
+  ExpectExtractionFailure(*object, "disk full on b.txt");
+  EXPECT_EQ(walker.extractedAnswers, (std::vector<uint32_t>{0, 112}));
+  EXPECT_EQ(events, (std::vector<std::string>{"before:a.txt", "after:C:\\Temp\\out\\a.txt",
+                                              "before:b.txt"}));
+  EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp\\out\\a.txt")))
+      << "files written before a failure stay";
+}
+
+TEST_F(CabFileTest, FailureInAnEventHandlerStopsTheWalkAndEndsTheRun) {
+  struct Row {
+    const char* name;
+    bool inBefore;
+    bool throwsCabError;
+  };
+  const Row rows[] = {
+      {"CabError in BeforeExtract", true, true},
+      {"other exception in BeforeExtract", true, false},
+      {"CabError in AfterExtract", false, true},
+  };
+  for (const Row& row : rows) {
+    walker.names = {"a.txt", "b.txt"};
+    walker.answers.clear();
+    walker.extractedAnswers.clear();
+    shell.messages.clear();
+    auto object = CabFile::Create();
+    object->CabName = "C:\\Temp\\1.cab";
+    auto fail = [&row] {
+      if (row.throwsCabError) throw CabError(5, "Host", "refused");
+      throw std::runtime_error("refused");
+    };
+    if (row.inBefore)
+      object->BeforeExtract = [&](const std::string&, bool&) { fail(); };
+    else
+      object->AfterExtract = [&](const std::string&) { fail(); };
+    ExpectExtractionFailure(*object, row.name);
+    ASSERT_EQ(walker.answers.size(), 1u) << row.name << ": the second file must not be offered";
+    if (row.inBefore) {
+      EXPECT_EQ(walker.answers[0].fileOp, os::kFileOpAbort) << row.name;
+    } else {
+      ASSERT_EQ(walker.extractedAnswers.size(), 1u) << row.name;
+      EXPECT_NE(walker.extractedAnswers[0], 0u) << row.name;
+    }
+  }
+}
+
+// A stored name never lands outside the target: the pass fails as an invalid name would, and
+// nothing is created for it.
+TEST_F(CabFileTest, HostileStoredNamesFailThePassAndWriteNothing) {
+  const char* rows[] = {
+      "..\\evil.txt",
+      "sub\\..\\..\\evil.txt",
+      "../evil.txt",
+      "sub/../../evil.txt",
+      "\\evil.txt",
+      "\\\\server\\share\\evil.txt",
+      "\\\\.\\evil",
+      "\\\\?\\C:\\evil.txt",
+      "C:evil.txt",
+      "D:\\evil.txt",
+      "sub\\.. \\evil.txt",
+      "sub\\...\\evil.txt",
+      "CON",
+      "sub\\nul.txt",
+      "lpt1",
+      "/evil.txt",
+  };
+  for (const char* name : rows) {
+    walker.names = {name, "later.txt"};
+    walker.answers.clear();
+    shell.messages.clear();
+    std::filesystem::remove_all(Host("C:\\Temp\\t"));
+    SetWorkPaths();
+    auto object = CabFile::Create();
+    object->CabName = "C:\\Temp\\1.cab";
+    try {
+      object->Extract("", "C:\\Temp\\t\\x\\y", "");
+      ADD_FAILURE() << name << ": the run did not end";
+    } catch (const fakes::ProcessEnded&) {
+    }
+    EXPECT_EQ(shell.messages.size(), 1u) << name;
+    ASSERT_EQ(walker.answers.size(), 1u) << name;
+    EXPECT_EQ(walker.answers[0].fileOp, os::kFileOpAbort) << name;
+    EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\t"))) << name << ": folders were made";
+  }
+}
+
+TEST(StoredNames, OrdinaryNamesStayInside) {
+  for (const char* name :
+       {"readme.txt", "2000_XP\\net.inf", "Vista 64bit\\x64\\a.sys", "a..b.txt", ".profile",
+        "sub/dir/file", "CONFIG.SYS", "com10", "console.txt", "dpinst.xml"})
+    EXPECT_TRUE(cab::StaysInsideTarget(name)) << name;
+}
+
+TEST(CabErrorText, EveryTableCodeAndTheUnknownOnes) {
+  const std::pair<uint32_t, const char*> rows[] = {
+      {2, "The system cannot find the file specified."},
+      {3, "The system cannot find the path specified."},
+      {4, "The system cannot open the file."},
+      {5, "Access is denied."},
+      {8, "Not enough storage is available to process this command."},
+      {13, "Invalid data."},
+      {14, "Not enough storage is available to complete this operation."},
+      {15, "The system cannot find the drive specified."},
+      {19, "The media is write protected."},
+      {20, "The system cannot find the device specified."},
+      {21, "The device is not ready."},
+      {23, "Data error (cyclic redundancy check)."},
+      {25, "The drive cannot locate a specific area or track on the disk."},
+      {26, "The specified disk or diskette cannot be accessed."},
+      {27, "The drive cannot find the sector requested."},
+      {29, "The system cannot write to the specified device."},
+      {30, "The system cannot read from the specified device."},
+      {31, "A device attached to the system is not functioning."},
+      {32, "The process cannot access the file because it is being used by another process."},
+      {33,
+       "The process cannot access the file because another process has locked a portion of "
+       "the file."},
+      {39, "The disk is full."},
+      {82, "The directory or file cannot be created."},
+      {111, "The file name is too long."},
+      {112, "There is not enough space on the disk."},
+      {123, "The filename, directory name, or volume label syntax is incorrect."},
+      {0, "Unknown error."},
+      {1, "Unknown error."},
+      {995, "Unknown error."},
+      {0x80000002u, "Unknown error."},  // compared unsigned: not the same as 2
+      {0xFFFFFFFFu, "Unknown error."},
+  };
+  for (const auto& [code, text] : rows) EXPECT_EQ(cab::CabinetErrorText(code), text) << code;
+  EXPECT_EQ(cab::CabFileErrorText(cab::kErrCabNameMissing),
+            "You must set the CabName property before taking any action on the CabFile object.");
+  EXPECT_EQ(cab::CabFileErrorText(1956), "Unknown error.");
+}
+
+TEST_F(CabFileTest, ExtractFilesFromCabReplacesTheHeldObjectAndAnswersEmpty) {
+  walker.names = {"x\\a.txt"};
+  EXPECT_EQ(cab::ExtractFilesFromCab("C:\\Temp\\1.cab", "C:\\Temp\\w\\driver\\"), "");
+  const std::shared_ptr<CabFile> first = cab::HeldCabinet();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->CabName, "C:\\Temp\\1.cab");
+  EXPECT_EQ(cab::CurrentCabinet(), first);
+  EXPECT_TRUE(std::filesystem::is_regular_file(Host("C:\\Temp\\w\\driver\\x\\a.txt")));
+  EXPECT_EQ(cab::ExtractFilesFromCab("C:\\Temp\\386.cab", "C:\\Temp\\w\\driver\\DPInst\\"), "");
+  EXPECT_NE(cab::HeldCabinet(), first);
+  EXPECT_EQ(cab::HeldCabinet()->CabName, "C:\\Temp\\386.cab");
+  EXPECT_TRUE(std::filesystem::is_regular_file(Host("C:\\Temp\\w\\driver\\DPInst\\x\\a.txt")));
+}
+
+}  // namespace
