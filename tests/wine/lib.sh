@@ -90,3 +90,29 @@ wait_exit() {
   done
   fail "process $pid still running after ${seconds}s"
 }
+
+# Windows form of a unix path (through Wine's Z: drive or the prefix's C:).
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# A copy of Installer64.exe at the unix path $1 (made inside the prefix), with resources replaced:
+#   installer_variant DEST [TYPE ID FILE ...]
+installer_variant() {
+  local dest=$1
+  shift
+  mkdir -p "$(dirname "$dest")"
+  cp "$BUILD_DIR/Installer64.exe" "$dest"
+  if [ $# -gt 0 ]; then
+    local spec=("$@") args=() i
+    for ((i = 0; i < ${#spec[@]}; i += 3)); do
+      args+=("${spec[i]}" "${spec[i + 1]}" "$(winpath "${spec[i + 2]}")")
+    done
+    wine "$BUILD_DIR/tests/wine/resedit.exe" "$(winpath "$dest")" "${args[@]}" ||
+      fail "could not put the test resources into $dest"
+  fi
+}
+
+# The text of the first label of a window.
+window_label() { robot texts "$1" | tr -d '\r' | grep '^Static|.' | head -1 | cut -d'|' -f2-; }
+
+# Everything in the temporary folder, one name per line, for before/after comparisons.
+temp_listing() { (cd "$(win_temp)" && find . -mindepth 1 | sort); }

@@ -2,7 +2,7 @@
 // controls, clicks buttons and sends characters, as a person or a screen reader would reach them.
 //   robot wait TITLE SECONDS     exit 0 once a visible window with that title exists
 //   robot gone TITLE SECONDS     exit 0 once no visible window with that title exists
-//   robot texts TITLE            one line per child control: CLASS|text
+//   robot texts TITLE            one line per child control: CLASS|text (line ends as \n, \r)
 //   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
 //   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
 //   robot rect TITLE             left top right bottom of the window
@@ -22,6 +22,17 @@ std::string TextOf(HWND window) {
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
                       SMTO_ABORTIFHUNG, 2000, nullptr);
   return buffer;
+}
+
+// Line ends inside a text are written as \n and \r, so that each control stays on one line.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') line += "\\n";
+    else if (c == '\r') line += "\\r";
+    else line += c;
+  }
+  return line;
 }
 
 std::string ClassOf(HWND window) {
@@ -113,7 +124,7 @@ int main(int argc, char** argv) {
   HWND window = Require(title);
   if (command == "texts") {
     for (HWND child : ChildrenOf(window))
-      std::printf("%s|%s\n", ClassOf(child).c_str(), TextOf(child).c_str());
+      std::printf("%s|%s\n", ClassOf(child).c_str(), OneLine(TextOf(child)).c_str());
     return 0;
   }
   if (command == "click" && argc > 3) {
