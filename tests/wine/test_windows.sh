@@ -96,8 +96,21 @@ check_wait_window() {  # $1: probe option, $2: screenshot name
   read -r left2 top2 _ _ < <(rect_of "Please wait" | tr -d '\r')
   expect_eq "$((left2 - left)),$((top2 - top))" "100,50" "window moved with the mouse ($name)"
 
+  # The right button drags as well, and the window stays put once it is released.
+  xdotool mousemove $((left2 + 150)) $((top2 + 100)) mousedown 3
+  for step in 1 2 3; do
+    xdotool mousemove $((left2 + 150 - step * 20)) $((top2 + 100 - step * 10))
+    sleep 0.1
+  done
+  xdotool mouseup 3
+  sleep 0.3
+  xdotool mousemove 5 5
+  sleep 0.5
+  read -r left3 top3 _ _ < <(rect_of "Please wait" | tr -d '\r')
+  expect_eq "$((left3 - left2)),$((top3 - top2))" "-60,-30" "right-button drag ($name)"
+
   # Closing the window in any way ends the run through the final clean-up.
-  xdotool mousemove $((left2 + 150)) $((top2 + 100)) key alt+F4
+  xdotool mousemove $((left3 + 150)) $((top3 + 100)) key alt+F4
   wait_exit $pid 10
   grep -q '^ended ' "$out" || fail "closing the progress window did not end through the clean-up ($name)"
 }

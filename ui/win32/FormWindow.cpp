@@ -154,10 +154,20 @@ LRESULT FormWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       OnResize();
       return 0;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
       StartWindowDrag(hwnd_);
       return 0;
+    case WM_RBUTTONDOWN:
+      buttonDrag_.Start(hwnd_, MK_RBUTTON);
+      return 0;
+    case WM_MBUTTONDOWN:
+      buttonDrag_.Start(hwnd_, MK_MBUTTON);
+      return 0;
+    case WM_MOUSEMOVE:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_CAPTURECHANGED:
+      if (buttonDrag_.OnMouse(hwnd_, message, wParam)) return 0;
+      break;
   }
   return DefWindowProcA(hwnd_, message, wParam, lParam);
 }

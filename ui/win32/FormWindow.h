@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/Painting.h"
+#include "ui/win32/Translucency.h"
 
 namespace ui::win32 {
 
@@ -85,6 +86,7 @@ class FormWindow {
   void Paint(HDC dc);
 
   Design design_;
+  ButtonDrag buttonDrag_;
   int twipsPerPixelX_ = 15;
   int twipsPerPixelY_ = 15;
 };

@@ -30,6 +30,38 @@ void StartWindowDrag(HWND window) {
   SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
+void ButtonDrag::Start(HWND window, WPARAM button) {
+  RECT frame;
+  if (!GetCursorPos(&cursorStart_) || !GetWindowRect(window, &frame)) return;
+  windowStart_ = {frame.left, frame.top};
+  button_ = button;
+  SetCapture(window);
+}
+
+bool ButtonDrag::OnMouse(HWND window, UINT message, WPARAM keys) {
+  if (!button_) return false;
+  switch (message) {
+    case WM_MOUSEMOVE: {
+      if (!(keys & button_)) break;
+      POINT cursor;
+      if (GetCursorPos(&cursor))
+        SetWindowPos(window, nullptr, windowStart_.x + cursor.x - cursorStart_.x,
+                     windowStart_.y + cursor.y - cursorStart_.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return true;
+    }
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_CAPTURECHANGED:
+      break;
+    default:
+      return false;
+  }
+  button_ = 0;
+  if (message != WM_CAPTURECHANGED && GetCapture() == window) ReleaseCapture();
+  return true;
+}
+
 void ApplyEditionTranslucency(HWND window) {
   if (!UsesTranslucency(platform::DetectPlatformKey())) return;
   int16_t alpha = 240;
