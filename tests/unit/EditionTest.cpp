@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 
 #include "platform/Edition.h"
 #include "tests/unit/fakes/Fakes.h"
@@ -106,30 +105,6 @@ TEST(ServicePackTextContains, SearchesAllOfTheFixedField) {
   EXPECT_FALSE(platform::ServicePackTextContains(record, "Service Pack 2"));
 }
 
-// The edition test and the text come from two queries; the second may fail on its own.
-class ScriptedVersion final : public os::Version {
- public:
-  std::deque<std::optional<os::VersionRecord>> answers;
-  bool Query(os::VersionRecord& record) override {
-    if (answers.empty()) return false;
-    const auto answer = answers.front();
-    answers.pop_front();
-    if (answer) record = *answer;
-    return answer.has_value();
-  }
-  std::optional<bool> IsWow64Process() override { return false; }
-  std::optional<bool> IsUserAnAdmin() override { return true; }
-};
-
-TEST_F(EditionTest, ServicePackTestFailsWhenTheSecondQueryFails) {
-  ScriptedVersion scripted;
-  platform.version = &scripted;
-  os::ScopedPlatform installed(platform);
-  scripted.answers = {Record(2, 5, 1, 2600, "Service Pack 3"), std::nullopt};
-  EXPECT_EQ(platform::HasWindowsXPSP2(), app::kFalse);
-  EXPECT_TRUE(scripted.answers.empty());
-}
-
 TEST_F(EditionTest, AdministratorQuestion) {
   const struct {
     const char* key;
@@ -148,20 +123,6 @@ TEST_F(EditionTest, AdministratorQuestion) {
     version.adminQueries = 0;
     EXPECT_EQ(platform::HasAdministratorRights(), row.expected) << "key '" << row.key << "'";
     EXPECT_EQ(version.adminQueries, row.asked) << "key '" << row.key << "'";
-  }
-}
-
-TEST_F(EditionTest, SixtyFourBitQuestionReadsTheStoredKey) {
-  version.wow64 = true;
-  for (const char* key : {"WinXP", "Win2K3", "Vista"}) {
-    app::State().PlatformKey = key;
-    EXPECT_EQ(platform::IsWow64Platform(), app::kTrue) << key;
-  }
-  for (const char* key : {"WinXP64", "Vista64", "Win2K", "98", ""}) {
-    app::State().PlatformKey = key;
-    version.wow64Queries = 0;
-    EXPECT_EQ(platform::IsWow64Platform(), app::kFalse) << key;
-    EXPECT_EQ(version.wow64Queries, 0) << key;
   }
 }
 
