@@ -18,3 +18,21 @@ vista   Vista64 0 0 -1 -1
 win7    Vista64 0 0 0 -1
 win10   Vista64 0 0 0 -1
 TABLE
+
+# Records no version setting gives: without a Version value Wine reports what the registry says.
+nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+wine reg delete "$nt" /v CurrentMajorVersionNumber /f >/dev/null 2>&1 || true
+wine reg delete "$nt" /v CurrentMinorVersionNumber /f >/dev/null 2>&1 || true
+while read -r version build servicepack expected; do
+  wine reg add "$nt" /v CurrentVersion /d "$version" /f >/dev/null 2>&1
+  wine reg add "$nt" /v CurrentBuildNumber /d "$build" /f >/dev/null 2>&1
+  wine reg add "$nt" /v CSDVersion /d "Service Pack $servicepack" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  actual=$(wine "$probe" | tr -d '\r')
+  expect_eq "$actual" "$expected" "edition probe on $version.$build service pack $servicepack"
+done <<'TABLE'
+5.0 2195 1 Win2K 0 0 0 -1
+5.1 2600 1 WinXP64 0 0 0 -1
+6.0 6000 1 Vista64 0 0 -1 -1
+TABLE
