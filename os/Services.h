@@ -59,7 +59,8 @@ class Services {
   virtual ~Services() = default;
   // OpenSCManagerA on the local machine's default database.
   virtual ScOpened OpenManager(uint32_t access) = 0;
-  virtual ScOpened OpenService(ScHandle manager, const std::string& name, uint32_t access) = 0;
+  // OpenServiceA (named apart from the OpenService macro of <windows.h>).
+  virtual ScOpened OpenNamedService(ScHandle manager, const std::string& name, uint32_t access) = 0;
   // QueryServiceConfigA into a zero-filled buffer of bufferSize bytes (no buffer when 0).
   virtual ScConfigAnswer QueryConfig(ScHandle service, uint32_t bufferSize) = 0;
   // QueryServiceStatus; currentState is dwCurrentState of the record.

@@ -40,7 +40,7 @@ int32_t RequestOnService(const std::string& name, uint32_t access, Request reque
   const os::ScOpened manager = Manager().OpenManager(os::kScManagerConnect);
   if (manager.handle == 0) return ErrorCodeOf(manager.lastError);
   ScopedScHandle managerHandle(manager.handle);
-  const os::ScOpened service = Manager().OpenService(manager.handle, name, access);
+  const os::ScOpened service = Manager().OpenNamedService(manager.handle, name, access);
   if (service.handle == 0) return ErrorCodeOf(service.lastError);
   ScopedScHandle serviceHandle(service.handle);
   return ResultOf(request(service.handle));
@@ -105,7 +105,8 @@ int32_t GetServiceState(const std::string& name) {
   const os::ScOpened manager = Manager().OpenManager(os::kScManagerConnect);
   if (manager.handle == 0) return 0;
   ScopedScHandle managerHandle(manager.handle);
-  const os::ScOpened service = Manager().OpenService(manager.handle, name, os::kServiceQueryStatus);
+  const os::ScOpened service =
+      Manager().OpenNamedService(manager.handle, name, os::kServiceQueryStatus);
   if (service.handle == 0) return 0;
   ScopedScHandle serviceHandle(service.handle);
   uint32_t state = 0;
@@ -121,7 +122,8 @@ ServiceConfigInfo GetServiceConfig(const std::string& name) {
     return info;
   }
   ScopedScHandle managerHandle(manager.handle);
-  const os::ScOpened service = Manager().OpenService(manager.handle, name, os::kServiceQueryConfig);
+  const os::ScOpened service =
+      Manager().OpenNamedService(manager.handle, name, os::kServiceQueryConfig);
   if (service.handle == 0) {
     info.ErrorCode = ErrorCodeOf(service.lastError);
     return info;

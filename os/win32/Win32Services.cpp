@@ -47,7 +47,7 @@ class Win32Services final : public Services {
     return Opened(OpenSCManagerA(nullptr, nullptr, access));
   }
 
-  ScOpened OpenService(ScHandle manager, const std::string& name, uint32_t access) override {
+  ScOpened OpenNamedService(ScHandle manager, const std::string& name, uint32_t access) override {
     return Opened(OpenServiceA(Sc(manager), name.c_str(), access));
   }
 

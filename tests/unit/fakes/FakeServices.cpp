@@ -41,9 +41,9 @@ os::ScOpened FakeServiceManager::OpenManager(uint32_t access) {
   return {handle, 0};
 }
 
-os::ScOpened FakeServiceManager::OpenService(os::ScHandle manager, const std::string& name,
-                                             uint32_t access) {
-  calls.push_back("OpenService " + name + " " + std::to_string(access));
+os::ScOpened FakeServiceManager::OpenNamedService(os::ScHandle manager, const std::string& name,
+                                                  uint32_t access) {
+  calls.push_back("OpenNamedService " + name + " " + std::to_string(access));
   const auto found = open_.find(manager);
   if (found == open_.end() || !found->second.manager) return {0, kErrorInvalidHandle};
   if (!(found->second.access & os::kScManagerConnect)) return {0, kErrorAccessDenied};

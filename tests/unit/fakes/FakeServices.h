@@ -42,7 +42,7 @@ class FakeServiceManager final : public os::Services {
  public:
   std::map<std::string, FakeService> services;
   std::optional<uint32_t> managerError;
-  // Every call, e.g. "OpenService WZCSVC 16", "Start", "Control 1", "ChangeConfig -1 2 -1".
+  // Every call, e.g. "OpenNamedService WZCSVC 16", "Start", "Control 1", "ChangeConfig -1 2 -1".
   std::vector<std::string> calls;
   std::vector<uint32_t> configBufferSizes;
   std::vector<uint32_t*> tagPointers;
@@ -58,7 +58,8 @@ class FakeServiceManager final : public os::Services {
   std::vector<std::string> Requests() const;
 
   os::ScOpened OpenManager(uint32_t access) override;
-  os::ScOpened OpenService(os::ScHandle manager, const std::string& name, uint32_t access) override;
+  os::ScOpened OpenNamedService(os::ScHandle manager, const std::string& name,
+                                uint32_t access) override;
   os::ScConfigAnswer QueryConfig(os::ScHandle service, uint32_t bufferSize) override;
   os::ScCall QueryStatus(os::ScHandle service, uint32_t& currentState) override;
   os::ScCall Control(os::ScHandle service, uint32_t control) override;
