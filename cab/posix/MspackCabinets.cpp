@@ -19,7 +19,6 @@ constexpr uint32_t kWriteFault = 29;   // ERROR_WRITE_FAULT
 constexpr uint32_t kReadFault = 30;    // ERROR_READ_FAULT
 constexpr uint32_t kDiskFull = 112;    // ERROR_DISK_FULL
 constexpr uint32_t kAborted = 995;     // ERROR_OPERATION_ABORTED
-constexpr uint32_t kBadFormat = 11;    // ERROR_BAD_FORMAT
 
 uint32_t FromErrno(int error, uint32_t otherwise) {
   switch (error) {
@@ -44,8 +43,8 @@ uint32_t OpenError(int mspackError, int error) {
       return error == ENOENT ? kFileNotFound : FromErrno(error, kFileNotFound);
     case MSPACK_ERR_NOMEMORY:
       return kNoMemory;
-    default:  // not a cabinet, or one cut short before its file list
-      return kBadFormat;
+    default:  // not a cabinet, or one cut short before its file list (Wine answers 0 here)
+      return kInvalidData;
   }
 }
 

@@ -1,5 +1,6 @@
-#include <setupapi.h>
 #include <windows.h>
+// setupapi.h needs the types of windows.h first.
+#include <setupapi.h>
 
 #include <cstring>
 
