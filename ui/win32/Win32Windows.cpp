@@ -67,7 +67,9 @@ class Win32Windows final : public app::Windows {
 }  // namespace
 
 app::Windows& WindowsBackend() {
-  static Win32Windows windows;
+  // Never destroyed: the process ends from inside a window procedure, and no destructor should
+  // reach for windows then.
+  static Win32Windows& windows = *new Win32Windows;
   return windows;
 }
 
