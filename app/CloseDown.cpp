@@ -6,13 +6,17 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "platform/InstallLog.h"
 
 namespace app {
 
+// Every file the run opens is closed by its owner when it goes out of use, so nothing is left
+// open by the time the run closes down.
 void CloseOpenFiles() {}
 
 void CloseDown() {
   CloseOpenFiles();
+  platform::PreserveInstallLog(2);
   if (Ui().IsFinishLoaded()) Ui().Finish().Unload();
   UnloadWait();
 }
@@ -20,6 +24,10 @@ void CloseDown() {
 void UnloadWait() {
   InstallerState& state = State();
   if (Ui().IsWaitLoaded()) Ui().Wait().StopTimer();
+  // Closed before the extraction set the paths: they are the same for this program file, and
+  // an empty InstallFolder would name the root of the current drive.
+  if (state.InstallFolder.empty() || state.TempFolder.empty()) InitWorkPaths();
+  platform::PreserveInstallLog(2);
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
     os::Os().files->RemoveFile(state.TempFolder + "config.txt");

@@ -1,11 +1,76 @@
 #include "app/InstallationSequence.h"
 
 #include "app/CloseDown.h"
+#include "app/DriverLaunch.h"
+#include "app/InstallerState.h"
+#include "app/Windows.h"
+#include "app/WorkFolders.h"
+#include "cab/ExtractFilesFromCab.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Shell.h"
+#include "platform/Admission.h"
+#include "platform/Configuration.h"
+#include "platform/Edition.h"
 
 namespace app {
+namespace {
 
-// Filled in with the installation run; until then the run ends through the final clean-up.
-void RunInstallation() { UnloadWait(); }
-void StartDriverSetup() {}
+bool HasBytes(const std::string& path) {
+  return FileExists(path) && os::Os().files->Length(path).value_or(0) != 0;
+}
+
+}  // namespace
+
+void RunInstallation() {
+  InstallerState& state = State();
+  os::Shell& shell = *os::Os().shell;
+
+  // The driver cabinet: missing is passed over, empty means the worker could not write it.
+  const std::string driverCabinet = state.InstallFolder + "\\1.cab";
+  if (FileExists(driverCabinet)) {
+    if (HasBytes(driverCabinet)) {
+      cab::ExtractFilesFromCab(driverCabinet, state.InstallFolder + "\\driver\\");
+    } else {
+      shell.ShowMessage(0, "Error extracting files", kAppTitle, os::kMbOk);
+      UnloadWait();
+    }
+  }
+  shell.Sleep(5);
+  const std::string installerCabinet = state.InstallFolder + "\\386.cab";
+  if (HasBytes(installerCabinet))
+    cab::ExtractFilesFromCab(installerCabinet, state.InstallFolder + "\\driver\\DPInst\\");
+  shell.Sleep(10);
+
+  state.PlatformKey = platform::DetectPlatformKey();
+  platform::ReadConfiguration();
+  state.IsAdministrator = platform::HasAdministratorRights();
+  if (state.IsAdministrator != kTrue) {
+    const int answer = shell.ShowMessage(
+        0,
+        "You do not seem to have administrator rights. The installation might fail. Do you want "
+        "to continue?",
+        "Critical Error", os::kMbYesNo);
+    if (answer == os::kIdNo) UnloadWait();
+  }
+  platform::CheckEditionSupported();
+  platform::CheckServicePack();
+
+  ProgressWindow& wait = Ui().Wait();
+  wait.SetStatusText("Files extracted. Loading Setup...");
+  wait.StopTimer();
+  wait.SetProgress(90);
+  StartDriverSetup();
+
+  // A finish window on screen leads the run to its end from here.
+  if (Ui().IsFinishLoaded() && Ui().Finish().IsVisibleAndEnabled()) return;
+  UnloadWait();
+}
+
+void StartDriverSetup() {
+  const std::string& key = State().PlatformKey;
+  int16_t processorWidth = key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0 ? 2 : 1;
+  LaunchDriverInstaller(processorWidth, State().DriverSubfolder);
+}
 
 }  // namespace app

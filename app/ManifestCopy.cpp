@@ -1,9 +1,54 @@
 #include "app/ManifestCopy.h"
 
+#include <cstdio>
+
+#include "app/InstallerState.h"
+#include "app/WorkFolders.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Processes.h"
+#include "os/Resources.h"
+#include "os/Shell.h"
+
 namespace app {
 
-// Filled in with the installation run; until then the command ends without writing anything.
-void RunManifestCopy() {}
-void EmbedManifest(const std::string&, const std::string&) {}
+std::string ManifestCopyPath(const std::string& exeFolder, const std::string& exeName,
+                             const os::LocalTime& now) {
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d", now.month % 100, now.day % 100,
+                now.hour % 100, now.minute % 100);
+  return exeFolder + "\\" + exeName + "_" + stamp + ".exe";
+}
+
+void RunManifestCopy() {
+  os::Shell& shell = *os::Os().shell;
+  const std::string programFile = ProgramFile();
+  const bool manifestFound = FileExists(programFile + ".manifest");
+  const bool programFound = FileExists(programFile);
+  if (!manifestFound || !programFound) {
+    shell.ShowMessage(0, "Manifest file not found.", kAppTitle, os::kMbOk);
+    return;
+  }
+  const std::string copyPath = ManifestCopyPath(ExeFolder(), ExeName(), shell.Now());
+  shell.Sleep(50);
+  if (!os::Os().files->Copy(programFile, copyPath)) return;
+  shell.Sleep(50);
+  if (!EmbedManifest(programFile, copyPath)) {
+    // A copy without the manifest is not what was asked for; never call it written.
+    os::Os().files->RemoveFile(copyPath);
+    return;
+  }
+  shell.Sleep(50);
+  shell.ShowMessage(
+      0, copyPath + ": A copy of the installer has been written, with the manifest file included.",
+      kAppTitle, os::kMbOk);
+}
+
+bool EmbedManifest(const std::string& source, const std::string& target) {
+  const auto manifest = os::Os().files->ReadAll(source + ".manifest");
+  if (!manifest) return false;
+  constexpr int kManifestType = 24;
+  return os::Os().resources->WriteResource(target, kManifestType, 1, 0, *manifest);
+}
 
 }  // namespace app

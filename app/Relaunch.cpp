@@ -1,11 +1,46 @@
 #include "app/Relaunch.h"
 
+#include "app/InstallerState.h"
+#include "app/ProcessLaunch.h"
+#include "app/StreamMarker.h"
+#include "app/Windows.h"
+#include "app/WorkFolders.h"
+#include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "os/Shell.h"
 
 namespace app {
+namespace {
 
-// Filled in with the installation run; until then a plain start ends without a window.
-bool RunRelaunch() { return true; }
+// The copy has just ended; Windows may take a moment to let go of its program file.
+void RemoveFinishedCopy(const std::string& path) {
+  os::Files& files = *os::Os().files;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (files.RemoveFile(path) || !FileExists(path)) return;
+    os::Os().shell->Sleep(100);
+  }
+}
+
+}  // namespace
+
+bool RunRelaunch() {
+  os::Files& files = *os::Os().files;
+  const std::string programFile = ProgramFile();
+  if (!StreamExists(programFile + ":DATA")) return false;
+
+  const std::string copyBase = MakeTempFileName();
+  const std::string copyProgram = copyBase + ".exe";
+  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) os::EndProcess(0);
+  State().InstallerPath = copyProgram;
+  if (!DeleteStream(copyProgram + ":DATA")) return false;
+
+  const uintptr_t owner = Ui().LoadTempForm();
+  ShellRunAndWait(owner, "open", State().InstallerPath, "temp", "", 1);
+  RemoveFinishedCopy(copyBase);
+  RemoveFinishedCopy(copyProgram);
+  Ui().UnloadTempForm();
+  return true;
+}
 
 }  // namespace app
