@@ -1,0 +1,42 @@
+#pragma once
+// The package installer's result: its return code and the lines it appends to DPINST.LOG.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dpinst {
+
+inline constexpr uint32_t kFlagRestart = 0x40;
+inline constexpr uint32_t kFlagFailed = 0x80;
+
+struct Tally {
+  unsigned installed = 0;  // packages installed on at least one device
+  unsigned storeOnly = 0;  // packages in the driver store with no device to install on
+  unsigned failed = 0;     // packages that failed
+  bool restart = false;
+};
+
+// 0xWWXXYYZZ: WW flags (0x80 a package failed, 0x40 a restart is needed), XX failed,
+// YY in the store only, ZZ installed. Counts above 255 stay 255 rather than spill into the
+// next field.
+uint32_t ReturnCode(const Tally& tally);
+
+// Upper-case hexadecimal digits without leading zeros ("0" for zero).
+std::string HexDigits(uint32_t value);
+
+enum class Level { kInfo, kSuccess, kWarning, kError };
+
+// One log line: an 8-character level tag, the message, CR LF. Line breaks inside the message
+// become spaces so that one message is always one line.
+std::string LogLine(Level level, std::string_view message);
+
+// "INFO:   Current working directory: '<folder>'": the folder starts at character 37.
+std::string FolderLine(std::string_view folder);
+// "INFO:   Returning with code 0x<digits>": the digits start at character 31.
+std::string ReturnCodeLine(uint32_t code);
+
+// The run's text as it goes into an existing log: UTF-16LE when that log starts with the
+// byte-order mark FF FE (a log of another installer), otherwise unchanged single-byte text.
+std::string EncodeForLog(const std::string& text, std::string_view existingLogStart);
+
+}  // namespace dpinst

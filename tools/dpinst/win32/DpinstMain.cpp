@@ -1,0 +1,395 @@
+// The driver package installer: installs every INF of its own folder (driver store, then the
+// present devices that match) and reports in DPINST.LOG and its exit code. setupapi, newdev and
+// cfgmgr32 are loaded by full system path: the program runs elevated from a folder in the user's
+// temporary folder, where anyone may put a DLL of the same name.
+#include <windows.h>
+
+#include <setupapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/dpinst/Inf.h"
+#include "tools/dpinst/Options.h"
+#include "tools/dpinst/RunReport.h"
+
+namespace {
+
+using dpinst::Level;
+
+#ifdef _WIN64
+constexpr dpinst::Architecture kArchitecture = dpinst::Architecture::kAmd64;
+constexpr char kWidthText[] = "64-bit";
+#else
+constexpr dpinst::Architecture kArchitecture = dpinst::Architecture::kX86;
+constexpr char kWidthText[] = "32-bit";
+#endif
+constexpr char kTitle[] = "Driver Package Installer";
+// Nothing was installed and the run itself failed (no setupapi, wrong width): the failure flag
+// alone, which the installer reads as "Aborted".
+constexpr uint32_t kRunFailed = dpinst::kFlagFailed << 24;
+// UpdateDriverForPlugAndPlayDevices: the device already has a driver at least as good
+// (ERROR_NO_MORE_ITEMS), or the device went away after it was listed (ERROR_NO_SUCH_DEVINST).
+constexpr DWORD kNoBetterDriver = ERROR_NO_MORE_ITEMS;
+constexpr DWORD kNoSuchDevice = 0xE000020B;
+constexpr DWORD kInstallNonInteractive = 0x4;  // INSTALLFLAG_NONINTERACTIVE
+
+using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
+using LocateDevNodeFn = DWORD(WINAPI*)(DWORD*, char*, ULONG);
+using ReenumerateFn = DWORD(WINAPI*)(DWORD, ULONG);
+
+class Library {
+ public:
+  explicit Library(const char* name) {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::string path = std::string(folder, length) + "\\" + name;
+    module_ = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+  ~Library() {
+    if (module_) FreeLibrary(module_);
+  }
+  template <typename Fn>
+  Fn Get(const char* name) const {
+    return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)))
+                   : nullptr;
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+};
+
+struct SetupApi {
+  decltype(&SetupCopyOEMInfA) copyOemInf = nullptr;
+  decltype(&SetupDiGetClassDevsA) getClassDevs = nullptr;
+  decltype(&SetupDiEnumDeviceInfo) enumDeviceInfo = nullptr;
+  decltype(&SetupDiGetDeviceRegistryPropertyA) getProperty = nullptr;
+  decltype(&SetupDiDestroyDeviceInfoList) destroyList = nullptr;
+  bool complete() const {
+    return copyOemInf && getClassDevs && enumDeviceInfo && getProperty && destroyList;
+  }
+};
+
+std::string Hex(DWORD value) {
+  return "0x" + dpinst::HexDigits(value);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char buffer[16384];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  return ok;
+}
+
+bool IsPlainFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The run goes into the log in one write at its end, so that runs of two installers started at
+// once never interleave line by line.
+void AppendToLog(const std::string& text) {
+  char folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  const std::string path = std::string(folder, length) + "\\DPINST.LOG";
+  HANDLE log = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return;
+  char start[2] = {};
+  DWORD got = 0;
+  if (!ReadFile(log, start, sizeof start, &got, nullptr)) got = 0;
+  const std::string bytes = dpinst::EncodeForLog(text, std::string_view(start, got));
+  DWORD written = 0;
+  if (SetFilePointer(log, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER ||
+      GetLastError() == NO_ERROR)
+    WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(log);
+}
+
+bool RunsUnderWow64() {
+#ifdef _WIN64
+  return false;
+#else
+  using IsWow64Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64 = reinterpret_cast<IsWow64Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+class Installer {
+ public:
+  explicit Installer(std::string folder) : folder_(std::move(folder)) {}
+
+  uint32_t Run() {
+    Header();
+    log_ += dpinst::FolderLine(folder_);
+    ReadOptions();
+    const uint32_t code = InstallAll();
+    log_ += dpinst::ReturnCodeLine(code);
+    AppendToLog(log_);
+    Tell(code);
+    return code;
+  }
+
+ private:
+  void Line(Level level, const std::string& message) { log_ += dpinst::LogLine(level, message); }
+
+  void Header() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    Line(Level::kInfo, std::string("Norvane driver package installer (") + kWidthText +
+                           "), run started " + stamp + ".");
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version)) {
+      version_ = {version.dwMajorVersion, version.dwMinorVersion};
+      char text[64];
+      std::snprintf(text, sizeof text, "Windows version %lu.%lu, build %lu.",
+                    version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber);
+      Line(Level::kInfo, text);
+    }
+  }
+
+  void ReadOptions() {
+    std::string xml;
+    if (!ReadWholeFile(folder_ + "\\dpinst.xml", xml)) {
+      Line(Level::kInfo, "No 'dpinst.xml' in the folder: default options.");
+      return;
+    }
+    options_ = dpinst::ParseOptions(xml);
+    if (!options_.found) {
+      Line(Level::kWarning,
+           "'dpinst.xml' is not an options file with the root 'dpInst': default options.");
+      return;
+    }
+    const struct {
+      bool set;
+      const char* name;
+    } named[] = {{options_.suppressWizard, "suppressWizard"},
+                 {options_.quietInstall, "quietInstall"},
+                 {options_.quietInstallStrict, "quietInstallStrict"},
+                 {options_.legacyMode, "legacyMode"},
+                 {options_.scanHardware, "scanHardware"}};
+    for (const auto& option : named)
+      if (option.set) Line(Level::kInfo, std::string("Option set: ") + option.name);
+  }
+
+  uint32_t InstallAll() {
+    if (RunsUnderWow64()) {
+      Line(Level::kError,
+           "This 32-bit installer cannot install drivers on 64-bit Windows; the 64-bit one can.");
+      return kRunFailed;
+    }
+    setupapi_.copyOemInf = setupapiDll_.Get<decltype(&SetupCopyOEMInfA)>("SetupCopyOEMInfA");
+    setupapi_.getClassDevs =
+        setupapiDll_.Get<decltype(&SetupDiGetClassDevsA)>("SetupDiGetClassDevsA");
+    setupapi_.enumDeviceInfo =
+        setupapiDll_.Get<decltype(&SetupDiEnumDeviceInfo)>("SetupDiEnumDeviceInfo");
+    setupapi_.getProperty = setupapiDll_.Get<decltype(&SetupDiGetDeviceRegistryPropertyA)>(
+        "SetupDiGetDeviceRegistryPropertyA");
+    setupapi_.destroyList =
+        setupapiDll_.Get<decltype(&SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+    if (!setupapi_.complete()) {
+      Line(Level::kError, "The setup functions of setupapi.dll are not available.");
+      return kRunFailed;
+    }
+    updateDriver_ = newdevDll_.Get<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
+    if (options_.scanHardware) ScanHardware();
+    deviceIds_ = PresentDeviceIds();
+
+    const std::vector<std::string> infs = InfFiles();
+    if (infs.empty()) Line(Level::kWarning, "No driver package (INF file) in the folder.");
+    for (const std::string& inf : infs) InstallPackage(inf);
+    return dpinst::ReturnCode(tally_);
+  }
+
+  void ScanHardware() {
+    Library cfgmgr("cfgmgr32.dll");
+    const auto locate = cfgmgr.Get<LocateDevNodeFn>("CM_Locate_DevNodeA");
+    const auto reenumerate = cfgmgr.Get<ReenumerateFn>("CM_Reenumerate_DevNode");
+    DWORD root = 0;
+    // CR_SUCCESS is 0; CM_REENUMERATE_SYNCHRONOUS (1) returns once the new devices are listed.
+    if (locate && reenumerate && locate(&root, nullptr, 0) == 0 && reenumerate(root, 1) == 0)
+      Line(Level::kInfo, "Scanned for hardware changes.");
+    else
+      Line(Level::kWarning, "Could not scan for hardware changes.");
+  }
+
+  std::vector<std::string> PresentDeviceIds() {
+    std::vector<std::string> ids;
+    HDEVINFO devices =
+        setupapi_.getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+    if (devices == INVALID_HANDLE_VALUE) {
+      Line(Level::kWarning,
+           "Could not list the present devices (error " + Hex(GetLastError()) + ").");
+      return ids;
+    }
+    for (DWORD index = 0;; ++index) {
+      SP_DEVINFO_DATA device = {};
+      device.cbSize = sizeof device;
+      if (!setupapi_.enumDeviceInfo(devices, index, &device)) break;
+      for (const DWORD property : {DWORD{SPDRP_HARDWAREID}, DWORD{SPDRP_COMPATIBLEIDS}}) {
+        std::vector<BYTE> buffer(1024);
+        DWORD needed = 0;
+        BOOL ok = setupapi_.getProperty(devices, &device, property, nullptr, buffer.data(),
+                                        static_cast<DWORD>(buffer.size()), &needed);
+        if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
+          buffer.resize(needed);
+          ok = setupapi_.getProperty(devices, &device, property, nullptr, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), &needed);
+        }
+        if (!ok) continue;
+        // A list of NUL-terminated texts, ended by an empty one.
+        const char* text = reinterpret_cast<const char*>(buffer.data());
+        const char* end = text + std::min<size_t>(needed, buffer.size());
+        while (text < end && *text) {
+          const size_t length = strnlen(text, static_cast<size_t>(end - text));
+          ids.emplace_back(text, length);
+          text += length + 1;
+        }
+      }
+    }
+    setupapi_.destroyList(devices);
+    return ids;
+  }
+
+  std::vector<std::string> InfFiles() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder_ + "\\*.inf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      // The pattern also meets short names of longer extensions (".inf_old").
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+          dpinst::IsInfFileName(found.cFileName))
+        names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  void Fail(const std::string& message) {
+    Line(Level::kError, message);
+    ++tally_.failed;
+  }
+
+  void InstallPackage(const std::string& name) {
+    const std::string path = folder_ + "\\" + name;
+    Line(Level::kInfo, "Found driver package: '" + path + "'.");
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return Fail("Could not read '" + name + "'.");
+    const dpinst::InfPackage package =
+        dpinst::ParseInf(dpinst::InfAsSingleByteText(bytes), kArchitecture, version_);
+    if (!package.hasVersionSection)
+      return Fail("'" + name + "' has no [Version] section: not a driver package.");
+    if (!options_.legacyMode &&
+        (package.catalogFile.empty() || !IsPlainFile(folder_ + "\\" + package.catalogFile)))
+      return Fail("'" + name +
+                  "' is not signed: it names no catalogue file that is present. Unsigned "
+                  "packages are installed only with the option legacyMode.");
+
+    char stored[MAX_PATH] = {};
+    if (!setupapi_.copyOemInf(path.c_str(), folder_.c_str(), SPOST_PATH, 0, stored, MAX_PATH,
+                              nullptr, nullptr)) {
+      const DWORD error = GetLastError();
+      return Fail("Could not put '" + name + "' into the driver store (error " + Hex(error) + ").");
+    }
+    Line(Level::kSuccess, "'" + name + "' is in the driver store as '" + stored + "'.");
+
+    const std::vector<std::string> matched = dpinst::MatchingIds(package.hardwareIds, deviceIds_);
+    if (matched.empty()) {
+      Line(Level::kInfo,
+           "No present device matches '" + name + "': it is in the driver store only.");
+      ++tally_.storeOnly;
+      return;
+    }
+    if (!updateDriver_)
+      return Fail("UpdateDriverForPlugAndPlayDevicesA of newdev.dll is not available.");
+    const DWORD flags = options_.quietInstallStrict ? kInstallNonInteractive : 0;
+    bool installed = false, failed = false;
+    for (const std::string& id : matched) {
+      BOOL restart = FALSE;
+      if (updateDriver_(nullptr, id.c_str(), path.c_str(), flags, &restart)) {
+        installed = true;
+        tally_.restart = tally_.restart || restart;
+        Line(Level::kSuccess, "Installed '" + name + "' on the devices with the id '" + id + "'" +
+                                  (restart ? "; a restart is needed." : "."));
+        continue;
+      }
+      const DWORD error = GetLastError();
+      if (error == kNoBetterDriver || error == kNoSuchDevice) {
+        Line(Level::kInfo,
+             "The devices with the id '" + id + "' keep their driver (" + Hex(error) + ").");
+      } else {
+        failed = true;
+        Line(Level::kError, "Could not install '" + name + "' on the devices with the id '" + id +
+                                "' (error " + Hex(error) + ").");
+      }
+    }
+    if (installed)
+      ++tally_.installed;
+    else if (failed)
+      ++tally_.failed;
+    else
+      ++tally_.storeOnly;
+  }
+
+  // In place of a wizard's closing page; suppressWizard and quietInstall leave the telling to the
+  // program that started the installer, which reads the log.
+  void Tell(uint32_t code) const {
+    if (options_.quietInstall || options_.suppressWizard) return;
+    const bool failed = (code >> 24) & dpinst::kFlagFailed;
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Installed on a device: %u\nIn the driver store only: %u\nFailed: %u%s\n\n"
+                  "The details are in DPINST.LOG in the Windows folder.",
+                  tally_.installed, tally_.storeOnly, tally_.failed,
+                  tally_.restart ? "\n\nRestart the computer to complete the installation." : "");
+    MessageBoxA(nullptr, text, kTitle, MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
+  }
+
+  std::string folder_;
+  std::string log_;
+  dpinst::Options options_;
+  dpinst::WindowsVersion version_;
+  dpinst::Tally tally_;
+  Library setupapiDll_{"setupapi.dll"};
+  Library newdevDll_{"newdev.dll"};
+  SetupApi setupapi_;
+  UpdateDriverFn updateDriver_ = nullptr;
+  std::vector<std::string> deviceIds_;
+};
+
+std::string OwnFolder() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length < MAX_PATH ? length : 0);
+  const auto slash = folder.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::string folder = OwnFolder();
+  if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return static_cast<int>(kRunFailed);
+  return static_cast<int>(Installer(folder).Run());
+}
