@@ -38,3 +38,6 @@ set_source_files_properties(resources/installer.rc PROPERTIES
 add_dependencies(${INSTALLER_NAME} payload)
 
 add_subdirectory(tests/wine)
+
+# Benchmarks: built, never run as tests.
+add_subdirectory(bench)
