@@ -1,7 +1,6 @@
 #include "app/ExtractionWorker.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <cstdint>
 
 #include "app/InstallerState.h"
 #include "app/ProcessLaunch.h"
@@ -30,22 +29,36 @@ void RunWorker(const std::string& resourceId) {
 }  // namespace
 
 int32_t WorkerResourceId(const std::string& workerArgument) {
-  size_t start = workerArgument.find_first_not_of(" \t");
-  if (start == std::string::npos) return 0;
-  // Only a plain decimal number counts: strtod alone would also take hex, "inf" and "nan".
-  size_t end = start;
-  if (end < workerArgument.size() && (workerArgument[end] == '-' || workerArgument[end] == '+'))
-    ++end;
-  while (end < workerArgument.size() &&
-         ((workerArgument[end] >= '0' && workerArgument[end] <= '9') || workerArgument[end] == '.'))
-    ++end;
-  const std::string number = workerArgument.substr(start, end - start);
-  char* stop = nullptr;
-  const double value = std::strtod(number.c_str(), &stop);
-  if (stop == number.c_str()) return 0;
-  const double rounded = std::nearbyint(value);  // the default mode rounds half to even
-  if (!(rounded >= INT32_MIN && rounded <= INT32_MAX)) return 0;
-  return static_cast<int32_t>(rounded);
+  size_t at = workerArgument.find_first_not_of(" \t");
+  if (at == std::string::npos) return 0;
+  const auto digitAt = [&](size_t i) {
+    return i < workerArgument.size() && workerArgument[i] >= '0' && workerArgument[i] <= '9';
+  };
+  // A plain decimal number, rounded to a whole one with halves going to the even neighbour.
+  // Parsed by hand: the floating-point reader of the C library would add 20 KB to the program.
+  const bool negative = workerArgument[at] == '-';
+  if (workerArgument[at] == '-' || workerArgument[at] == '+') ++at;
+  const bool hasWhole = digitAt(at);
+  int64_t whole = 0;
+  for (; digitAt(at); ++at) {
+    whole = whole * 10 + (workerArgument[at] - '0');
+    if (whole > int64_t{INT32_MAX} + 1) return 0;
+  }
+  int firstDecimal = 0;
+  bool laterDecimals = false;
+  bool hasDecimals = false;
+  if (at < workerArgument.size() && workerArgument[at] == '.') {
+    for (size_t i = at + 1; digitAt(i); ++i) {
+      if (!hasDecimals) firstDecimal = workerArgument[i] - '0';
+      else if (workerArgument[i] != '0') laterDecimals = true;
+      hasDecimals = true;
+    }
+  }
+  if (!hasWhole && !hasDecimals) return 0;
+  if (firstDecimal > 5 || (firstDecimal == 5 && (laterDecimals || whole % 2 == 1))) ++whole;
+  const int64_t value = negative ? -whole : whole;
+  if (value < INT32_MIN || value > INT32_MAX) return 0;
+  return static_cast<int32_t>(value);
 }
 
 bool SaveResourceToFile(int32_t id, const std::string& type, const std::string& path) {

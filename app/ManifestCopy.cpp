@@ -1,7 +1,5 @@
 #include "app/ManifestCopy.h"
 
-#include <cstdio>
-
 #include "app/InstallerState.h"
 #include "app/WorkFolders.h"
 #include "os/Files.h"
@@ -14,9 +12,11 @@ namespace app {
 
 std::string ManifestCopyPath(const std::string& exeFolder, const std::string& exeName,
                              const os::LocalTime& now) {
-  char stamp[16];
-  std::snprintf(stamp, sizeof stamp, "%02d%02d%02d%02d", now.month % 100, now.day % 100,
-                now.hour % 100, now.minute % 100);
+  std::string stamp;
+  for (const int part : {now.month, now.day, now.hour, now.minute}) {
+    stamp += static_cast<char>('0' + part / 10 % 10);
+    stamp += static_cast<char>('0' + part % 10);
+  }
   return exeFolder + "\\" + exeName + "_" + stamp + ".exe";
 }
 
