@@ -1,0 +1,93 @@
+# Each outcome of the driver installer's return code, through the whole program: a scripted
+# stand-in writes the chosen code into the log, the finish window and message box show its text.
+source "$SOURCE_DIR/tests/wine/lib.sh"
+wine_display
+wine_prefix_new win7
+work=$(mktemp -d)
+on_exit "rm -rf '$work'"
+title="Norvane Driver/Utility Installer v1.4"
+C="The drivers have been successfully installed."
+D="If your device isn't plugged in yet, connect it now to finish the installation."
+F="Something went wrong during the installation, or the setup has been cancelled. -(error:%1)"
+R="Please reboot your PC to complete the installation."
+
+# Cabinet 386 with the scripted stand-in in place of the real installer, and the real launcher.
+mkdir -p "$work/386"
+cp "$SOURCE_DIR/resources/payload/dpinst/dpinst.xml" "$work/386/"
+cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/386/DPInstX64Vista.exe"
+cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/386/DPInstX86Vista.exe"
+cp "$BUILD_DIR/payload/386/prjRunWait.exe" "$work/386/"
+(cd "$work/386" && gcab -c -z "$work/386.cab" *)
+
+# Driver cabinet whose Windows 7 folder holds the code to return (and, for the program-name mode,
+# a setup program of its own).
+driver_cabinet() {
+  rm -rf "$work/1" && mkdir -p "$work/1/Vista 64bit"
+  printf '%s' "$1" >"$work/1/Vista 64bit/code.txt"
+  cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/1/Vista 64bit/setup.exe"
+  (cd "$work/1" && gcab -c -z "$work/1.cab" "Vista 64bit/code.txt" "Vista 64bit/setup.exe")
+}
+
+# run CODE [CONFIG]: runs a variant to its end; sets caption, label and box (texts with \n).
+run() {
+  driver_cabinet "$1"
+  local config=${2:-$SOURCE_DIR/resources/config.txt}
+  installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CAB 1 "$work/1.cab" CAB 386 \
+    "$work/386.cab" CONFIG 7 "$config"
+  before=$(temp_listing)
+  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" temp &
+  local pid=$! i
+  caption="" label="" box=""
+  for ((i = 0; i < 300; i++)); do
+    for candidate in Finished Failed; do
+      if robot wait "$candidate" 0; then caption=$candidate; break 2; fi
+    done
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -n "$caption" ]; then
+    label=$(window_label "$caption")
+    if robot wait "$title" 3; then
+      box=$(window_label "$title")
+      robot click "$title" OK
+      robot gone "$title" 5 || true
+    fi
+    robot click "$caption" "&Ok"
+  fi
+  wait_exit $pid 30
+  expect_eq "$(temp_listing)" "$before" "code $1: temporary folder after the run"
+}
+
+lf='\n'
+while IFS='|' read -r code caption_want label_want box_want; do
+  [ -n "$code" ] || continue
+  run "$code"
+  expect_eq "$caption" "$caption_want" "code $code: caption"
+  expect_eq "$label" "$label_want" "code $code: label"
+  expect_eq "$box" "$box_want" "code $code: message box"
+  echo "code $code: ok"
+done <<EOF_ROWS
+100|Finished|$D|
+1|Finished|$C|
+0|Finished|$D|
+101|Finished|$C$lf$lf$D|
+40000001|Finished|$C|$C\r\n\r\n$R
+40000100|Finished|$D\r\n\r\n$R|
+40000101|Finished|$C|$C$lf$D\r\n\r\n$R
+80010000|Failed|${F/\%1/1}|
+80000000|Failed|Aborted|
+C0010001|Finished|The drivers were partially installed.$lf$lf$R|
+20000001|||
+123456789|||
+EOF_ROWS
+
+# The two modes without log analysis end without a finish window, after their program ran.
+for mode in "->DRIVER" "setup.exe"; do
+  sed "s/^Vista64=->DRIVER_SILENT/Vista64=$mode/" "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
+  grep -q "^Vista64=$mode" "$work/config.txt" || fail "could not make the $mode configuration"
+  : >"$(win_windows)/DPINST.LOG"
+  run 1 "$work/config.txt"
+  expect_eq "$caption" "" "$mode: finish window"
+  grep -q 'Returning with code 0x1' "$(win_windows)/DPINST.LOG" || fail "$mode: the program did not run"
+  echo "mode $mode: ok"
+done

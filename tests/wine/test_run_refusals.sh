@@ -1,0 +1,63 @@
+# Editions the configuration refuses: the message, then a complete clean-up.
+source "$SOURCE_DIR/tests/wine/lib.sh"
+wine_display
+title="Norvane Driver/Utility Installer v1.4"
+work=$(mktemp -d)
+on_exit "rm -rf '$work'"
+
+# expect_refusal TEXT-PREFIX: runs the program in the prefix, expects one box starting with it.
+expect_refusal() {
+  installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CONFIG 7 "$config"
+  local before
+  before=$(temp_listing)
+  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+  local pid=$!
+  robot wait "$title" 60 || fail "$1: no message"
+  local text
+  text=$(window_label "$title")
+  [ "${text#"$1"}" != "$text" ] || fail "message \"$text\" does not start with \"$1\""
+  robot click "$title" OK
+  wait_exit $pid 30
+  expect_eq "$(temp_listing)" "$before" "$1: temporary folder after the refusal"
+}
+
+config="$SOURCE_DIR/resources/config.txt"
+wine_prefix_new win98
+expect_refusal "This installer can't be used on Windows 98"
+echo "win98: ok"
+
+# Windows 2000 as its registry gives it, with a configuration that requires Service Pack 4.
+windows2000() {
+  wine_prefix_new
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+  wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+  wine reg delete "$key" /v CurrentMajorVersionNumber /f >/dev/null 2>&1 || true
+  wine reg delete "$key" /v CurrentMinorVersionNumber /f >/dev/null 2>&1 || true
+  wine reg add "$key" /v CurrentVersion /d 5.0 /f >/dev/null
+  wine reg add "$key" /v CurrentBuildNumber /d 2195 /f >/dev/null
+  wine reg add "$key" /v CSDVersion /d "$1" /f >/dev/null
+  wineserver -k
+}
+sed 's/^Win2KSP4Required=False/Win2KSP4Required=True/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
+config="$work/config.txt"
+windows2000 "Service Pack 1"
+expect_refusal "This installation requires the use of Service Pack 4. Please download and install Service Pack 4 from Windows Update, or via the Microsoft website ("
+echo "win2k sp1: ok"
+
+# With Service Pack 4 it is admitted and stages the 32-bit installer, which cannot execute on
+# these machines: the shell's error box is dismissed, no finish window, and still a clean-up.
+windows2000 "Service Pack 4"
+installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CONFIG 7 "$config"
+before=$(temp_listing)
+wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+pid=$!
+for _ in $(seq 300); do
+  kill -0 $pid 2>/dev/null || break
+  robot wait Error 0 && robot click Error OK || true
+  robot wait Finished 0 && fail "win2k sp4: a finish window after a 32-bit installer"
+  robot wait "$title" 0 && fail "win2k sp4: refused: $(window_label "$title")"
+  sleep 0.2
+done
+wait_exit $pid 10
+expect_eq "$(temp_listing)" "$before" "win2k sp4: temporary folder after the run"
+echo "win2k sp4: ok"
