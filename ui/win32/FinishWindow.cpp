@@ -175,20 +175,16 @@ LRESULT CALLBACK FinishWindow::ButtonProcedure(HWND button, UINT message, WPARAM
                                                LPARAM lParam) {
   auto* self = reinterpret_cast<FinishWindow*>(GetWindowLongPtrA(button, GWLP_USERDATA));
   if (self) {
-    try {
-      if (message == WM_CHAR && self->ClosingKey(wParam)) return 0;
-      if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-        SendMessageA(button, BM_CLICK, 0, 0);
-        return 0;
-      }
-      if (message == WM_SYSCHAR && (wParam == 'o' || wParam == 'O')) {
-        SendMessageA(button, BM_CLICK, 0, 0);
-        return 0;
-      }
-      return CallWindowProcA(self->buttonProcedure_, button, message, wParam, lParam);
-    } catch (...) {
-      app::UnloadWait();
+    if (message == WM_CHAR && self->ClosingKey(wParam)) return 0;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+      SendMessageA(button, BM_CLICK, 0, 0);
+      return 0;
     }
+    if (message == WM_SYSCHAR && (wParam == 'o' || wParam == 'O')) {
+      SendMessageA(button, BM_CLICK, 0, 0);
+      return 0;
+    }
+    return CallWindowProcA(self->buttonProcedure_, button, message, wParam, lParam);
   }
   return DefWindowProcA(button, message, wParam, lParam);
 }

@@ -180,13 +180,9 @@ LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!self) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->Dispatch(message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind through the window system; a step that failed this way ends the run
-    // the way every failure does, through the final clean-up.
-    app::UnloadWait();
-  }
+  // Nothing unwinds into the window system: the program is built without exceptions outside the
+  // cabinet code, and CabFile::Extract turns every failure of its own into a message and the end.
+  return self->Dispatch(message, wParam, lParam);
 }
 
 }  // namespace ui::win32
