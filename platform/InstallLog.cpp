@@ -213,19 +213,26 @@ std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::st
 // never merged back (the date or hour changed, or no finish window) is extended, not replaced.
 void PreserveInstallLog(int mode) {
   os::Files& files = *os::Os().files;
+  // The saved name comes from the clock's texts; the merge looks under the name the log was set
+  // aside with, or a run that crosses the hour would leave the earlier log split off for good.
+  static std::string setAsidePath;
   const std::string logPath = InstallLogPath();
-  const std::string savedPath = SavedLogPath();
+  const std::string savedPath = mode == 2 && !setAsidePath.empty() ? setAsidePath : SavedLogPath();
   if (mode == 1) {
     if (!app::FileExists(logPath)) return;
     const bool secured = app::FileExists(savedPath)
                              ? AppendFileBytes(logPath, savedPath).has_value()
                              : files.Copy(logPath, savedPath);
-    if (secured) files.RemoveFile(logPath);
+    if (secured) {
+      setAsidePath = savedPath;
+      files.RemoveFile(logPath);
+    }
   } else if (mode == 2) {
     if (!app::FileExists(logPath) || !app::FileExists(savedPath)) return;
     if (!AppendFileBytes(logPath, savedPath)) return;
     if (!files.Copy(savedPath, logPath)) return;
     files.RemoveFile(savedPath);
+    setAsidePath.clear();
   }
 }
 
