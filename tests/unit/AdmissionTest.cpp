@@ -45,9 +45,7 @@ class AdmissionTest : public fakes::PlatformTest {
 };
 
 TEST_F(AdmissionTest, EveryKeyWithTheShippedConfigurationAndWithout) {
-  std::ifstream in(SOURCE_DIR "/resources/config.txt", std::ios::binary);
-  std::stringstream shipped;
-  shipped << in.rdbuf();
+  const std::string shipped = fakes::ShippedConfiguration();
   const struct {
     const char* key;
     const char* displayName;
@@ -73,7 +71,7 @@ TEST_F(AdmissionTest, EveryKeyWithTheShippedConfigurationAndWithout) {
     app::State().TempFolder = "C:\\Temp\\";
     app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
     app::State().PlatformKey = row.key;
-    WriteFile("C:\\Temp\\config.txt", shipped.str());
+    WriteFile("C:\\Temp\\config.txt", shipped);
     platform::ReadConfiguration();
     EXPECT_EQ(Refusal(platform::CheckEditionSupported),
               row.shippedSupports ? std::nullopt : std::optional(refusal));

@@ -8,12 +8,7 @@
 
 namespace {
 
-std::string ShippedConfiguration() {
-  std::ifstream in(SOURCE_DIR "/resources/config.txt", std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using fakes::ShippedConfiguration;
 
 class ConfigurationTest : public fakes::PlatformTest {
  protected:

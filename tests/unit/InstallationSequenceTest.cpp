@@ -10,12 +10,7 @@
 
 namespace {
 
-std::string ShippedConfiguration() {
-  std::ifstream in(SOURCE_DIR "/resources/config.txt", std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using fakes::ShippedConfiguration;
 
 // A run whose workers have left nothing but the configuration, as after a failed extraction.
 class InstallationSequenceTest : public fakes::PlatformTest {

@@ -15,6 +15,13 @@ std::filesystem::path NewRoot() {
 
 }  // namespace
 
+std::string ShippedConfiguration() {
+  std::ifstream in(SOURCE_DIR "/resources/config.txt", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
 int FakeShell::ShowMessage(uintptr_t, const std::string& text, const std::string& title,
                            uint32_t style) {
   messages.push_back({text, title, style});

@@ -164,6 +164,9 @@ class FakeWindows final : public app::Windows {
   void UnloadTempForm() override { tempLoaded = false; }
 };
 
+// The configuration shipped with the program, byte for byte.
+std::string ShippedConfiguration();
+
 // Installs the fakes over a fresh temporary folder and resets InstallerState; undoes both after.
 class PlatformTest : public ::testing::Test {
  protected:
