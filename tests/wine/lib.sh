@@ -102,9 +102,9 @@ installer_variant() {
   mkdir -p "$(dirname "$dest")"
   cp "$BUILD_DIR/Installer64.exe" "$dest"
   if [ $# -gt 0 ]; then
-    local spec=("$@") args=() i
-    for ((i = 0; i < ${#spec[@]}; i += 3)); do
-      args+=("${spec[i]}" "${spec[i + 1]}" "$(winpath "${spec[i + 2]}")")
+    local given=("$@") args=() i
+    for ((i = 0; i < ${#given[@]}; i += 3)); do
+      args+=("${given[i]}" "${given[i + 1]}" "$(winpath "${given[i + 2]}")")
     done
     wine "$BUILD_DIR/tests/wine/resedit.exe" "$(winpath "$dest")" "${args[@]}" ||
       fail "could not put the test resources into $dest"
