@@ -1,7 +1,8 @@
 #pragma once
-// The failures the cabinet object raises: a number, where it came from, and a text.
+// The failures the cabinet object reports: a number, where it came from, and a text. They travel
+// as plain values: the program is built without exceptions.
 #include <cstdint>
-#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -10,20 +11,20 @@ namespace cab {
 // The object-error base 0x80040000 plus 1956.
 inline constexpr int32_t kErrCabNameMissing = static_cast<int32_t>(0x800407A4u);
 inline constexpr int32_t kErrOverflow = 6;
-inline constexpr int32_t kErrOutOfMemory = 7;
 inline constexpr int32_t kErrSubscriptOutOfRange = 9;
-inline constexpr int32_t kErrInternal = 51;
 inline constexpr uint32_t kErrorInvalidName = 123;  // ERROR_INVALID_NAME
 
-struct CabError : std::exception {
+struct CabError {
   CabError(int32_t number, std::string source, std::string description)
       : number(number), source(std::move(source)), description(std::move(description)) {}
-  const char* what() const noexcept override { return description.c_str(); }
 
   int32_t number;
   std::string source;
   std::string description;
 };
+
+// Empty when the step succeeded.
+using MaybeCabError = std::optional<CabError>;
 
 // The text for a Windows error code the cabinet iterator reports; "Unknown error." otherwise.
 std::string CabinetErrorText(uint32_t code);

@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstring>
-#include <new>
 
 #include "app/CloseDown.h"
 #include "app/InstallerState.h"
@@ -43,6 +42,10 @@ CabError FromCallback(const CabError& failure) {
   return CabError(failure.number, kCallbackSource, failure.description);
 }
 
+CabError NameMissing() {
+  return CabError(kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing));
+}
+
 [[noreturn]] void EndAfterExtractionError() {
   os::Os().shell->ShowMessage(0, "Error while extracting files from the archive", app::kAppTitle,
                               os::kMbOk);
@@ -74,118 +77,121 @@ std::shared_ptr<CabFile> CabFile::Create() {
   return std::shared_ptr<CabFile>(new CabFile());
 }
 
-int32_t CabFile::FileCount() {
-  if (CabName.empty())
-    throw CabError(kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing));
+CabFile::Count CabFile::FileCount() {
+  if (CabName.empty()) return {0, NameMissing()};
   // Each query counts afresh, so it answers the cabinet's number of files, not a running sum.
   CountedFiles = 0;
-  Walk(CountMode);
-  return CountedFiles;
+  MaybeCabError failure = Walk(CountMode);
+  if (failure) return {0, std::move(failure)};
+  return {CountedFiles, std::nullopt};
 }
 
 bool CabFile::Extract(const std::string& fileToExtract, const std::string& outputPath,
                       const std::string& outputFile) {
-  try {
-    if (CabName.empty())
-      throw CabError(kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing));
+  if (!CabName.empty()) {
     FileToExtract = fileToExtract;
     OutputPath = outputPath;
     OutputFile = outputFile;
-    Walk(ExtractMode);
-    return true;
-  } catch (const std::exception&) {
-    // Every failure ends the same way; its number and text are not shown.
+    if (!Walk(ExtractMode)) return true;
   }
+  // Every failure ends the same way; its number and text are not shown.
   EndAfterExtractionError();
-  return false;
 }
 
-void CabFile::Walk(uintptr_t mode) {
+MaybeCabError CabFile::Walk(uintptr_t mode) {
   SetCurrentCabinet(shared_from_this());
   pendingFailure_.reset();
   uint32_t lastError = 0;
   const bool walked = os::Os().cabinets->Iterate(CabName, mode, CabinetCallback, lastError);
   if (pendingFailure_) {
-    const CabError failure = std::move(*pendingFailure_);
+    MaybeCabError failure = std::move(pendingFailure_);
     pendingFailure_.reset();
-    throw failure;
+    return failure;
   }
   if (!walked)
-    throw CabError(static_cast<int32_t>(lastError), kSource, CabinetErrorText(lastError));
+    return CabError(static_cast<int32_t>(lastError), kSource, CabinetErrorText(lastError));
+  return std::nullopt;
 }
 
 uint32_t CabFile::HandleNotification(uintptr_t context, uint32_t notification, uintptr_t param1,
                                      uintptr_t) noexcept {
-  try {
-    switch (notification) {
-      case os::kNotifyFileInCabinet:
-        if (context == CountMode) {
-          if (CountedFiles == INT32_MAX) throw CabError(kErrOverflow, kSource, "Overflow");
-          ++CountedFiles;
-          return os::kFileOpSkip;
+  MaybeCabError failure;
+  switch (notification) {
+    case os::kNotifyFileInCabinet:
+      if (context == CountMode) {
+        if (CountedFiles == INT32_MAX) {
+          failure = CabError(kErrOverflow, kSource, "Overflow");
+          break;
         }
-        if (context == ExtractMode) {
-          auto& info = *reinterpret_cast<os::FileInCabinetInfo*>(param1);
-          return PrepareFileTarget(info) ? os::kFileOpDoIt : os::kFileOpSkip;
-        }
-        return os::kFileOpAbort;
-      case os::kNotifyFileExtracted: {
-        const os::FilePaths paths = *reinterpret_cast<const os::FilePaths*>(param1);
-        if (paths.Win32Error == 0 && AfterExtract) AfterExtract(FromAnsi(paths.Target));
-        return paths.Win32Error;
+        ++CountedFiles;
+        return os::kFileOpSkip;
       }
-      case os::kNotifyCabinetInfo:
-      case os::kNotifyNeedNewCabinet:
-      default:
-        return 0;
+      if (context == ExtractMode) {
+        auto& info = *reinterpret_cast<os::FileInCabinetInfo*>(param1);
+        bool write = false;
+        failure = PrepareFileTarget(info, write);
+        if (!failure) return write ? os::kFileOpDoIt : os::kFileOpSkip;
+        break;
+      }
+      return os::kFileOpAbort;
+    case os::kNotifyFileExtracted: {
+      const os::FilePaths paths = *reinterpret_cast<const os::FilePaths*>(param1);
+      if (paths.Win32Error == 0 && AfterExtract) failure = AfterExtract(FromAnsi(paths.Target));
+      if (!failure) return paths.Win32Error;
+      break;
     }
-  } catch (const CabError& failure) {
-    pendingFailure_ = FromCallback(failure);
-  } catch (const std::bad_alloc&) {
-    pendingFailure_ = CabError(kErrOutOfMemory, kCallbackSource, "Out of memory");
-  } catch (const std::exception& failure) {
-    pendingFailure_ = CabError(kErrInternal, kCallbackSource, failure.what());
-  } catch (...) {
-    pendingFailure_ = CabError(kErrInternal, kCallbackSource, "Internal error");
+    case os::kNotifyCabinetInfo:
+    case os::kNotifyNeedNewCabinet:
+    default:
+      return 0;
   }
+  pendingFailure_ = FromCallback(*failure);
   return notification == os::kNotifyFileExtracted ? kStopAfterFile : os::kFileOpAbort;
 }
 
-bool CabFile::PrepareFileTarget(os::FileInCabinetInfo& info) {
+MaybeCabError CabFile::PrepareFileTarget(os::FileInCabinetInfo& info, bool& write) {
+  write = false;
   const std::string storedName = FromAnsi(info.NameInCabinet);
   if (!FileToExtract.empty() && app::LowerCase(storedName) != app::LowerCase(FileToExtract))
-    return false;
+    return std::nullopt;
 
   bool cancel = false;
-  if (BeforeExtract) BeforeExtract(storedName, cancel);
-  if (cancel) return false;
+  if (BeforeExtract)
+    if (MaybeCabError failure = BeforeExtract(storedName, cancel)) return failure;
+  if (cancel) return std::nullopt;
 
-  const std::string target = TargetPathFor(storedName);
+  std::string target;
+  if (MaybeCabError failure = TargetPathFor(storedName, target)) return failure;
   std::string folder, name;
   SplitPath(target, folder, name);
-  if (!CreateFolderPath(folder)) return false;
+  if (!CreateFolderPath(folder)) return std::nullopt;
 
   // The record holds MAX_PATH bytes with the terminating NUL: 259 bytes of path at most.
   if (target.size() >= os::kMaxTargetName)
-    throw CabError(kErrSubscriptOutOfRange, kSource, "Subscript out of range");
+    return CabError(kErrSubscriptOutOfRange, kSource, "Subscript out of range");
   std::memcpy(info.FullTargetName, target.data(), target.size());
   info.FullTargetName[target.size()] = '\0';
-  return true;
+  write = true;
+  return std::nullopt;
 }
 
-std::string CabFile::TargetPathFor(const std::string& storedName) const {
+MaybeCabError CabFile::TargetPathFor(const std::string& storedName, std::string& target) const {
   std::string folder = OutputPath;
   if (folder.empty()) {
     std::string cabinetName;
     SplitPath(CabName, folder, cabinetName);
   }
-  if (!OutputFile.empty()) return AddTrailingBackslash(folder) + OutputFile;
+  if (!OutputFile.empty()) {
+    target = AddTrailingBackslash(folder) + OutputFile;
+    return std::nullopt;
+  }
   // A cabinet names its own files; a name that climbs out of the target or names another drive,
   // share or device would write where nobody asked for files.
   if (!StaysInsideTarget(storedName))
-    throw CabError(static_cast<int32_t>(kErrorInvalidName), kSource,
-                   CabinetErrorText(kErrorInvalidName));
-  return AddTrailingBackslash(folder) + storedName;
+    return CabError(static_cast<int32_t>(kErrorInvalidName), kSource,
+                    CabinetErrorText(kErrorInvalidName));
+  target = AddTrailingBackslash(folder) + storedName;
+  return std::nullopt;
 }
 
 }  // namespace cab

@@ -3,7 +3,15 @@
 // of range) would drag in its exception classes, their string copies and a symbol demangler: about
 // 170 KB. The installer cannot recover from any of them, so they end the program instead. Product
 // code therefore never relies on catching a standard-library exception.
+#include <cstddef>
 #include <cstdlib>
+#include <new>
+
+// The library's own operator new raises bad_alloc, which alone links in the whole unwinder.
+void* operator new(std::size_t size) {
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  std::abort();
+}
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }

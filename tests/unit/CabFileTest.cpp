@@ -1,7 +1,6 @@
 // The cabinet object's contract over a scripted iterator that walks like SetupIterateCabinetA.
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include "cab/CabFile.h"
 #include "cab/Callback.h"
@@ -93,11 +92,13 @@ class CabFileTest : public fakes::PlatformTest {
   std::shared_ptr<CabFile> Recorded(const std::string& cabName) {
     auto object = CabFile::Create();
     object->CabName = cabName;
-    object->BeforeExtract = [this](const std::string& name, bool&) {
+    object->BeforeExtract = [this](const std::string& name, bool&) -> cab::MaybeCabError {
       events.push_back("before:" + name);
+      return std::nullopt;
     };
-    object->AfterExtract = [this](const std::string& target) {
+    object->AfterExtract = [this](const std::string& target) -> cab::MaybeCabError {
       events.push_back("after:" + target);
+      return std::nullopt;
     };
     return object;
   }
@@ -198,9 +199,10 @@ TEST_F(CabFileTest, TargetsFollowFilterOutputFolderAndOutputName) {
 TEST_F(CabFileTest, CancelInBeforeExtractSkipsOnlyThatFile) {
   walker.names = {"a.txt", "b.txt", "c.txt"};
   auto object = Recorded("C:\\Temp\\1.cab");
-  object->BeforeExtract = [this](const std::string& name, bool& cancel) {
+  object->BeforeExtract = [this](const std::string& name, bool& cancel) -> cab::MaybeCabError {
     events.push_back("before:" + name);
     cancel = name == "b.txt";
+    return std::nullopt;
   };
   ASSERT_TRUE(object->Extract("", "C:\\Temp\\out", ""));
   EXPECT_EQ(events,
@@ -238,8 +240,11 @@ TEST_F(CabFileTest, CountingAnswersSkipWritesNothingAndCountsEachQueryAfresh) {
   walker.names = {"a\\1.txt", "a\\2.txt", "3.txt", "4.txt"};
   walker.extraNotifications = {os::kNotifyCabinetInfo, os::kNotifyNeedNewCabinet, 0x99};
   auto object = Recorded("C:\\Temp\\1.cab");
-  EXPECT_EQ(object->FileCount(), 4);
-  EXPECT_EQ(object->FileCount(), 4);
+  for (const char* query : {"first query", "second query"}) {
+    const CabFile::Count count = object->FileCount();
+    EXPECT_FALSE(count.failure) << query << ": " << count.failure->description;
+    EXPECT_EQ(count.files, 4) << query;
+  }
   EXPECT_EQ(walker.contexts, (std::vector<uintptr_t>{cab::CountMode, cab::CountMode}));
   for (const auto& answer : walker.answers)
     EXPECT_EQ(answer.fileOp, os::kFileOpSkip) << answer.name;
@@ -250,16 +255,14 @@ TEST_F(CabFileTest, CountingAnswersSkipWritesNothingAndCountsEachQueryAfresh) {
 
 TEST_F(CabFileTest, EmptyCabNameFailsBeforeAnyWalk) {
   auto object = CabFile::Create();
-  try {
-    object->FileCount();
-    ADD_FAILURE() << "FileCount did not fail";
-  } catch (const CabError& failure) {
-    EXPECT_EQ(failure.number, -2147219548);
-    EXPECT_EQ(failure.source, "CabFile");
-    EXPECT_EQ(failure.description,
-              "You must set the CabName property before taking any action on the CabFile "
-              "object.");
-  }
+  const CabFile::Count count = object->FileCount();
+  ASSERT_TRUE(count.failure) << "FileCount did not fail";
+  EXPECT_EQ(count.files, 0);
+  EXPECT_EQ(count.failure->number, -2147219548);
+  EXPECT_EQ(count.failure->source, "CabFile");
+  EXPECT_EQ(count.failure->description,
+            "You must set the CabName property before taking any action on the CabFile "
+            "object.");
   windows.finish.loaded = true;
   ExpectExtractionFailure(*object, "Extract with empty CabName");
   EXPECT_TRUE(windows.finish.unloaded);
@@ -270,14 +273,12 @@ TEST_F(CabFileTest, IteratorFailureCarriesItsCodeAndText) {
   walker.fail = true;
   walker.failCode = 13;
   auto object = Recorded("C:\\Temp\\bad.cab");
-  try {
-    object->FileCount();
-    ADD_FAILURE() << "FileCount did not fail";
-  } catch (const CabError& failure) {
-    EXPECT_EQ(failure.number, 13);
-    EXPECT_EQ(failure.source, "CabFile");
-    EXPECT_EQ(failure.description, "Invalid data.");
-  }
+  const CabFile::Count count = object->FileCount();
+  ASSERT_TRUE(count.failure) << "FileCount did not fail";
+  EXPECT_EQ(count.files, 0);
+  EXPECT_EQ(count.failure->number, 13);
+  EXPECT_EQ(count.failure->source, "CabFile");
+  EXPECT_EQ(count.failure->description, "Invalid data.");
   ExpectExtractionFailure(*object, "Extract over a failing iterator");
   EXPECT_FALSE(windows.finish.unloaded) << "a finish window that was never loaded is left alone";
 }
@@ -298,12 +299,12 @@ TEST_F(CabFileTest, FailureInAnEventHandlerStopsTheWalkAndEndsTheRun) {
   struct Row {
     const char* name;
     bool inBefore;
-    bool throwsCabError;
+    bool alsoCancels;  // a failure outweighs the handler's Cancel
   };
   const Row rows[] = {
-      {"CabError in BeforeExtract", true, true},
-      {"other exception in BeforeExtract", true, false},
-      {"CabError in AfterExtract", false, true},
+      {"failure from BeforeExtract", true, false},
+      {"failure from BeforeExtract that also cancels", true, true},
+      {"failure from AfterExtract", false, false},
   };
   for (const Row& row : rows) {
     walker.names = {"a.txt", "b.txt"};
@@ -312,14 +313,14 @@ TEST_F(CabFileTest, FailureInAnEventHandlerStopsTheWalkAndEndsTheRun) {
     shell.messages.clear();
     auto object = CabFile::Create();
     object->CabName = "C:\\Temp\\1.cab";
-    auto fail = [&row] {
-      if (row.throwsCabError) throw CabError(5, "Host", "refused");
-      throw std::runtime_error("refused");
-    };
+    const CabError refused(5, "Host", "refused");
     if (row.inBefore)
-      object->BeforeExtract = [&](const std::string&, bool&) { fail(); };
+      object->BeforeExtract = [&](const std::string&, bool& cancel) -> cab::MaybeCabError {
+        cancel = row.alsoCancels;
+        return refused;
+      };
     else
-      object->AfterExtract = [&](const std::string&) { fail(); };
+      object->AfterExtract = [&](const std::string&) -> cab::MaybeCabError { return refused; };
     ExpectExtractionFailure(*object, row.name);
     ASSERT_EQ(walker.answers.size(), 1u) << row.name << ": the second file must not be offered";
     if (row.inBefore) {
@@ -328,6 +329,10 @@ TEST_F(CabFileTest, FailureInAnEventHandlerStopsTheWalkAndEndsTheRun) {
       ASSERT_EQ(walker.extractedAnswers.size(), 1u) << row.name;
       EXPECT_NE(walker.extractedAnswers[0], 0u) << row.name;
     }
+    // The kept failure belongs to that walk only: the next one starts clean.
+    const CabFile::Count count = object->FileCount();
+    EXPECT_FALSE(count.failure) << row.name << ": a failure outlived its walk";
+    EXPECT_EQ(count.files, 2) << row.name;
   }
 }
 

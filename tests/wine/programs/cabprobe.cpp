@@ -110,8 +110,9 @@ int main(int argc, char** argv) {
     app::State().InstallFolder = std::string(argv[3]) + "\\probe_InstallationFolder";
     auto object = cab::CabFile::Create();
     object->CabName = argv[2];
-    object->AfterExtract = [](const std::string& target) {
+    object->AfterExtract = [](const std::string& target) -> cab::MaybeCabError {
       std::printf("after %s\n", target.c_str());
+      return std::nullopt;
     };
     const bool done = object->Extract(argc > 4 ? argv[4] : "", argv[3], argc > 5 ? argv[5] : "");
     std::printf("%s\n", done ? "true" : "false");
@@ -120,12 +121,12 @@ int main(int argc, char** argv) {
   if (command == "count") {
     auto object = cab::CabFile::Create();
     object->CabName = argv[2];
-    try {
-      std::printf("%d\n", object->FileCount());
-    } catch (const cab::CabError& failure) {
-      std::printf("error %d|%s|%s\n", failure.number, failure.source.c_str(),
-                  failure.description.c_str());
-    }
+    const cab::CabFile::Count count = object->FileCount();
+    if (count.failure)
+      std::printf("error %d|%s|%s\n", count.failure->number, count.failure->source.c_str(),
+                  count.failure->description.c_str());
+    else
+      std::printf("%d\n", count.files);
     return 0;
   }
   if (command == "walk") {
