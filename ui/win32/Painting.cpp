@@ -7,6 +7,18 @@
 namespace ui::win32 {
 namespace {
 
+// 32-bit pixels, first row at the top.
+BITMAPINFO TopDownPixels(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 using GradientFillFunction = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
 bool ownInterpolation = false;
@@ -39,13 +51,7 @@ void InterpolateGradient(HDC dc, const GradientVertices& v) {
           (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
     }
   }
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownPixels(width, height);
   SetDIBitsToDevice(dc, left, 0, width, height, 0, 0, 0, height, pixels.data(), &info,
                     DIB_RGB_COLORS);
 }
@@ -138,13 +144,7 @@ void DrawLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF colour) {
 
 HBITMAP StripPicture() {
   static HBITMAP picture = [] {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kStripPictureWidth;
-    info.bmiHeader.biHeight = -kStripPictureHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownPixels(kStripPictureWidth, kStripPictureHeight);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap || !bits) return bitmap;
