@@ -68,7 +68,9 @@ TEST_F(CreateFolderPathTest, CreatesMissingParentsAndAcceptsExistingFolders) {
     std::string path = row.path;
     EXPECT_EQ(cab::CreateFolderPath(path), row.result) << row.row;
     EXPECT_EQ(path, row.pathAfter) << row.row;
-    if (row.mustExist) EXPECT_TRUE(std::filesystem::is_directory(Host(row.mustExist))) << row.row;
+    if (row.mustExist) {
+      EXPECT_TRUE(std::filesystem::is_directory(Host(row.mustExist))) << row.row;
+    }
   }
   EXPECT_TRUE(std::filesystem::is_regular_file(Host("C:\\Temp\\file.txt")));
   EXPECT_EQ(ReadFile("C:\\Temp\\file.txt"), "x");

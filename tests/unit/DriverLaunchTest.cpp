@@ -182,7 +182,9 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     EXPECT_EQ(std::filesystem::exists(Host(kStaging)), !row.staged);
     EXPECT_EQ(logSetAside, row.staged);
     EXPECT_EQ(windows.finish.shown, row.analysed);
-    if (row.analysed) EXPECT_EQ(windows.finish.label, "1 in the store");
+    if (row.analysed) {
+      EXPECT_EQ(windows.finish.label, "1 in the store");
+    }
     // The analysis hides the progress window again for its outcome.
     EXPECT_EQ(windows.wait.visible, row.staged && !row.analysed);
   }

@@ -345,7 +345,9 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
     const std::string everything = saved + log;
     EXPECT_NE(everything.find(earlier), std::string::npos);
     EXPECT_NE(everything.find(fresh), std::string::npos);
-    if (row.merged) EXPECT_EQ(log, earlier + fresh);
+    if (row.merged) {
+      EXPECT_EQ(log, earlier + fresh);
+    }
     platform.files = &files;
     os::SetOs(platform);
   }
