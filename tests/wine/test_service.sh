@@ -27,7 +27,7 @@ key_value() {
   wine reg query "HKLM\\System\\CurrentControlSet\\Services\\$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name {print $3}'
 }
-waitfor() { check waitfor "$1" "$2" 20 || fail "$1 did not reach $2"; }
+waitfor() { check waitfor "$1" "$2" 30 || fail "$1 did not reach $2: $(check state "$1")"; }
 
 # A name that does not exist.
 for request in start stop pause continue; do
