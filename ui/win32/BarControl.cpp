@@ -2,6 +2,7 @@
 
 #include "ui/Twips.h"
 #include "ui/win32/Painting.h"
+#include "ui/win32/WindowClass.h"
 
 namespace ui::win32 {
 namespace {
@@ -46,16 +47,7 @@ int BarControl::Px(int twips) const {
 
 bool BarControl::Create(HWND parent, int left, int top, int width, int height, int twipsPerPixel) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExA(instance, kClassName, &windowClass)) {
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExA(&windowClass);
-  }
+  RegisterWindowClassOnce(kClassName, Procedure);
   twipsPerPixel_ = twipsPerPixel;
   bar_.ReadProperties(PropertyBag{});
   bar_.Resize(width, height);

@@ -4,6 +4,7 @@
 #include "ui/Twips.h"
 #include "ui/win32/Painting.h"
 #include "ui/win32/Translucency.h"
+#include "ui/win32/WindowClass.h"
 
 namespace ui::win32 {
 
@@ -35,18 +36,8 @@ int FormWindow::Px(int twips) const {
 
 bool FormWindow::Create(const std::string& caption) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExA(instance, design_.className, &windowClass)) {
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
-    windowClass.hIcon = ProductIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = ProductIcon(GetSystemMetrics(SM_CXSMICON));
-    windowClass.lpszClassName = design_.className;
-    RegisterClassExA(&windowClass);
-  }
+  RegisterWindowClassOnce(design_.className, Procedure, ProductIcon(GetSystemMetrics(SM_CXICON)),
+                          ProductIcon(GetSystemMetrics(SM_CXSMICON)));
 
   HDC screen = GetDC(nullptr);
   twipsPerPixelX_ = TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSX));

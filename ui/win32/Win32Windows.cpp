@@ -5,6 +5,7 @@
 #include "ui/win32/FinishWindow.h"
 #include "ui/win32/ModComCTL.h"
 #include "ui/win32/WaitWindow.h"
+#include "ui/win32/WindowClass.h"
 
 namespace ui::win32 {
 namespace {
@@ -16,15 +17,7 @@ class TempForm {
     if (hwnd_) return hwnd_;
     InitControlLibrary();
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExA(instance, kClassName, &windowClass)) {
-      windowClass.cbSize = sizeof windowClass;
-      windowClass.lpfnWndProc = DefWindowProcA;
-      windowClass.hInstance = instance;
-      windowClass.lpszClassName = kClassName;
-      RegisterClassExA(&windowClass);
-    }
+    RegisterWindowClassOnce(kClassName, DefWindowProcA);
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "temp", WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, instance, nullptr);
     if (hwnd_)
