@@ -16,7 +16,8 @@ void CloseOpenFiles() {}
 
 void CloseDown() {
   CloseOpenFiles();
-  platform::PreserveInstallLog(2);
+  // The set-aside driver installer log is merged back by the final clean-up, on this way out
+  // and on every other.
   if (Ui().IsFinishLoaded()) Ui().Finish().Unload();
   UnloadWait();
 }
@@ -27,7 +28,7 @@ void UnloadWait() {
   // Closed before the extraction set the paths: they are the same for this program file, and
   // an empty InstallFolder would name the root of the current drive.
   if (state.InstallFolder.empty() || state.TempFolder.empty()) InitWorkPaths();
-  platform::PreserveInstallLog(2);
+  platform::PreserveInstallLog(2);  // also on the ways out without the finish window
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
     os::Os().files->RemoveFile(state.TempFolder + "config.txt");
