@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Wall time from a plain start of Installer64.exe to its finish window under Wine, median of N
+# Wall time from a plain start of the program of BUILD_DIR to its finish window under Wine, median of N
 # runs (default 5), next to the floor the program's own waits impose: 60 timer ticks (45 to the
 # extraction, 15 more to the installation) at the timer's measured resolution, plus 60 ms of sleeps.
 # On a screen without a window manager (Xvfb) Wine's X11 driver waits 2 s for the window manager
@@ -12,7 +12,7 @@ source tests/wine/lib.sh
 runs=${1:-5}
 wine_display
 wine_prefix_new win7
-installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe"
+installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER"
 wine "$BUILD_DIR/tests/wine/robot.exe" list >/dev/null  # the desktop is up before the first run
 
 times=()
@@ -20,7 +20,7 @@ for ((run = 1; run <= runs; run++)); do
   # Watched at the X level: the robot's window messages would wait on a program that is busy in
   # a synchronous step and stretch the figure.
   start=$(date +%s%N)
-  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
   installer=$!
   until xdotool search --onlyvisible --name '^Finished$' >/dev/null 2>&1; do
     kill -0 $installer 2>/dev/null || fail "run $run: no finish window"

@@ -1,4 +1,7 @@
-# Shared helpers of the Wine tests. Source it; it expects BUILD_DIR (the win64 build folder).
+# Shared helpers of the Wine tests. Source it; it expects BUILD_DIR (the win64 or the win32 build
+# folder). The program under test is the one that build folder makes:
+#   INSTALLER                  its file name: Installer64.exe (win64) or the shipped Installer.exe (win32)
+#   INSTALLER_ARG              its name as the manifest command spells it (lower case, no extension)
 #   wine_prefix_new [VERSION]  a throwaway 64-bit prefix (copied from a cached template), exported as
 #                              WINEPREFIX; VERSION is a Wine version name (win7, winxp, win98, ...)
 #   wine_display               (call it first) an X display: the caller's, or a private Xvfb 1024x768x24
@@ -8,7 +11,9 @@
 # Everything made here goes when the test's shell exits.
 set -euo pipefail
 
-: "${BUILD_DIR:?BUILD_DIR must name the win64 build folder}"
+: "${BUILD_DIR:?BUILD_DIR must name the win64 or win32 build folder}"
+if [ -f "$BUILD_DIR/Installer64.exe" ]; then INSTALLER=Installer64.exe; else INSTALLER=Installer.exe; fi
+INSTALLER_ARG=$(basename "$INSTALLER" .exe | tr '[:upper:]' '[:lower:]')
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINELOADERNOEXEC || true
 
@@ -94,13 +99,13 @@ wait_exit() {
 # Windows form of a unix path (through Wine's Z: drive or the prefix's C:).
 winpath() { winepath -w "$1" 2>/dev/null; }
 
-# A copy of Installer64.exe at the unix path $1 (made inside the prefix), with resources replaced:
+# A copy of the program under test at the unix path $1 (made inside the prefix), with resources replaced:
 #   installer_variant DEST [TYPE ID FILE ...]
 installer_variant() {
   local dest=$1
   shift
   mkdir -p "$(dirname "$dest")"
-  cp "$BUILD_DIR/Installer64.exe" "$dest"
+  cp "$BUILD_DIR/$INSTALLER" "$dest"
   if [ $# -gt 0 ]; then
     local given=("$@") args=() i
     for ((i = 0; i < ${#given[@]}; i += 3)); do

@@ -2,7 +2,7 @@
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 wine_prefix_new win7
-installer="$BUILD_DIR/Installer64.exe"
+installer="$BUILD_DIR/$INSTALLER"
 title="Norvane Driver/Utility Installer v1.4"
 
 # /GiveName: one message box with the manifest command and only an OK button.
@@ -10,7 +10,7 @@ wine "$installer" /GiveName &
 pid=$!
 robot wait "$title" 20 || fail "/GiveName showed no message box"
 texts=$(robot texts "$title" | tr -d '\r')
-echo "$texts" | grep -qx 'Static|/Addinstaller64/Manifest' || fail "message text: $texts"
+echo "$texts" | grep -qx "Static|/Add$INSTALLER_ARG/Manifest" || fail "message text: $texts"
 buttons=$(echo "$texts" | grep -ci '^Button|' || true)
 expect_eq "$buttons" 1 "number of buttons in the name display"
 echo "$texts" | grep -qix 'Button|OK' || fail "the one button is not OK: $texts"

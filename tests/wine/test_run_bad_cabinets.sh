@@ -16,9 +16,9 @@ truncate -s "$size" "$work/corrupt.cab"
 for row in "empty.cab|Error extracting files" "corrupt.cab|Error while extracting files from the archive"; do
   cabinet=${row%%|*}
   message=${row#*|}
-  installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CAB 1 "$work/$cabinet"
+  installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CAB 1 "$work/$cabinet"
   before=$(temp_listing)
-  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
   pid=$!
   robot wait "$title" 60 || fail "$cabinet: no message"
   expect_eq "$(window_label "$title")" "$message" "$cabinet: message"

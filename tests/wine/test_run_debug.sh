@@ -3,10 +3,10 @@ source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 wine_prefix_new win7
 dist="$WINEPREFIX/drive_c/dist"
-installer_variant "$dist/Installer64.exe"
+installer_variant "$dist/$INSTALLER"
 for argument in debug Debug; do
   before=$(temp_listing)
-  wine "$dist/Installer64.exe" "$argument" &
+  wine "$dist/$INSTALLER" "$argument" &
   pid=$!
   robot wait "Please wait" 30 || fail "$argument: no progress window"
   robot wait Finished 60 || fail "$argument: no finish window"

@@ -32,10 +32,10 @@ driver_cabinet() {
 run() {
   driver_cabinet "$1"
   local config=${2:-$SOURCE_DIR/resources/config.txt}
-  installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CAB 1 "$work/1.cab" CAB 386 \
+  installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CAB 1 "$work/1.cab" CAB 386 \
     "$work/386.cab" CONFIG 7 "$config"
   before=$(temp_listing)
-  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" temp &
+  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" temp &
   local pid=$! i
   caption="" label="" box=""
   for ((i = 0; i < 300; i++)); do

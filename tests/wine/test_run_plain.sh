@@ -8,11 +8,11 @@ drive_store_text="If your device isn't plugged in yet, connect it now to finish 
 for version in win7 win10 winxp; do
   wine_prefix_new "$version"
   dist="$WINEPREFIX/drive_c/dist"
-  installer_variant "$dist/Installer64.exe"
+  installer_variant "$dist/$INSTALLER"
   printf 'earlier run\r\n' >"$(win_windows)/DPINST.LOG"
   before=$(temp_listing)
 
-  wine "$dist/Installer64.exe" &
+  wine "$dist/$INSTALLER" &
   pid=$!
   robot wait "Please wait" 30 || fail "$version: no progress window"
   robot wait "Finished" 60 || fail "$version: no finish window"

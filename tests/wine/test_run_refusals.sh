@@ -7,10 +7,10 @@ on_exit "rm -rf '$work'"
 
 # expect_refusal TEXT-PREFIX: runs the program in the prefix, expects one box starting with it.
 expect_refusal() {
-  installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CONFIG 7 "$config"
+  installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CONFIG 7 "$config"
   local before
   before=$(temp_listing)
-  wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
   local pid=$!
   robot wait "$title" 60 || fail "$1: no message"
   local text
@@ -47,9 +47,9 @@ echo "win2k sp1: ok"
 # With Service Pack 4 it is admitted and stages the 32-bit installer, which cannot execute on
 # these machines: the shell's error box is dismissed, no finish window, and still a clean-up.
 windows2000 "Service Pack 4"
-installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CONFIG 7 "$config"
+installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CONFIG 7 "$config"
 before=$(temp_listing)
-wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
 pid=$!
 for _ in $(seq 300); do
   kill -0 $pid 2>/dev/null || break

@@ -18,10 +18,10 @@ start_type() {
 sed -e 's/^X:X  CheckSvc:No/X:X  CheckSvc:Yes/' \
     -e 's/^X:X  InstallWZCMsg=.*/X:X  InstallWZCMsg=The wireless service has been started.%$You can connect now./' \
     "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
-installer_variant "$WINEPREFIX/drive_c/dist/Installer64.exe" CONFIG 7 "$work/config.txt"
+installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CONFIG 7 "$work/config.txt"
 
 # Escape closes the finish window at once: the service is left as it is.
-wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
 pid=$!
 robot wait Finished 60 || fail "no finish window"
 robot char Finished 27
@@ -31,7 +31,7 @@ robot wait "$service_title" 0 && fail "a service message after Escape"
 
 # OK runs the step: the stopped service is set to start automatically, started, and the
 # configured message is shown with its line break.
-wine "$WINEPREFIX/drive_c/dist/Installer64.exe" &
+wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
 pid=$!
 robot wait Finished 60 || fail "no finish window"
 robot click Finished "&Ok"
