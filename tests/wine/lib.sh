@@ -2,6 +2,11 @@
 # folder). The program under test is the one that build folder makes:
 #   INSTALLER                  its file name: Installer64.exe (win64) or the shipped Installer.exe (win32)
 #   INSTALLER_ARG              its name as the manifest command spells it (lower case, no extension)
+#   INSTALLER_BITS             32 or 64
+#   VISTA_KEY, VISTA_FOLDER    the edition key and driver folder a Windows 7 prefix gives it
+#   DPINST_WIDTH               X64 or X86: the driver installer and launcher staged for that edition
+# The win32 build runs under the private 32-bit Wine (scripts/setup-wine32), in a 32-bit prefix
+# unless use_wine_arch win64 asks for a 64-bit one that runs it through WoW64.
 #   wine_prefix_new [VERSION]  a throwaway 64-bit prefix (copied from a cached template), exported as
 #                              WINEPREFIX; VERSION is a Wine version name (win7, winxp, win98, ...)
 #   wine_display               (call it first) an X display: the caller's, or a private Xvfb 1024x768x24
@@ -12,9 +17,29 @@
 set -euo pipefail
 
 : "${BUILD_DIR:?BUILD_DIR must name the win64 or win32 build folder}"
-if [ -f "$BUILD_DIR/Installer64.exe" ]; then INSTALLER=Installer64.exe; else INSTALLER=Installer.exe; fi
+if [ -f "$BUILD_DIR/Installer64.exe" ]; then
+  INSTALLER=Installer64.exe INSTALLER_BITS=64
+  export WINEARCH=win64
+else
+  INSTALLER=Installer.exe INSTALLER_BITS=32
+  export WINEARCH=win32
+  PATH="${WINE32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/norvane-installer/wine32}/bin:$PATH"
+  command -v wine | grep -q norvane-installer || { echo "FAIL: no private 32-bit Wine (run scripts/setup)" >&2; exit 1; }
+fi
 INSTALLER_ARG=$(basename "$INSTALLER" .exe | tr '[:upper:]' '[:lower:]')
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# use_wine_arch ARCH: the width of the prefixes made from now on. What Windows 7 and later look like
+# to the program under test follows: 64-bit Windows in a 64-bit prefix (also for the shipped
+# program, through WoW64), 32-bit Windows in a 32-bit one.
+use_wine_arch() {
+  export WINEARCH=$1
+  if [ "$WINEARCH" = win64 ]; then
+    VISTA_KEY=Vista64 VISTA_FOLDER="Vista 64bit" DPINST_WIDTH=X64
+  else
+    VISTA_KEY=Vista VISTA_FOLDER="Vista 32bit" DPINST_WIDTH=X86
+  fi
+}
+use_wine_arch "$WINEARCH"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINELOADERNOEXEC || true
 
 _cleanup_actions=()
@@ -37,9 +62,9 @@ expect_eq() {
   fi
 }
 
-# One template prefix per build folder, made once (under a lock: tests run in parallel).
+# One template prefix per build folder and width, made once (under a lock: tests may run in parallel).
 _wine_template() {
-  local template="$BUILD_DIR/wine-template"
+  local template="$BUILD_DIR/wine-template-$WINEARCH"
   (
     flock 9
     if [ ! -f "$template/.ready" ]; then
@@ -48,7 +73,7 @@ _wine_template() {
       WINEPREFIX="$template" wineserver -w
       touch "$template/.ready"
     fi
-  ) 9>"$BUILD_DIR/wine-template.lock"
+  ) 9>"$template.lock"
   echo "$template"
 }
 
@@ -57,7 +82,14 @@ wine_prefix_new() {
   template=$(_wine_template)
   WINEPREFIX=$(mktemp -d /tmp/wine-test-XXXXXX)
   export WINEPREFIX
-  cp -a "$template/." "$WINEPREFIX/"
+  # The system folders hold hundreds of megabytes of Wine's own DLLs that no test writes to:
+  # hard links instead of copies. Everything else (registry, users, windows, inf) is copied.
+  tar -C "$template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+    tar -C "$WINEPREFIX" -xf -
+  local dir
+  for dir in system32 syswow64; do
+    [ ! -d "$template/drive_c/windows/$dir" ] || cp -al "$template/drive_c/windows/$dir" "$WINEPREFIX/drive_c/windows/"
+  done
   rm -f "$WINEPREFIX/.ready"
   on_exit "WINEPREFIX='$WINEPREFIX' wineserver -k 2>/dev/null; rm -rf '$WINEPREFIX'"
   if [ -n "${1:-}" ]; then

@@ -11,10 +11,10 @@ log="$(win_windows)/DPINST.LOG"
 stage() {
   rm -rf "$1"
   mkdir -p "$1"
-  cp "$SOURCE_DIR/resources/payload/driver/Vista 64bit/"* "$1/"
+  cp "$SOURCE_DIR/resources/payload/driver/$VISTA_FOLDER/"* "$1/"
   cp "$2" "$1/DPInst.xml"
-  cp "$tools/DPInstX64Vista.exe" "$1/DPInstX64.exe"
-  cp "$tools/prjRunWait.exe" "$1/RunDPInstX64.exe"
+  cp "$tools/DPInst${DPINST_WIDTH}Vista.exe" "$1/DPInst$DPINST_WIDTH.exe"
+  cp "$tools/prjRunWait.exe" "$1/RunDPInst$DPINST_WIDTH.exe"
 }
 # A run that waits for a person (a message box) would hang the test: 60 seconds at most.
 run() { timeout 60 wine "$probe" "$(winpath "$1")" | tr -d '\r'; }
@@ -22,9 +22,9 @@ last_line() { tail -n 1 "$log" | tr -d '\r'; }
 
 # The shipped options through the launcher, started from another working folder: the sample
 # package goes into the driver store, no device matches, one package in the store only.
-pkg="$(win_temp)/Norvane_InstallationFolder/Driver/Vista 64bit"
+pkg="$(win_temp)/Norvane_InstallationFolder/Driver/$VISTA_FOLDER"
 stage "$pkg" "$SOURCE_DIR/resources/payload/dpinst/dpinst.xml"
-expect_eq "$(run "$pkg/RunDPInstX64.exe")" 100 "launcher exit code, sample package"
+expect_eq "$(run "$pkg/RunDPInst$DPINST_WIDTH.exe")" 100 "launcher exit code, sample package"
 cmp -s "$pkg/norvusb.inf" "$(win_windows)/inf/norvusb.inf" ||
   ls "$(win_windows)/inf/"oem*.inf >/dev/null 2>&1 ||
   fail "the sample INF did not reach the Windows INF folder"
@@ -38,13 +38,13 @@ expect_eq "$(last_line)" "INFO:   Returning with code 0x100" "return-code line"
 grep -q "^SUCCESS:'norvusb.inf' is in the driver store" "$log" || fail "no store line: $(cat "$log")"
 
 # The installer itself gives the same code, and appends a second run to the log.
-expect_eq "$(run "$pkg/DPInstX64.exe")" 100 "installer exit code"
+expect_eq "$(run "$pkg/DPInst$DPINST_WIDTH.exe")" 100 "installer exit code"
 expect_eq "$(grep -c 'Returning with code' "$log")" 2 "runs in the log"
 
 # A broken package beside the good one: one in the store, one failed, the failure flag set;
 # the launcher passes the whole code through.
 printf '; no sections at all\r\n' >"$pkg/broken.inf"
-expect_eq "$(run "$pkg/RunDPInstX64.exe")" 80010100 "launcher exit code, one broken package"
+expect_eq "$(run "$pkg/RunDPInst$DPINST_WIDTH.exe")" 80010100 "launcher exit code, one broken package"
 expect_eq "$(last_line)" "INFO:   Returning with code 0x80010100" "return-code line, broken package"
 rm "$pkg/broken.inf"
 
@@ -53,10 +53,10 @@ quiet="$(mktemp)"
 printf '<?xml version="1.0" ?>\r\n<dpInst>\r\n  <quietInstall/>\r\n</dpInst>\r\n' >"$quiet"
 other="$(win_temp)/strict"
 stage "$other" "$quiet"
-expect_eq "$(run "$other/RunDPInstX64.exe")" 80010000 "unsigned package without legacyMode"
+expect_eq "$(run "$other/RunDPInst$DPINST_WIDTH.exe")" 80010000 "unsigned package without legacyMode"
 grep -q "^ERROR:  'norvusb.inf' is not signed" "$log" || fail "no refusal line: $(cat "$log")"
 
 # A launcher whose installer is missing reports the failure flag, not success.
-rm "$other/DPInstX64.exe"
-expect_eq "$(run "$other/RunDPInstX64.exe")" 80000000 "launcher without installer"
+rm "$other/DPInst$DPINST_WIDTH.exe"
+expect_eq "$(run "$other/RunDPInst$DPINST_WIDTH.exe")" 80000000 "launcher without installer"
 echo "PASS"

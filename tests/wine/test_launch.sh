@@ -8,7 +8,9 @@ self=$(winpath "$probe")
 run() { wine "$probe" run "$@" | tr -d '\r'; }
 field() { echo "$1" | awk -v k="$2" '{for (i = 1; i < NF; i++) if ($i == k) print $(i + 1)}'; }
 
-expect_eq "$(wine "$probe" size | tr -d '\r')" "112" "SHELLEXECUTEINFOA of the 64-bit build"
+size=60
+[ "$INSTALLER_BITS" = 32 ] || size=112
+expect_eq "$(wine "$probe" size | tr -d '\r')" "$size" "SHELLEXECUTEINFOA of the $INSTALLER_BITS-bit build"
 
 # name | parameters | show | visible before | waits | visible after | hides
 for row in "hidden launch|sleep 1500|0|1|1|1|0" "normal launch|sleep 1500|1|1|1|0|1" \

@@ -22,10 +22,10 @@ cp "$BUILD_DIR/payload/386/prjRunWait.exe" "$work/386/"
 # Driver cabinet whose Windows 7 folder holds the code to return (and, for the program-name mode,
 # a setup program of its own).
 driver_cabinet() {
-  rm -rf "$work/1" && mkdir -p "$work/1/Vista 64bit"
-  printf '%s' "$1" >"$work/1/Vista 64bit/code.txt"
-  cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/1/Vista 64bit/setup.exe"
-  (cd "$work/1" && gcab -c -z "$work/1.cab" "Vista 64bit/code.txt" "Vista 64bit/setup.exe")
+  rm -rf "$work/1" && mkdir -p "$work/1/$VISTA_FOLDER"
+  printf '%s' "$1" >"$work/1/$VISTA_FOLDER/code.txt"
+  cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/1/$VISTA_FOLDER/setup.exe"
+  (cd "$work/1" && gcab -c -z "$work/1.cab" "$VISTA_FOLDER/code.txt" "$VISTA_FOLDER/setup.exe")
 }
 
 # run CODE [CONFIG]: runs a variant to its end; sets caption, label and box (texts with \n).
@@ -83,8 +83,8 @@ EOF_ROWS
 
 # The two modes without log analysis end without a finish window, after their program ran.
 for mode in "->DRIVER" "setup.exe"; do
-  sed "s/^Vista64=->DRIVER_SILENT/Vista64=$mode/" "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
-  grep -q "^Vista64=$mode" "$work/config.txt" || fail "could not make the $mode configuration"
+  sed "s/^$VISTA_KEY=->DRIVER_SILENT/$VISTA_KEY=$mode/" "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
+  grep -q "^$VISTA_KEY=$mode" "$work/config.txt" || fail "could not make the $mode configuration"
   : >"$(win_windows)/DPINST.LOG"
   run 1 "$work/config.txt"
   expect_eq "$caption" "" "$mode: finish window"

@@ -1,18 +1,30 @@
-# A plain start, as a user double-clicks the download, on three Windows versions: progress window,
-# finish window with the driver-store outcome, OK ends it, nothing left in the temporary folder,
-# and the earlier driver installer log keeps its content.
+# A plain start, as a user double-clicks the download, on the Windows versions of the program's
+# width: progress window, finish window with the driver-store outcome from the edition's driver
+# folder, OK ends it, nothing left in the temporary folder, and the earlier driver installer log
+# keeps its content.
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 drive_store_text="If your device isn't plugged in yet, connect it now to finish the installation."
 
-for version in win7 win10 winxp; do
+# version/prefix width:driver folder. The shipped program's most common case is the last row: 64-bit
+# Windows, where it runs through WoW64 and starts the 64-bit installer through its 32-bit launcher.
+if [ "$INSTALLER_BITS" = 64 ]; then
+  versions="win7/win64:Vista 64bit|win10/win64:Vista 64bit|winxp/win64:XP_2003 64bit"
+else
+  versions="win2k/win32:2000_XP|winxp/win32:2000_XP|win2003/win32:2000_XP|vista/win32:Vista 32bit|win7/win64:Vista 64bit"
+fi
+IFS='|' read -ra rows <<<"$versions"
+for row in "${rows[@]}"; do
+  version=${row%%/*} arch=${row#*/} arch=${arch%%:*} folder=${row#*:}
+  use_wine_arch "$arch"
   wine_prefix_new "$version"
   dist="$WINEPREFIX/drive_c/dist"
   installer_variant "$dist/$INSTALLER"
   printf 'earlier run\r\n' >"$(win_windows)/DPINST.LOG"
   before=$(temp_listing)
 
-  wine "$dist/$INSTALLER" &
+  # The process trace names every program started: the launcher and the installer of the width.
+  WINEDEBUG=+process wine "$dist/$INSTALLER" 2>"$WINEPREFIX/trace.txt" &
   pid=$!
   robot wait "Please wait" 30 || fail "$version: no progress window"
   robot wait "Finished" 60 || fail "$version: no finish window"
@@ -23,6 +35,11 @@ for version in win7 win10 winxp; do
   expect_eq "$(temp_listing)" "$before" "$version: temporary folder after the run"
   head -c 13 "$(win_windows)/DPINST.LOG" | grep -q 'earlier run' || fail "$version: earlier log content lost"
   grep -q 'Returning with code 0x100' "$(win_windows)/DPINST.LOG" || fail "$version: the run's log is missing"
+  grep -qiE "^INFO:   Current working directory: 'C:.*_InstallationFolder\\\\driver\\\\$folder'" \
+    "$(win_windows)/DPINST.LOG" || fail "$version: not installed from \"$folder\": $(grep directory "$(win_windows)/DPINST.LOG")"
+  for program in "RunDPInst$DPINST_WIDTH.exe" "DPInst$DPINST_WIDTH.exe"; do
+    grep -q "$program" "$WINEPREFIX/trace.txt" || fail "$version: $program was not started"
+  done
   ls "$(win_windows)"/inf/*.inf | xargs grep -li norvane >/dev/null || fail "$version: the package was not staged"
   wineserver -k
   echo "$version: ok"

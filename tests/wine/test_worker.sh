@@ -1,10 +1,11 @@
-# The extraction worker: $INSTALLER /ExTracT Installer64 386 writes the cabinet resource into
+# The extraction worker: "<program> /ExTracT <its name> 386" writes the cabinet resource into
 # the work folder byte for byte, creates that folder, leaves no temporary file and shows nothing.
 source "$SOURCE_DIR/tests/wine/lib.sh"
 unset DISPLAY  # no display: any window the program tried to make is reported by Wine
 wine_prefix_new
 temp=$(win_temp)
-folder="$temp/Installer64_InstallationFolder"
+name=${INSTALLER%.exe}
+folder="$temp/${name}_InstallationFolder"
 wine cmd /c exit 0 >/dev/null 2>&1  # the prefix's own start-up (and its desktop's complaint) first
 
 # Wine names every window a program without a display tries to make (nodrv_CreateWindow); the
@@ -14,7 +15,7 @@ echo "$errors" | grep -q nodrv_CreateWindow || fail "the window check saw no win
 
 for round in "missing folder" "existing folder"; do
   before=$(cd "$temp" && find . -maxdepth 1 -type f | sort)
-  errors=$(WINEDEBUG=err+winediag timeout 60 wine "$BUILD_DIR/$INSTALLER" /ExTracT Installer64 386 2>&1 >/dev/null) ||
+  errors=$(WINEDEBUG=err+winediag timeout 60 wine "$BUILD_DIR/$INSTALLER" /ExTracT "$name" 386 2>&1 >/dev/null) ||
     fail "$round: the worker did not end cleanly"
   ! echo "$errors" | grep -q nodrv_CreateWindow || fail "$round: the worker made a window: $errors"
   [ -d "$folder" ] || fail "$round: no work folder"
@@ -24,7 +25,7 @@ for round in "missing folder" "existing folder"; do
 done
 
 # The second worker of a run writes the driver cabinet beside the first.
-wine "$BUILD_DIR/$INSTALLER" /ExTracT Installer64 1 >/dev/null 2>&1
+wine "$BUILD_DIR/$INSTALLER" /ExTracT "$name" 1 >/dev/null 2>&1
 cmp "$folder/1.cab" "$BUILD_DIR/payload/1.cab" || fail "1.cab differs from its resource"
 cmp "$folder/386.cab" "$BUILD_DIR/payload/386.cab" || fail "386.cab changed"
 echo "worker: ok"
