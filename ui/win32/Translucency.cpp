@@ -30,28 +30,41 @@ void StartWindowDrag(HWND window) {
   SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
+// Where the cursor was when the message being handled was posted. A busy program handles its mouse
+// messages late: the cursor may have moved on (or the button come up) since.
+static POINT MessageCursor() {
+  const DWORD position = GetMessagePos();
+  return {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+}
+
 void ButtonDrag::Start(HWND window, WPARAM button) {
   RECT frame;
-  if (!GetCursorPos(&cursorStart_) || !GetWindowRect(window, &frame)) return;
+  if (!GetWindowRect(window, &frame)) return;
+  cursorStart_ = MessageCursor();
   windowStart_ = {frame.left, frame.top};
   button_ = button;
   SetCapture(window);
 }
 
+void ButtonDrag::FollowCursor(HWND window) const {
+  const POINT cursor = MessageCursor();
+  SetWindowPos(window, nullptr, windowStart_.x + cursor.x - cursorStart_.x,
+               windowStart_.y + cursor.y - cursorStart_.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool ButtonDrag::OnMouse(HWND window, UINT message, WPARAM keys) {
   if (!button_) return false;
   switch (message) {
-    case WM_MOUSEMOVE: {
+    case WM_MOUSEMOVE:
       if (!(keys & button_)) break;
-      POINT cursor;
-      if (GetCursorPos(&cursor))
-        SetWindowPos(window, nullptr, windowStart_.x + cursor.x - cursorStart_.x,
-                     windowStart_.y + cursor.y - cursorStart_.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      FollowCursor(window);
       return true;
-    }
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+      // The release point ends the drag, also when the last move before it was merged away.
+      FollowCursor(window);
+      break;
     case WM_CAPTURECHANGED:
       break;
     default:

@@ -24,6 +24,7 @@ class ButtonDrag {
   bool OnMouse(HWND window, UINT message, WPARAM keys);
 
  private:
+  void FollowCursor(HWND window) const;
   WPARAM button_ = 0;
   POINT cursorStart_ = {};
   POINT windowStart_ = {};
