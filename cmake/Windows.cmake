@@ -7,6 +7,14 @@ else()
   set(INSTALLER_NAME Installer)
 endif()
 
+# Two builds of one commit give the same bytes: no link time in the PE header, no build or source
+# folder in the code.
+set(REPRODUCIBLE_COMPILE_OPTIONS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_compile_options(${REPRODUCIBLE_COMPILE_OPTIONS})
+target_compile_options(installer_logic PRIVATE ${REPRODUCIBLE_COMPILE_OPTIONS})
+add_link_options(-Wl,--no-insert-timestamp)
+
 # Small, static, stripped; the program must start on Windows 2000 and XP.
 set(WINDOWS_LINK_OPTIONS -static -s -Wl,--gc-sections)
 target_compile_options(installer_logic PRIVATE -ffunction-sections -fdata-sections)
