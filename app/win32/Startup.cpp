@@ -3,8 +3,8 @@
 // stdio modes, thread-local storage callbacks, run-time relocation of imported data, signal and
 // floating-point exception handlers; it costs about 9 KB of the download. The C runtime itself
 // (msvcrt.dll) initialises itself when it is loaded, so malloc and the string functions need none
-// of it. What the program does need is here: the constructors of its static objects, WinMain's
-// arguments, and the end of the process with WinMain's result.
+// of it. What the program does need is here: the constructors of its static objects, the call of
+// WinMain, and the end of the process with its result.
 #include <windows.h>
 
 #include <cstdlib>
@@ -20,19 +20,6 @@ struct ExitHandler {
 };
 ExitHandler* exitHandlers = nullptr;
 
-// The command line after the program's name, as WinMain receives it.
-LPSTR ArgumentsOf(LPSTR line) {
-  if (*line == '"') {
-    ++line;
-    while (*line && *line != '"') ++line;
-    if (*line == '"') ++line;
-  } else {
-    while (*line && *line != ' ' && *line != '\t') ++line;
-  }
-  while (*line == ' ' || *line == '\t') ++line;
-  return line;
-}
-
 }  // namespace
 
 // The runtime's own atexit belongs to its start-up code. As with its exit(), the handlers run
@@ -47,12 +34,10 @@ extern "C" int atexit(void (*function)()) {
 
 extern "C" void WinMainCRTStartup() {
   __main();
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  GetStartupInfoA(&startup);
-  const int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : SW_SHOWDEFAULT;
-  const int result =
-      WinMain(GetModuleHandleA(nullptr), nullptr, ArgumentsOf(GetCommandLineA()), show);
+  // The program reads its command line through Processes::CommandLineArguments and picks the
+  // show mode of each window itself; WinMain looks at neither of these two parameters.
+  char noArguments[] = "";
+  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWDEFAULT);
   for (; exitHandlers; exitHandlers = exitHandlers->next) exitHandlers->function();
   ExitProcess(static_cast<UINT>(result));
 }
