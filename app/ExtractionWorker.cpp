@@ -82,8 +82,14 @@ void RunExtractionWorker(const std::string& workerArgument) {
   InitWorkPaths();
   SaveResourceToFile(WorkerResourceId(workerArgument), "CAB", tempPath);
   if (!FolderExists(State().InstallFolder)) files.CreateFolder(State().InstallFolder);
-  files.Copy(tempPath, State().InstallFolder + "\\" + workerArgument + ".cab");
-  files.RemoveFile(tempPath);
+  const std::string cabinetPath = State().InstallFolder + "\\" + workerArgument + ".cab";
+  // The temporary file lies in the folder that holds the work folder: a rename puts the cabinet
+  // in place without writing its bytes a second time. Where the platform cannot rename, the copy
+  // and the delete leave the same files behind.
+  if (!files.Move(tempPath, cabinetPath)) {
+    files.Copy(tempPath, cabinetPath);
+    files.RemoveFile(tempPath);
+  }
 }
 
 void ExtractPayloads(int16_t& counter) {

@@ -10,7 +10,9 @@ using Flag = int16_t;
 inline constexpr Flag kTrue = -1;
 inline constexpr Flag kFalse = 0;
 
-inline const std::string kAppTitle = "Norvane Driver/Utility Installer v1.4";
+// A plain array, not a std::string: every source that includes this header would construct and
+// register the destruction of its own copy at start.
+inline constexpr char kAppTitle[] = "Norvane Driver/Utility Installer v1.4";
 
 struct InstallerState {
   std::string PlatformKey;

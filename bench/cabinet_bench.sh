@@ -15,26 +15,7 @@ if [ -f "$BUILD_DIR/wine-template/.ready" ]; then cp -a "$BUILD_DIR/wine-templat
 
 work="$WINEPREFIX/drive_c/bench"
 mkdir -p "$work/src"
-# Mixed sizes: most files small, a few large; half of the bytes text-like, half random, so the
-# inflater has real work on both kinds. Sizes follow a fixed pseudo-random sequence.
-python3 - "$work/src" "$files" "$megabytes" <<'PY'
-import os, random, sys
-folder, count, total = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]) * 1024 * 1024
-rng = random.Random(1234)
-weights = [rng.paretovariate(1.2) for _ in range(count)]
-scale = total / sum(weights)
-words = b"driver inf sys catalog device wireless adapter setup version install ".split()
-for i, weight in enumerate(weights):
-    size = max(1, int(weight * scale))
-    sub = os.path.join(folder, "dir%02d" % (i % 40), "sub%d" % (i % 3))
-    os.makedirs(sub, exist_ok=True)
-    if i % 2:
-        data = os.urandom(size)
-    else:
-        data = b" ".join(rng.choice(words) for _ in range(size // 6 + 1))[:size]
-    with open(os.path.join(sub, "file%04d.bin" % i), "wb") as f:
-        f.write(data)
-PY
+python3 "$(dirname "$0")/generate_payload.py" "$work/src" "$files" "$megabytes"
 (cd "$work/src" && find . -type f -printf '%P\n' | sort | xargs -d '\n' gcab -c -z ../bench.cab)
 echo "cabinet: $(stat -c %s "$work/bench.cab") bytes, $files files, $(du -sb "$work/src" | cut -f1) bytes unpacked"
 

@@ -50,6 +50,9 @@ class Files {
   virtual bool RemoveFolder(const std::string& path) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool Copy(const std::string& from, const std::string& to) = 0;  // replaces `to`
+  // MoveFileExA(MOVEFILE_REPLACE_EXISTING): on one volume a rename, whatever the file's length.
+  // False where the platform cannot (another volume; Windows 9x lacks the function).
+  virtual bool Move(const std::string& from, const std::string& to) = 0;
 
   virtual std::optional<uint64_t> Length(const std::string& path) = 0;
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;

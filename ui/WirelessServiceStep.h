@@ -7,7 +7,7 @@
 
 namespace ui {
 
-inline const std::string kWirelessServiceTitle = "Wireless Zero Configuration Service";
+inline constexpr char kWirelessServiceTitle[] = "Wireless Zero Configuration Service";
 
 // The wireless configuration service of an edition, or "" where there is none to start.
 std::string WirelessServiceFor(const std::string& platformKey);

@@ -141,6 +141,14 @@ bool PosixFiles::Copy(const std::string& from, const std::string& to) {
   return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, error);
 }
 
+bool PosixFiles::Move(const std::string& from, const std::string& to) {
+  std::error_code error;
+  if (refuseMoves || !fs::is_regular_file(HostPath(from), error)) return false;
+  if (Attributes(to).value_or(0) & kAttrReadOnly) return false;  // as MoveFileExA
+  fs::rename(HostPath(from), HostPath(to), error);
+  return !error;
+}
+
 std::optional<uint64_t> PosixFiles::Length(const std::string& path) {
   std::error_code error;
   const auto size = fs::file_size(HostPath(path), error);

@@ -23,6 +23,9 @@ class PosixFiles final : public Files {
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to) override;
+  bool Move(const std::string& from, const std::string& to) override;
+  // Answers every Move with false, as a platform without renames across the two paths.
+  bool refuseMoves = false;
   std::optional<uint64_t> Length(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   bool WriteAll(const std::string& path, std::string_view bytes) override;

@@ -72,6 +72,10 @@ class Win32Files final : public Files {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
   }
 
+  bool Move(const std::string& from, const std::string& to) override {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  }
+
   std::optional<uint64_t> Length(const std::string& path) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;

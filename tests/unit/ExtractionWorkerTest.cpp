@@ -72,13 +72,22 @@ TEST_F(ExtractionWorkerTest, WorkerWritesItsCabinetAndLeavesNoTemporaryFile) {
       {"1", "1.cab", resources.resources[{"CAB", 1}]},
       {"7", "7.cab", ""},  // no CAB 7: an empty file, as the parent expects of a failed worker
   };
-  for (const auto& row : rows) {
-    fs::remove_all(Host("C:\\Temp\\Installer_InstallationFolder"));
-    const auto before = TempFolderFiles();
-    app::RunExtractionWorker(row.argument);
-    const std::string target = std::string("C:\\Temp\\Installer_InstallationFolder\\") + row.file;
-    EXPECT_EQ(ReadFile(target), row.bytes) << row.argument;
-    EXPECT_EQ(TempFolderFiles(), before) << row.argument << ": a temporary file was left";
+  // The same files whether the platform renames the temporary file or copies and deletes it,
+  // over a longer cabinet of that name that an earlier run left.
+  for (const bool refuseMoves : {false, true}) {
+    files.refuseMoves = refuseMoves;
+    for (const auto& row : rows) {
+      const std::string target = std::string("C:\\Temp\\Installer_InstallationFolder\\") + row.file;
+      const std::string trace =
+          std::string(row.argument) + (refuseMoves ? " by copy" : " by rename");
+      fs::remove_all(Host("C:\\Temp\\Installer_InstallationFolder"));
+      fs::create_directory(Host("C:\\Temp\\Installer_InstallationFolder"));
+      WriteFile(target, std::string(4096, 'x'));
+      const auto before = TempFolderFiles();
+      app::RunExtractionWorker(row.argument);
+      EXPECT_EQ(ReadFile(target), row.bytes) << trace;
+      EXPECT_EQ(TempFolderFiles(), before) << trace << ": a temporary file was left";
+    }
   }
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_TRUE(processes.started.empty());

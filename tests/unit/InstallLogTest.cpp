@@ -273,6 +273,9 @@ class FailingFiles final : public os::Files {
   bool Copy(const std::string& f, const std::string& t) override {
     return !failing.count("Copy") && inner_.Copy(f, t);
   }
+  bool Move(const std::string& f, const std::string& t) override {
+    return !failing.count("Move") && inner_.Move(f, t);
+  }
   std::optional<uint64_t> Length(const std::string& p) override {
     if (failing.count("Length")) return std::nullopt;
     return inner_.Length(p);

@@ -49,7 +49,9 @@ bool BarControl::Create(HWND parent, int left, int top, int width, int height, i
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClassOnce(kClassName, Procedure);
   twipsPerPixel_ = twipsPerPixel;
-  bar_.ReadProperties(PropertyBag{});
+  // The form stores no property of its bar, so reading them gives the defaults: the same calls
+  // as InitProperties, without the property bag's map and number reader in the program.
+  bar_.InitProperties();
   bar_.Resize(width, height);
   hwnd_ = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, Px(left), Px(top), Px(width),
                           Px(bar_.Layout().height), parent, nullptr, instance, this);
