@@ -29,6 +29,7 @@ void UnloadWait() {
   // an empty InstallFolder would name the root of the current drive.
   if (state.InstallFolder.empty() || state.TempFolder.empty()) InitWorkPaths();
   platform::PreserveInstallLog(2);  // also on the ways out without the finish window
+  ReleaseWorkFolder();
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
     os::Os().files->RemoveFile(state.TempFolder + "config.txt");

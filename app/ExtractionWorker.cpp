@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/CloseDown.h"
 #include "app/InstallerState.h"
 #include "app/ProcessLaunch.h"
 #include "app/Windows.h"
@@ -49,8 +50,10 @@ int32_t WorkerResourceId(const std::string& workerArgument) {
   bool hasDecimals = false;
   if (at < workerArgument.size() && workerArgument[at] == '.') {
     for (size_t i = at + 1; digitAt(i); ++i) {
-      if (!hasDecimals) firstDecimal = workerArgument[i] - '0';
-      else if (workerArgument[i] != '0') laterDecimals = true;
+      if (!hasDecimals)
+        firstDecimal = workerArgument[i] - '0';
+      else if (workerArgument[i] != '0')
+        laterDecimals = true;
       hasDecimals = true;
     }
   }
@@ -77,15 +80,17 @@ void RemoveInstallerFile() {
 
 void RunExtractionWorker(const std::string& workerArgument) {
   os::Files& files = *os::Os().files;
-  const std::string tempPath = MakeTempFileName();
   // From here on a failing step is passed over: the parent judges the result by the file alone.
   InitWorkPaths();
-  SaveResourceToFile(WorkerResourceId(workerArgument), "CAB", tempPath);
   if (!FolderExists(State().InstallFolder)) files.CreateFolder(State().InstallFolder);
+  // The bytes pass through a temporary file inside the work folder: in the temporary folder
+  // itself any process of the user could change them before they are put in place. A rename
+  // puts the cabinet in place without writing its bytes a second time; where the platform cannot
+  // rename, the copy and the delete leave the same files behind.
+  const std::string tempPath =
+      files.TempFileName(EnsureTrailingBackslash(State().InstallFolder), ExeName());
+  SaveResourceToFile(WorkerResourceId(workerArgument), "CAB", tempPath);
   const std::string cabinetPath = State().InstallFolder + "\\" + workerArgument + ".cab";
-  // The temporary file lies in the folder that holds the work folder: a rename puts the cabinet
-  // in place without writing its bytes a second time. Where the platform cannot rename, the copy
-  // and the delete leave the same files behind.
   if (!files.Move(tempPath, cabinetPath)) {
     files.Copy(tempPath, cabinetPath);
     files.RemoveFile(tempPath);
@@ -96,6 +101,14 @@ void ExtractPayloads(int16_t& counter) {
   os::Shell& shell = *os::Os().shell;
   shell.Sleep(10);
   InitWorkPaths();
+  if (!CreateWorkFolder()) {
+    shell.ShowMessage(0,
+                      "The installer could not prepare its work folder " + State().InstallFolder +
+                          ". Close the programs that use it, or remove it, and start the "
+                          "installer again.",
+                      kAppTitle, os::kMbOk);
+    UnloadWait();
+  }
   // From here on a failing step is passed over; RunInstallation looks at the files themselves.
   Advance(counter, 5);
   RunWorker("386");

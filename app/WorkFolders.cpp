@@ -1,11 +1,13 @@
 #include "app/WorkFolders.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/InstallerState.h"
 #include "os/Files.h"
 #include "os/Platform.h"
+#include "os/Version.h"
 
 namespace app {
 
@@ -48,14 +50,18 @@ bool FolderExists(const std::string& path) {
 }
 
 // Every file and subfolder goes before the folder itself; whatever cannot be deleted (a file
-// held open elsewhere) stays, and so do the folders above it.
+// held open elsewhere) stays, and so do the folders above it. A junction, symbolic link or mount
+// point goes as the link itself: followed, it would have the elevated run delete files anywhere.
 void DeleteFolderTree(const std::string& path) {
   os::Files& files = *os::Os().files;
+  if (RemoveIfLink(path)) return;
   const std::string folder = EnsureTrailingBackslash(path);
   for (const os::FolderEntry& entry : files.List(folder + "*.*")) {
     if (entry.name == "." || entry.name == "..") continue;
     const std::string full = folder + entry.name;
-    if (entry.attributes & os::kAttrDirectory) {
+    if (entry.attributes & os::kAttrReparsePoint) {
+      RemoveIfLink(full);
+    } else if (entry.attributes & os::kAttrDirectory) {
       DeleteFolderTree(full + "\\");
     } else {
       files.SetAttributes(full, os::kAttrNormal);
@@ -63,6 +69,52 @@ void DeleteFolderTree(const std::string& path) {
     }
   }
   files.RemoveFolder(folder);
+}
+
+bool RemoveIfLink(const std::string& path) {
+  os::Files& files = *os::Os().files;
+  std::string entry = path;
+  if (entry.size() > 3 && entry.back() == '\\') entry.pop_back();
+  const auto attributes = files.Attributes(entry);
+  if (!attributes || !(*attributes & os::kAttrReparsePoint)) return false;
+  // Its attributes are the link's own: clearing them would reach through to the target.
+  if (*attributes & os::kAttrDirectory) {
+    files.RemoveFolder(entry);
+  } else {
+    files.RemoveFile(entry);
+  }
+  return true;
+}
+
+namespace {
+// Held from its creation to the final clean-up.
+std::unique_ptr<os::HeldFolder> heldWorkFolder;
+}  // namespace
+
+bool RunsElevated() {
+  return os::Os().version->IsUserAnAdmin().value_or(false);
+}
+
+bool CreateWorkFolder() {
+  if (!RunsElevated()) return true;
+  os::Files& files = *os::Os().files;
+  const std::string& folder = State().InstallFolder;
+  // Whatever stands there may have been put there by anyone: it goes, a link as a link.
+  if (const auto attributes = files.Attributes(folder); attributes && !RemoveIfLink(folder)) {
+    if (*attributes & os::kAttrDirectory) {
+      DeleteFolderTree(folder);
+    } else {
+      files.SetAttributes(folder, os::kAttrNormal);
+      files.RemoveFile(folder);
+    }
+  }
+  uint32_t error = 0;
+  heldWorkFolder = files.CreateProtectedFolder(folder, error);
+  return heldWorkFolder != nullptr;
+}
+
+void ReleaseWorkFolder() {
+  heldWorkFolder.reset();
 }
 
 }  // namespace app

@@ -4,12 +4,24 @@
 
 namespace app {
 
-void InitWorkPaths();               // sets TempFolder and InstallFolder
-std::string GetTempFolder();        // ends with "\"
-std::string MakeTempFileName();     // a new, empty temporary file
+void InitWorkPaths();            // sets TempFolder and InstallFolder
+std::string GetTempFolder();     // ends with "\"
+std::string MakeTempFileName();  // a new, empty temporary file
 std::string EnsureTrailingBackslash(const std::string& path);
 bool FileExists(const std::string& path);    // exists and is not a folder
 bool FolderExists(const std::string& path);  // listing path\*.* yields anything
 void DeleteFolderTree(const std::string& path);
+// Removes the path when it is a junction, symbolic link or mount point, as the link itself;
+// true when it was one (removed or not), false when it is anything else or nothing.
+bool RemoveIfLink(const std::string& path);
+
+// True when this process runs with administrator rights (elevated, where Windows splits them).
+bool RunsElevated();
+// Elevated, the work folder InstallFolder is made fresh where only administrators can write,
+// and held so that nobody can move it away: what stood there before goes first, a link as a
+// link. False when that cannot be done. Not elevated: nothing here, the workers make the folder.
+bool CreateWorkFolder();
+// Lets go of the work folder, so that the final clean-up can remove it.
+void ReleaseWorkFolder();
 
 }  // namespace app

@@ -15,6 +15,8 @@ inline constexpr uint32_t kAttrHidden = 0x2;
 inline constexpr uint32_t kAttrSystem = 0x4;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrNormal = 0x80;
+// Junctions, symbolic links and mount points: the entry is a link, not what it points at.
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
 
 struct FolderEntry {
   std::string name;
@@ -29,6 +31,12 @@ class WritableFile {
   virtual bool Flush() = 0;
 };
 
+// A folder held open: while the object lives nobody can rename or remove the folder.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -39,6 +47,7 @@ class Files {
   // GetTempFileNameA with unique number 0: creates the empty file. Empty text on failure.
   virtual std::string TempFileName(const std::string& folder, const std::string& prefix) = 0;
 
+  // Of the entry itself: a link answers with kAttrReparsePoint, not with its target's attributes.
   virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // Every entry matched by the pattern ("folder\*.*"), "." and ".." and hidden, system and
@@ -47,6 +56,13 @@ class Files {
 
   // 0 on success, else the Windows error code (183 already exists, 3 path not found, ...).
   virtual uint32_t CreateFolder(const std::string& path) = 0;
+  // Creates a folder that must not exist yet, with a descriptor that lets only Administrators
+  // and SYSTEM write (owner Administrators, passed on to everything made inside, nothing
+  // inherited from the parent), and holds it open from the moment it exists. Null with the
+  // Windows error code in `error` when it cannot.
+  virtual std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path,
+                                                            uint32_t& error) = 0;
+  // RemoveDirectoryA: an empty folder, or a link to a folder (the link itself goes).
   virtual bool RemoveFolder(const std::string& path) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool Copy(const std::string& from, const std::string& to) = 0;  // replaces `to`

@@ -5,8 +5,8 @@
 
 #include "app/CloseDown.h"
 #include "app/InstallerState.h"
-#include "os/Files.h"
 #include "os/Platform.h"
+#include "os/Resources.h"
 #include "os/Shell.h"
 
 namespace platform {
@@ -59,8 +59,9 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 void ReadConfiguration() {
-  app::InstallerState& state = app::State();
-  const std::optional<std::string> bytes = os::Os().files->ReadAll(state.TempFolder + "config.txt");
+  // The run's own copy of the bytes, not config.txt: any process of the user may change that
+  // file in the temporary folder between its writing and this reading.
+  const std::optional<std::string_view> bytes = os::Os().resources->Find("CONFIG", 7);
   bool readable = bytes.has_value();
   if (readable) {
     // Only CR LF ends a line: a lone CR or LF stays inside the line it stands in.
@@ -76,9 +77,26 @@ void ReadConfiguration() {
       }
     }
   }
-  if (readable) return;
-  os::Os().shell->ShowMessage(0, std::string(kConfigurationError), app::kAppTitle, os::kMbOk);
+  std::string message(kConfigurationError);
+  if (readable) {
+    const app::InstallerState& state = app::State();
+    const bool runsProgram = !state.InstallMode.empty() && state.InstallMode != "->DRIVER_SILENT" &&
+                             state.InstallMode != "->DRIVER";
+    const std::string& outside =
+        !StaysInsideDriverFolder(state.DriverSubfolder)              ? state.DriverSubfolder
+        : runsProgram && !StaysInsideDriverFolder(state.InstallMode) ? state.InstallMode
+                                                                     : std::string();
+    if (outside.empty()) return;
+    message = std::string(kConfigurationPathError) + outside;
+  }
+  os::Os().shell->ShowMessage(0, message, app::kAppTitle, os::kMbOk);
   app::UnloadWait();
+}
+
+// Joined to the driver folder, the path must name something inside it.
+bool StaysInsideDriverFolder(std::string_view path) {
+  return path.find("..") == std::string_view::npos && path.find(':') == std::string_view::npos &&
+         (path.empty() || (path[0] != '\\' && path[0] != '/'));
 }
 
 bool ReadConfigLine(std::string_view line) {

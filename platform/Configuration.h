@@ -7,9 +7,17 @@ namespace platform {
 
 inline constexpr std::string_view kConfigurationError = "Error reading configuration settings.";
 
-// Reads State().TempFolder + "config.txt" for State().PlatformKey. A missing file or a line of
-// this edition without "=" tells the user and ends the run through the final clean-up.
+inline constexpr std::string_view kConfigurationPathError =
+    "The configuration names a path outside the driver folder: ";
+
+// Reads the configuration for State().PlatformKey from the program's own resource (the bytes
+// that config.txt was written from). A missing resource, a line of this edition without "=", or a
+// driver folder or program of this edition that leads out of the driver folder tells the user
+// and ends the run through the final clean-up.
 void ReadConfiguration();
+
+// No "..", no drive or other ":", no leading "\" or "/".
+bool StaysInsideDriverFolder(std::string_view path);
 
 // Edition, service-pack and driver-folder lines. False when the line belongs to the current
 // edition but has no "=" to take a value from; lines of other editions need none.

@@ -6,6 +6,8 @@
 #include "ui/win32/Win32Windows.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Every mode, before its first window or shell call.
+  os::win32::RestrictDllSearch();
   os::SetOs(os::win32::Win32Platform());
   app::SetUi(&ui::win32::WindowsBackend());
   if (!app::Main()) return 0;

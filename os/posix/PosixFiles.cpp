@@ -1,10 +1,9 @@
 #include "os/posix/PosixFiles.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace os::posix {
 namespace fs = std::filesystem;
@@ -78,12 +77,15 @@ std::string PosixFiles::TempFileName(const std::string& folder, const std::strin
   return name;
 }
 
+// A symbolic link answers for itself, as a reparse point of the kind of its target.
 std::optional<uint32_t> PosixFiles::Attributes(const std::string& path) {
   std::error_code error;
   const fs::path host = HostPath(path);
-  const auto status = fs::status(host, error);
-  if (error || !fs::exists(status)) return std::nullopt;
+  const auto own = fs::symlink_status(host, error);
+  if (error || !fs::exists(own)) return std::nullopt;
+  const auto status = fs::is_symlink(own) ? fs::status(host, error) : own;
   uint32_t attributes = fs::is_directory(status) ? kAttrDirectory : kAttrNormal;
+  if (fs::is_symlink(own)) attributes |= kAttrReparsePoint;
   if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
     attributes |= kAttrReadOnly;
   return attributes;
@@ -117,9 +119,19 @@ std::vector<FolderEntry> PosixFiles::List(const std::string& pattern) {
 uint32_t PosixFiles::CreateFolder(const std::string& path) {
   const fs::path host = HostPath(path);
   std::error_code error;
-  if (fs::exists(host, error)) return 183;                      // ERROR_ALREADY_EXISTS
+  if (fs::exists(host, error)) return 183;                     // ERROR_ALREADY_EXISTS
   if (!fs::is_directory(host.parent_path(), error)) return 3;  // ERROR_PATH_NOT_FOUND
   return fs::create_directory(host, error) ? 0 : 5;
+}
+
+// Owner-only permissions stand for "only Administrators and SYSTEM".
+std::unique_ptr<HeldFolder> PosixFiles::CreateProtectedFolder(const std::string& path,
+                                                              uint32_t& error) {
+  error = CreateFolder(path);
+  if (error != 0) return nullptr;
+  std::error_code failed;
+  fs::permissions(HostPath(path), fs::perms::owner_all, fs::perm_options::replace, failed);
+  return std::make_unique<HeldFolder>();
 }
 
 bool PosixFiles::RemoveFolder(const std::string& path) {

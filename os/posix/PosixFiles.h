@@ -7,7 +7,7 @@
 
 namespace os::posix {
 
-class PosixFiles final : public Files {
+class PosixFiles : public Files {
  public:
   // Creates <root>/C/Temp, which TempPath answers as "C:\Temp\".
   explicit PosixFiles(std::filesystem::path root);
@@ -20,6 +20,8 @@ class PosixFiles final : public Files {
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   std::vector<FolderEntry> List(const std::string& pattern) override;
   uint32_t CreateFolder(const std::string& path) override;
+  std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path,
+                                                    uint32_t& error) override;
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to) override;

@@ -1,6 +1,14 @@
 #pragma once
 // The Win32 backend of each area of the seam.
+#include <cstdint>
+#include <memory>
+#include <string>
+
 #include "os/Platform.h"
+
+namespace os {
+class HeldFolder;
+}
 
 namespace os::win32 {
 
@@ -14,5 +22,13 @@ Services& ServicesBackend();
 
 // All of them together, as the program installs them at start.
 Platform Win32Platform();
+
+// Files::CreateProtectedFolder.
+std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error);
+
+// The first thing every start does, before any window or shell call: from here on DLLs that are
+// loaded by name come from the system folder only, never from the program's folder (the
+// Downloads or the temporary folder, where anyone may drop a DLL) or the current folder.
+void RestrictDllSearch();
 
 }  // namespace os::win32

@@ -62,6 +62,11 @@ class Win32Files final : public Files {
     return GetLastError();
   }
 
+  std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path,
+                                                    uint32_t& error) override {
+    return win32::CreateProtectedFolder(path, error);
+  }
+
   bool RemoveFolder(const std::string& path) override {
     return RemoveDirectoryA(WithoutTrailingBackslash(path).c_str()) != 0;
   }

@@ -1,9 +1,9 @@
 #include <windows.h>
 
+#include <string>
+
 #include "os/win32/Backends.h"
 #include "os/win32/Handles.h"
-
-#include <string>
 
 namespace os::win32 {
 
@@ -18,6 +18,42 @@ HMODULE LoadSystemLibrary(const char* name) {
   path += '\\';
   path += name;
   return LoadLibraryA(path.c_str());
+}
+
+namespace {
+
+// What Windows' own DLLs load late, by name: theming and composition (common controls, windows),
+// version and crypto helpers, the shell's property system, the cabinet library behind
+// SetupIterateCabinetA, the security and profile helpers of advapi32 and the shell. Loaded
+// first from the system folder, a later load by name finds the one already in the process.
+constexpr const char* kLateLoadedDlls[] = {
+    "uxtheme.dll", "dwmapi.dll",  "version.dll", "cryptbase.dll", "propsys.dll",
+    "cabinet.dll", "msimg32.dll", "ntmarta.dll", "userenv.dll",   "profapi.dll",
+    "sspicli.dll", "apphelp.dll", "clbcatq.dll", "secur32.dll",
+};
+
+}  // namespace
+
+void RestrictDllSearch() {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return;
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  const auto setDllDirectory = reinterpret_cast<SetDllDirectoryFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+  // LOAD_LIBRARY_SEARCH_SYSTEM32 (0x800): Windows 8 and later, Vista and 7 with KB2533623.
+  // Elsewhere, from XP SP1 on, "" takes the current folder out of the search, though not the
+  // program's own folder.
+  if (!(setDefault && setDefault(0x00000800)) && setDllDirectory) setDllDirectory("");
+  // Not every load follows the search order set above (Windows without SetDefaultDllDirectories;
+  // under Wine, the delay-loads of its own DLLs, which brought cabinet.dll in from the program's
+  // folder), but every load by name first looks for a DLL of that name already in the process.
+  // Names missing from this Windows' system folder fail quietly; the others stay loaded.
+  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  for (const char* name : kLateLoadedDlls) LoadSystemLibrary(name);
+  SetErrorMode(previousMode);
 }
 
 Platform Win32Platform() {

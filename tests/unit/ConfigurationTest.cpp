@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include "platform/Configuration.h"
@@ -12,19 +11,26 @@ using fakes::ShippedConfiguration;
 
 class ConfigurationTest : public fakes::PlatformTest {
  protected:
-  // Reads `bytes` as config.txt for `key`; true when the run ended with the configuration error.
-  bool Read(const std::string& key, const std::optional<std::string>& bytes) {
+  // Reads `bytes` as the program's configuration for `key`; true when the run ended with the
+  // configuration error (or with `message`). The config.txt written from them has been changed
+  // on disk since: what the run reads must not follow it.
+  bool Read(const std::string& key, const std::optional<std::string>& bytes,
+            const std::string& message = "Error reading configuration settings.") {
     app::State() = app::InstallerState();
     app::State().TempFolder = "C:\\Temp\\";
     app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
     app::State().PlatformKey = key;
     shell.messages.clear();
-    if (bytes) WriteFile("C:\\Temp\\config.txt", *bytes);
+    resources.resources.erase({"CONFIG", 7});
+    if (bytes) resources.resources[{"CONFIG", 7}] = *bytes;
+    WriteFile("C:\\Temp\\config.txt", "X:X  InstalledCorrectly=changed\r\n" + key +
+                                          "=evil.exe\r\n$" + key +
+                                          "=changed\\\r\nX:X  CheckSvc:Yes");
     try {
       platform::ReadConfiguration();
     } catch (const fakes::ProcessEnded&) {
       EXPECT_EQ(shell.messages.size(), 1u);
-      EXPECT_EQ(shell.messages.at(0).text, "Error reading configuration settings.");
+      EXPECT_EQ(shell.messages.at(0).text, message);
       EXPECT_EQ(shell.messages.at(0).title, app::kAppTitle);
       EXPECT_EQ(shell.messages.at(0).style, os::kMbOk);
       EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
@@ -92,7 +98,7 @@ TEST_F(ConfigurationTest, HostileAndUnusualFiles) {
     bool error;
     Outcome outcome;
   } rows[] = {
-      {"no file", "WinXP", std::nullopt, true, {}},
+      {"no resource", "WinXP", std::nullopt, true, {}},
       {"empty file", "WinXP", "", false, {}},
       {"own edition without =", "Win2K", "Win2K\r\nWin2K=late\r\n", true, {}},
       {"other edition without =", "WinXP", "Win2K\r\nWinXP=x", false, {.installMode = "x"}},
@@ -154,9 +160,9 @@ TEST_F(ConfigurationTest, HostileAndUnusualFiles) {
        {.installMode = "a\rWinXP"}},
       {"lone LF stays in the line",
        "WinXP",
-       "WinXP=a\nX:X  CheckSvc:Yes\n",
+       "X:X  InstalledCorrectly=a\nX:X  CheckSvc:Yes\n",
        false,
-       {.installMode = "a\nX:X  CheckSvc:Yes\n"}},
+       {.correctly = "a\nX:X  CheckSvc:Yes\n"}},
       {"switch on", "95", "X:X  CheckSvc:Yes\r\nX:X  CheckSvc:No", false, {.checkService = -1}},
       {"switch is exact",
        "95",
@@ -189,6 +195,41 @@ TEST_F(ConfigurationTest, HostileAndUnusualFiles) {
     EXPECT_EQ(state.ServicePackRequired, row.outcome.servicePackRequired);
     EXPECT_EQ(state.CheckWirelessService, row.outcome.checkService);
     EXPECT_EQ(state.MsgInstalledCorrectly, row.outcome.correctly);
+  }
+}
+
+// What the edition's lines name is joined to the driver folder: it must stay inside it. The
+// markers of the driver installer's own modes name no file.
+TEST_F(ConfigurationTest, PathsLeadingOutOfTheDriverFolderAreRefused) {
+  const struct {
+    const char* installMode;
+    const char* folder;
+    const char* outside;  // nullptr: admitted
+  } rows[] = {
+      {"->DRIVER_SILENT", "Vista 64bit\\", nullptr},
+      {"setup.exe", "Vista 64bit\\", nullptr},
+      {"tools\\setup.exe", "a\\b\\", nullptr},
+      {"", "", nullptr},
+      {"->DRIVER", "..\\", "..\\"},
+      {"->DRIVER_SILENT", "Vista 64bit\\..\\..\\..\\", "Vista 64bit\\..\\..\\..\\"},
+      {"->DRIVER_SILENT", "\\Windows\\", "\\Windows\\"},
+      {"->DRIVER_SILENT", "/tmp/", "/tmp/"},
+      {"->DRIVER_SILENT", "C:\\Users\\me\\", "C:\\Users\\me\\"},
+      {"->DRIVER_SILENT", "\\\\server\\share\\", "\\\\server\\share\\"},
+      {"..\\..\\..\\evil.exe", "Vista 64bit\\", "..\\..\\..\\evil.exe"},
+      {"C:evil.exe", "Vista 64bit\\", "C:evil.exe"},
+      {"setup.exe:stream", "Vista 64bit\\", "setup.exe:stream"},
+      {"\\evil.exe", "", "\\evil.exe"},
+      {"..\\evil.exe", "..\\", "..\\"},  // the folder is named first
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.installMode) + " in " + row.folder);
+    const std::string bytes =
+        std::string("Vista64=") + row.installMode + "\r\n$Vista64=" + row.folder;
+    const bool refused =
+        Read("Vista64", bytes,
+             std::string(platform::kConfigurationPathError) + (row.outside ? row.outside : ""));
+    EXPECT_EQ(refused, row.outside != nullptr);
   }
 }
 

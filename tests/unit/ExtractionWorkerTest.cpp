@@ -87,6 +87,11 @@ TEST_F(ExtractionWorkerTest, WorkerWritesItsCabinetAndLeavesNoTemporaryFile) {
       app::RunExtractionWorker(row.argument);
       EXPECT_EQ(ReadFile(target), row.bytes) << trace;
       EXPECT_EQ(TempFolderFiles(), before) << trace << ": a temporary file was left";
+      std::vector<std::string> inWorkFolder;
+      for (const auto& entry :
+           fs::directory_iterator(Host("C:\\Temp\\Installer_InstallationFolder")))
+        inWorkFolder.push_back(entry.path().filename().string());
+      EXPECT_EQ(inWorkFolder, std::vector<std::string>{row.file}) << trace;
     }
   }
   EXPECT_TRUE(shell.messages.empty());

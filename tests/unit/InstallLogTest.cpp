@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <set>
 #include <string>
 
@@ -266,6 +265,10 @@ class FailingFiles final : public os::Files {
   }
   std::vector<os::FolderEntry> List(const std::string& p) override { return inner_.List(p); }
   uint32_t CreateFolder(const std::string& p) override { return inner_.CreateFolder(p); }
+  std::unique_ptr<os::HeldFolder> CreateProtectedFolder(const std::string& p,
+                                                        uint32_t& e) override {
+    return inner_.CreateProtectedFolder(p, e);
+  }
   bool RemoveFolder(const std::string& p) override { return inner_.RemoveFolder(p); }
   bool RemoveFile(const std::string& p) override {
     return !failing.count("RemoveFile") && inner_.RemoveFile(p);

@@ -1,7 +1,7 @@
+#include <fstream>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
+#include "app/ExtractionWorker.h"
 #include "app/InstallerState.h"
 #include "app/WorkFolders.h"
 #include "tests/unit/fakes/Fakes.h"
@@ -45,12 +45,9 @@ TEST_F(WorkFoldersTest, FileAndFolderTestsTellTheKindsApart) {
     bool file;
     bool folder;
   } rows[] = {
-      {"C:\\Temp\\file.txt", true, false},
-      {"C:\\TEMP\\FILE.TXT", true, false},
-      {"C:\\Temp\\Empty", false, true},
-      {"C:\\Temp\\Empty\\", false, true},
-      {"C:\\Temp\\missing", false, false},
-      {"Q:\\nothing\\here", false, false},
+      {"C:\\Temp\\file.txt", true, false}, {"C:\\TEMP\\FILE.TXT", true, false},
+      {"C:\\Temp\\Empty", false, true},    {"C:\\Temp\\Empty\\", false, true},
+      {"C:\\Temp\\missing", false, false}, {"Q:\\nothing\\here", false, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(app::FileExists(row.path), row.file) << row.path;
@@ -74,6 +71,157 @@ TEST_F(WorkFoldersTest, DeleteFolderTreeRemovesNestedAndReadOnlyFiles) {
 
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Work")));
   EXPECT_EQ(ReadFile("C:\\Temp\\keep.txt"), "keep");
+}
+
+// Links planted in the tree, or the tree itself a link: each goes as a link and what it points
+// at stays whole.
+TEST_F(WorkFoldersTest, DeleteFolderTreeRemovesLinksAsLinks) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* name;
+    const char* link;  // where the link stands
+    bool toFolder;
+  } rows[] = {
+      {"folder link inside", "C:\\Temp\\Work\\driver\\planted", true},
+      {"file link inside", "C:\\Temp\\Work\\driver\\planted.sys", false},
+      {"the tree is a folder link", "C:\\Temp\\Work", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(Host("C:\\Temp\\Work"));
+    fs::create_directories(Host("C:\\Elsewhere\\inner"));
+    WriteFile("C:\\Elsewhere\\inner\\keep.txt", "keep");
+    WriteFile("C:\\Elsewhere\\keep.sys", "keep");
+    if (std::string(row.link) != "C:\\Temp\\Work") {
+      fs::create_directories(Host("C:\\Temp\\Work\\driver"));
+      WriteFile("C:\\Temp\\Work\\driver\\a.inf", "inf");
+    }
+    const std::string linkText = row.link;
+    const auto cut = linkText.rfind('\\');
+    const fs::path linkPath = Host(linkText.substr(0, cut)) / linkText.substr(cut + 1);
+    if (row.toFolder) {
+      fs::create_directory_symlink(Host("C:\\Elsewhere"), linkPath);
+    } else {
+      fs::create_symlink(Host("C:\\Elsewhere\\keep.sys"), linkPath);
+    }
+    ASSERT_TRUE(*files.Attributes(row.link) & os::kAttrReparsePoint);
+
+    app::DeleteFolderTree("C:\\Temp\\Work");
+
+    EXPECT_FALSE(fs::exists(fs::symlink_status(linkPath))) << "the link stayed";
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Host("C:\\Temp\\Work"))));
+    EXPECT_EQ(ReadFile("C:\\Elsewhere\\inner\\keep.txt"), "keep");
+    EXPECT_EQ(ReadFile("C:\\Elsewhere\\keep.sys"), "keep");
+    EXPECT_TRUE(files.Attributes("C:\\Elsewhere\\keep.sys").has_value());
+  }
+}
+
+// Fails to remove anything under one folder, as a file held open by another process would.
+class StuckFiles final : public os::posix::PosixFiles {
+ public:
+  using PosixFiles::PosixFiles;
+  std::string stuck;
+  bool RemoveFolder(const std::string& path) override {
+    return Under(path) ? false : PosixFiles::RemoveFolder(path);
+  }
+  bool RemoveFile(const std::string& path) override {
+    return Under(path) ? false : PosixFiles::RemoveFile(path);
+  }
+
+ private:
+  bool Under(const std::string& path) const {
+    return !stuck.empty() && app::LowerCase(path).rfind(app::LowerCase(stuck), 0) == 0;
+  }
+};
+
+// The work folder before the workers run: made fresh where only administrators can write when
+// the run is elevated, whatever stood in its place; as before when it is not.
+TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
+  namespace fs = std::filesystem;
+  StuckFiles stuckFiles(root);
+  platform.files = &stuckFiles;
+  os::SetOs(platform);
+  processes.programPath = "C:\\Temp\\Ins1A2B.tmp.exe";
+  const std::string work = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
+  enum Before { kNothing, kFolder, kFolderLink, kFileLink, kFile, kStuckFolder };
+  const struct {
+    const char* name;
+    bool elevated;
+    Before before;
+    bool refused;
+  } rows[] = {
+      {"elevated, nothing there", true, kNothing, false},
+      {"elevated, a folder with files", true, kFolder, false},
+      {"elevated, a link to a folder", true, kFolderLink, false},
+      {"elevated, a link to a file", true, kFileLink, false},
+      {"elevated, a file", true, kFile, false},
+      {"elevated, a folder that cannot be removed", true, kStuckFolder, true},
+      {"not elevated, nothing there", false, kNothing, false},
+      {"not elevated, a folder with files", false, kFolder, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    app::ReleaseWorkFolder();
+    stuckFiles.stuck.clear();
+    fs::remove_all(Host(work));
+    fs::create_directories(Host("C:\\Elsewhere"));
+    WriteFile("C:\\Elsewhere\\keep.txt", "keep");
+    shell.messages.clear();
+    processes.started.clear();
+    version.admin = row.elevated;
+    switch (row.before) {
+      case kNothing:
+        break;
+      case kFolder:
+      case kStuckFolder:
+        fs::create_directories(Host(work + "\\driver"));
+        WriteFile(work + "\\driver\\old.sys", "old");
+        if (row.before == kStuckFolder) stuckFiles.stuck = work;
+        break;
+      case kFolderLink:
+        fs::create_directory_symlink(Host("C:\\Elsewhere"),
+                                     Host("C:\\Temp") / fs::path(work).filename());
+        break;
+      case kFileLink:
+        fs::create_symlink(Host("C:\\Elsewhere\\keep.txt"),
+                           Host("C:\\Temp") / "Ins1A2B.tmp_InstallationFolder");
+        break;
+      case kFile:
+        WriteFile(work, "a file");
+        break;
+    }
+
+    int16_t counter = 45;
+    bool ended = false;
+    try {
+      app::ExtractPayloads(counter);
+    } catch (const fakes::ProcessEnded&) {
+      ended = true;
+    }
+
+    EXPECT_EQ(ended, row.refused);
+    EXPECT_EQ(ReadFile("C:\\Elsewhere\\keep.txt"), "keep");
+    if (row.refused) {
+      ASSERT_EQ(shell.messages.size(), 1u);
+      EXPECT_EQ(shell.messages[0].text.rfind(
+                    "The installer could not prepare its work folder " + work + ". ", 0),
+                0u)
+          << shell.messages[0].text;
+      EXPECT_EQ(processes.started.size(), 0u) << "no worker after a refusal";
+      continue;
+    }
+    EXPECT_TRUE(shell.messages.empty());
+    const fs::path host = Host(work);
+    if (!row.elevated) {
+      // The workers make the folder; one left by an earlier run keeps its files.
+      EXPECT_EQ(fs::exists(host), row.before == kFolder);
+      continue;
+    }
+    ASSERT_TRUE(fs::is_directory(fs::symlink_status(host))) << "a real folder, not a link";
+    EXPECT_TRUE(fs::is_empty(host)) << "made fresh";
+    EXPECT_EQ(fs::status(host).permissions() & fs::perms::all, fs::perms::owner_all);
+  }
+  app::ReleaseWorkFolder();
 }
 
 TEST_F(WorkFoldersTest, DeleteFolderTreeOfAMissingFolderDoesNothing) {

@@ -68,3 +68,16 @@ wait_exit $pid 10
 [ "$INSTALLER_BITS" = 64 ] || expect_eq "$finished" 1 "win2k sp4: finish window"
 expect_eq "$(temp_listing)" "$before" "win2k sp4: temporary folder after the run"
 echo "win2k sp4: ok"
+
+# A configuration whose driver folder or program leads out of the driver folder is refused before
+# anything runs.
+outside="The configuration names a path outside the driver folder: "
+sed 's/^\(\$[A-Za-z0-9]*\)=.*$/\1=..\\..\\\r/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
+config="$work/config.txt"
+wine_prefix_new
+expect_refusal "$outside..\\..\\"
+echo "driver folder with ..: ok"
+sed 's/=->DRIVER_SILENT/=..\\..\\evil.exe/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
+wine_prefix_new
+expect_refusal "$outside..\\..\\evil.exe"
+echo "program with ..: ok"

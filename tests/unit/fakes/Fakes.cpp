@@ -80,6 +80,7 @@ PlatformTest::PlatformTest() : root(NewRoot()), files(root), previous_(os::Os())
   platform.processes = &processes;
   platform.resources = &resources;
   platform.version = &version;
+  resources.resources[{"CONFIG", 7}] = ShippedConfiguration();
   os::SetOs(platform);
   previousUi_ = app::SetUi(&windows);
   app::State() = app::InstallerState();

@@ -2,7 +2,11 @@
 //   folderprobe delete PATH          DeleteFolderTree(PATH)
 //   folderprobe exists PATH          prints "file folder" flags (1/0) of FileExists, FolderExists
 //   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
+//   folderprobe security PATH        prints the owner and access list of PATH in SDDL
 #include <windows.h>
+// The security headers need the types windows.h declares.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +34,21 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     Sleep(static_cast<DWORD>(std::atoi(argv[3]) * 1000));
     CloseHandle(file);
+    return 0;
+  }
+  if (command == "security") {
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = GetNamedSecurityInfoA(argv[2], SE_FILE_OBJECT, what, nullptr, nullptr,
+                                              nullptr, nullptr, &descriptor);
+    if (error != 0) return static_cast<int>(error);
+    char* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, what,
+                                                              &text, nullptr))
+      return 1;
+    std::printf("%s\n", text);
+    LocalFree(text);
+    LocalFree(descriptor);
     return 0;
   }
   return 2;
