@@ -91,8 +91,11 @@ namespace {
 std::unique_ptr<os::HeldFolder> heldWorkFolder;
 }  // namespace
 
+// Windows 9x (platform 1) knows no rights: nothing there to protect a folder with.
 bool RunsElevated() {
-  return os::Os().version->IsUserAnAdmin().value_or(false);
+  os::VersionRecord record;
+  return os::Os().version->Query(record) && record.platformId == 2 &&
+         os::Os().version->IsUserAnAdmin().value_or(false);
 }
 
 bool CreateWorkFolder() {

@@ -15,7 +15,8 @@ void DeleteFolderTree(const std::string& path);
 // true when it was one (removed or not), false when it is anything else or nothing.
 bool RemoveIfLink(const std::string& path);
 
-// True when this process runs with administrator rights (elevated, where Windows splits them).
+// True when this process runs on Windows NT with administrator rights (elevated, where Windows
+// splits them).
 bool RunsElevated();
 // Elevated, the work folder InstallFolder is made fresh where only administrators can write,
 // and held so that nobody can move it away: what stood there before goes first, a link as a
