@@ -24,12 +24,11 @@ namespace {
 
 // What Windows' own DLLs load late, by name: theming and composition (common controls, windows),
 // version and crypto helpers, the shell's property system, the cabinet library behind
-// SetupIterateCabinetA, the security and profile helpers of advapi32 and the shell. Loaded
-// first from the system folder, a later load by name finds the one already in the process.
+// SetupIterateCabinetA, the security and profile helpers of advapi32 and the shell, and
+// msimg32 for the gradients.
 constexpr const char* kLateLoadedDlls[] = {
     "uxtheme.dll", "dwmapi.dll",  "version.dll", "cryptbase.dll", "propsys.dll",
     "cabinet.dll", "msimg32.dll", "ntmarta.dll", "userenv.dll",   "profapi.dll",
-    "sspicli.dll", "apphelp.dll", "clbcatq.dll", "secur32.dll",
 };
 
 }  // namespace
