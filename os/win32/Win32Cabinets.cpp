@@ -6,6 +6,7 @@
 
 #include "os/Cabinets.h"
 #include "os/win32/Backends.h"
+#include "os/win32/Handles.h"
 
 namespace os::win32 {
 namespace {
@@ -63,6 +64,10 @@ class Win32Cabinets final : public Cabinets {
  public:
   bool Iterate(const std::string& cabinet, uintptr_t context, CabinetHandler handler,
                uint32_t& lastError) override {
+    // setupapi loads the cabinet library late, by name, and Wine's setupapi does so past the
+    // restricted DLL search: loaded first from the system folder, that is the one it finds.
+    static const HMODULE cabinetLibrary = LoadSystemLibrary("cabinet.dll");
+    (void)cabinetLibrary;
     Walk walk{handler, context};
     if (SetupIterateCabinetA(cabinet.c_str(), 0, Relay, &walk)) return true;
     lastError = GetLastError();

@@ -43,13 +43,12 @@ void RestrictDllSearch() {
   const auto setDllDirectory = reinterpret_cast<SetDllDirectoryFn>(
       reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
   // LOAD_LIBRARY_SEARCH_SYSTEM32 (0x800): Windows 8 and later, Vista and 7 with KB2533623.
-  // Elsewhere, from XP SP1 on, "" takes the current folder out of the search, though not the
-  // program's own folder.
-  if (!(setDefault && setDefault(0x00000800)) && setDllDirectory) setDllDirectory("");
-  // Not every load follows the search order set above (Windows without SetDefaultDllDirectories;
-  // under Wine, the delay-loads of its own DLLs, which brought cabinet.dll in from the program's
-  // folder), but every load by name first looks for a DLL of that name already in the process.
-  // Names missing from this Windows' system folder fail quietly; the others stay loaded.
+  if (setDefault && setDefault(0x00000800)) return;
+  // From XP SP1 on, "" takes the current folder out of the search, though not the program's own
+  // folder; so the DLLs loaded late are loaded now from the system folder, and a later load by
+  // name finds the one already in the process. Names missing from this Windows' system folder
+  // fail quietly; the others stay loaded.
+  if (setDllDirectory) setDllDirectory("");
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   for (const char* name : kLateLoadedDlls) LoadSystemLibrary(name);
   SetErrorMode(previousMode);
