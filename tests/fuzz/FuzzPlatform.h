@@ -28,6 +28,7 @@ class MemoryFiles final : public os::Files {
   bool RemoveFolder(const std::string&) override { return true; }
   bool RemoveFile(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to) override;
+  bool Move(const std::string&, const std::string&) override { return false; }
   std::optional<uint64_t> Length(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
   bool WriteAll(const std::string& path, std::string_view bytes) override;

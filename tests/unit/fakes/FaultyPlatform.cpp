@@ -63,6 +63,9 @@ class FaultyFiles final : public os::Files {
   bool Copy(const std::string& from, const std::string& to) override {
     return !c_.Fail("Copy", to) && in_.Copy(from, to);
   }
+  bool Move(const std::string& from, const std::string& to) override {
+    return !c_.Fail("Move", to) && in_.Move(from, to);
+  }
   std::optional<uint64_t> Length(const std::string& path) override {
     if (c_.Fail("Length", path)) return std::nullopt;
     return in_.Length(path);
