@@ -69,7 +69,8 @@ bool SaveResourceToFile(int32_t id, const std::string& type, const std::string& 
   if (!file) return false;
   // The bytes stay in the mapped program image; one write hands them over as they are.
   const auto bytes = os::Os().resources->Find(type.c_str(), id);
-  const bool written = file->Write(bytes.value_or(std::string_view()));
+  // An empty text, not a null one, where the resource is missing: the write gets a buffer.
+  const bool written = file->Write(bytes.value_or(std::string_view("")));
   const bool flushed = file->Flush();
   return bytes.has_value() && written && flushed;
 }
@@ -121,7 +122,9 @@ void ExtractPayloads(int16_t& counter) {
 
   const std::string configPath = State().TempFolder + "config.txt";
   if (const auto config = os::Os().resources->Find("CONFIG", 7)) {
-    os::Os().files->WriteAll(configPath, *config);
+    // Half a configuration would be read as the whole one, and its missing texts would end the
+    // run without a word; without the file the run reports the configuration it cannot read.
+    if (!os::Os().files->WriteAll(configPath, *config)) os::Os().files->RemoveFile(configPath);
   } else {
     // Without its resource the run must not pick up a configuration left by an earlier run.
     os::Os().files->RemoveFile(configPath);

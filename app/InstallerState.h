@@ -28,8 +28,9 @@ struct InstallerState {
   Flag ServiceCheckDone = kFalse;
   Flag CheckWirelessService = kFalse;
   std::string MsgWirelessService;
-  std::string TempFolder;     // ends with "\"
-  std::string InstallFolder;  // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
+  std::string TempFolder;       // ends with "\"
+  std::string InstallFolder;    // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
+  std::string SetAsideLogPath;  // where the earlier driver installer log waits to be merged back
 };
 
 InstallerState& State();

@@ -31,7 +31,13 @@ bool RunRelaunch() {
 
   const std::string copyBase = MakeTempFileName();
   const std::string copyProgram = copyBase + ".exe";
-  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) os::EndProcess(0);
+  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) {
+    // Nothing has started yet; what the copy left (the empty temporary file, part of a copy)
+    // would otherwise stay in the user's temporary folder for good.
+    files.RemoveFile(copyProgram);
+    files.RemoveFile(copyBase);
+    os::EndProcess(0);
+  }
   State().InstallerPath = copyProgram;
   if (!DeleteStream(copyProgram + ":DATA")) return false;
 

@@ -12,7 +12,9 @@
 
 namespace app {
 namespace {
-std::string WorkerPrefix(const std::string& exeName) { return "/ExTracT " + exeName; }
+std::string WorkerPrefix(const std::string& exeName) {
+  return "/ExTracT " + exeName;
+}
 }  // namespace
 
 std::string ManifestCommandLine(const std::string& exeName) {
@@ -53,9 +55,13 @@ bool Main() {
     case RunMode::InstallationRun:
       if (State().InstallerPath.empty()) State().InstallerPath = ProgramFile();
       ShowWaitWindow();
+      // Without the window no timer ever drives the run, and the message loop would wait for
+      // ever, and with it the relauncher: end through the clean-up instead.
+      if (!Ui().IsWaitLoaded()) UnloadWait();
       return true;
     case RunMode::ExtractionWorker:
-      if (const auto argument = WorkerArgument(commandLine, exeName)) RunExtractionWorker(*argument);
+      if (const auto argument = WorkerArgument(commandLine, exeName))
+        RunExtractionWorker(*argument);
       os::EndProcess(0);
     case RunMode::None:
       break;

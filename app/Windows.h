@@ -29,6 +29,9 @@ class FinishWindow {
   virtual void ShowAndFocus() = 0;  // shown without being modal, then given the focus
   virtual bool IsVisibleAndEnabled() const = 0;
   virtual void Unload() = 0;
+  // While held, the countdown does not end the run: a message box the window owns is open and
+  // would vanish unread with the process. The first tick after the release may end it.
+  virtual void HoldCountdown(bool held) = 0;
   virtual uintptr_t Handle() const = 0;
 };
 

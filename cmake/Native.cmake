@@ -12,6 +12,28 @@ if(INSTALLER_SANITIZE)
 endif()
 
 add_subdirectory(tests/unit)
+
+# The fuzz targets need clang's libFuzzer: a project of their own, built with clang beside this one.
+find_program(CLANGXX NAMES clang++ clang++-14)
+if(CLANGXX)
+  include(ExternalProject)
+  ExternalProject_Add(fuzz_targets
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
+    BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+  # A short run of each in every test run; scripts/fuzz runs them as long as asked.
+  file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+  foreach(source ${FUZZ_TARGETS})
+    get_filename_component(name ${source} NAME_WE)
+    string(REGEX REPLACE "^fuzz_" "" target ${name})
+    add_test(NAME fuzz.${target} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fuzz 10 ${target})
+    set_tests_properties(fuzz.${target} PROPERTIES LABELS fuzz TIMEOUT 120)
+  endforeach()
+else()
+  message(WARNING "clang++ not found: no fuzz targets (scripts/setup installs clang)")
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()

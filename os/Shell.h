@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes, shell folders, the clock and the regional date and time texts.
+// Message boxes, shell folders, the clock, the regional date and time texts and the code page.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ class Shell {
  public:
   virtual ~Shell() = default;
   virtual int ShowMessage(uintptr_t owner, const std::string& text, const std::string& title,
-                         uint32_t style) = 0;
+                          uint32_t style) = 0;
   // SHGetSpecialFolderLocation + SHGetPathFromIDList into a 260-byte buffer; nullopt when
   // either call fails, else the whole buffer up to its first NUL.
   virtual std::optional<std::string> SpecialFolder(int id) = 0;
@@ -32,6 +32,9 @@ class Shell {
   // The user's short date and long time, as the regional settings write them.
   virtual std::string ShortDateText() = 0;
   virtual std::string LongTimeText() = 0;
+  // WideCharToMultiByte(CP_ACP): UTF-16 text in the ANSI code page, the one every other text of
+  // the program is in; a character the code page lacks becomes its default character.
+  virtual std::string AnsiFromUtf16(const std::u16string& text) = 0;
 };
 
 }  // namespace os

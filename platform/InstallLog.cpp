@@ -23,10 +23,9 @@ std::string InstallLogPath() {
   return FindSystemFolder(kWindowsFolderId) + "\\DPINST.LOG";
 }
 
-std::string SavedLogPath() {
+std::string SavedLogPath(const std::string& windowsFolder) {
   os::Shell& shell = *os::Os().shell;
-  return FindSystemFolder(kWindowsFolderId) + "\\DPINST." + shell.ShortDateText().substr(0, 2) +
-         shell.LongTimeText().substr(0, 1);
+  return windowsFolder + "\\" + SavedLogName(shell.ShortDateText(), shell.LongTimeText());
 }
 
 std::string Trim(const std::string& text) {
@@ -98,19 +97,30 @@ double HexToNumber(std::string_view text) {
   return number;
 }
 
+std::string SavedLogName(const std::string& dateText, const std::string& timeText) {
+  std::string name = "DPINST." + dateText.substr(0, 2) + timeText.substr(0, 1);
+  // Regional texts may hold characters no file name may ("7/12/2026", "8:53"); such a name
+  // could never be created, and the log would stay in the installer's way.
+  for (char& c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  return name;
+}
+
 std::string LogAsSingleByteText(const std::string& bytes) {
   if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
       static_cast<unsigned char>(bytes[1]) != 0xFE)
     return bytes;
-  std::string text;
-  text.reserve(bytes.size() / 2);
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
   // An odd last byte is half a character that was never finished: dropped.
-  for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
-    const unsigned unit = static_cast<unsigned char>(bytes[at]) |
-                          (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8);
-    text.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
-  }
-  return text;
+  for (size_t at = 2; at + 1 < bytes.size(); at += 2)
+    units.push_back(static_cast<char16_t>(
+        static_cast<unsigned char>(bytes[at]) |
+        (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8)));
+  // The driver folder it is matched against is an ANSI text; so must the log be.
+  return os::Os().shell->AnsiFromUtf16(units);
 }
 
 std::optional<std::string> FindReturnCode(const std::string& logText,
@@ -194,8 +204,11 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   app::FinishWindow& finish = app::Ui().Finish();
   finish.SetOutcome(outcome.label, outcome.caption);
   finish.ShowAndFocus();
-  if (!outcome.message.empty())
+  if (!outcome.message.empty()) {
+    finish.HoldCountdown(true);
     os::Os().shell->ShowMessage(finish.Handle(), outcome.message, app::kAppTitle, os::kMbOk);
+    finish.HoldCountdown(false);
+  }
 }
 
 std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target) {
@@ -215,9 +228,14 @@ void PreserveInstallLog(int mode) {
   os::Files& files = *os::Os().files;
   // The saved name comes from the clock's texts; the merge looks under the name the log was set
   // aside with, or a run that crosses the hour would leave the earlier log split off for good.
-  static std::string setAsidePath;
-  const std::string logPath = InstallLogPath();
-  const std::string savedPath = mode == 2 && !setAsidePath.empty() ? setAsidePath : SavedLogPath();
+  std::string& setAsidePath = app::State().SetAsideLogPath;
+  // One look at the Windows folder for both names: with two, a failing look for one of them
+  // would set the log aside to (or merge it from) the root of the drive.
+  const std::string windowsFolder = FindSystemFolder(kWindowsFolderId);
+  if (windowsFolder.empty()) return;
+  const std::string logPath = windowsFolder + "\\DPINST.LOG";
+  const std::string savedPath =
+      mode == 2 && !setAsidePath.empty() ? setAsidePath : SavedLogPath(windowsFolder);
   if (mode == 1) {
     if (!app::FileExists(logPath)) return;
     const bool secured = app::FileExists(savedPath)
@@ -228,6 +246,15 @@ void PreserveInstallLog(int mode) {
       files.RemoveFile(logPath);
     }
   } else if (mode == 2) {
+    if (!setAsidePath.empty() && !app::FileExists(logPath) && app::FileExists(savedPath)) {
+      // The driver installer wrote no log of its own (it never ran, or failed first): the
+      // earlier log goes back to its place rather than staying under the set-aside name.
+      if (files.Copy(savedPath, logPath)) {
+        files.RemoveFile(savedPath);
+        setAsidePath.clear();
+      }
+      return;
+    }
     if (!app::FileExists(logPath) || !app::FileExists(savedPath)) return;
     if (!AppendFileBytes(logPath, savedPath)) return;
     if (!files.Copy(savedPath, logPath)) return;

@@ -20,9 +20,13 @@ app::Flag InstallLogExists();
 // give 0. A double keeps the magnitude of long texts instead of wrapping around.
 double HexToNumber(std::string_view text);
 
-// The log as single-byte text: a UTF-16LE log (byte-order mark FF FE) is decoded first, other
-// logs come back unchanged. Characters beyond Latin-1 become '?'.
+// The log as single-byte text: a UTF-16LE log (byte-order mark FF FE) is converted to the ANSI
+// code page through the platform, other logs come back unchanged.
 std::string LogAsSingleByteText(const std::string& bytes);
+
+// The name the earlier log is set aside under: "DPINST." + the first two characters of the date
+// text + the first of the time text, each character a file name may not hold made "_".
+std::string SavedLogName(const std::string& dateText, const std::string& timeText);
 
 // What the finish window shows for one run; decided without touching any window.
 struct LogOutcome {

@@ -13,9 +13,9 @@ long CaptionNumber(const std::string& caption) {
 
 }  // namespace
 
-CountdownStep CountdownTick(CountdownLabels& labels) {
+CountdownStep CountdownTick(CountdownLabels& labels, bool held) {
   const long n = CaptionNumber(labels.counter);
-  if (n <= 0) return CountdownStep::End;
+  if (n <= 0) return held ? CountdownStep::Continue : CountdownStep::End;
   labels.counter = std::to_string(n - 1);
   const long shown = CaptionNumber(labels.counter);
   if (shown < 10) labels.unitLeft = 3000;

@@ -14,8 +14,8 @@ struct CountdownLabels {
 
 enum class CountdownStep { Continue, End };
 
-// One tick: End when the counter already reads 0, otherwise counts down and moves or renames
-// the unit label.
-CountdownStep CountdownTick(CountdownLabels& labels);
+// One tick: End when the counter already reads 0 (unless the end is held back, when the tick
+// does nothing), otherwise counts down and moves or renames the unit label.
+CountdownStep CountdownTick(CountdownLabels& labels, bool held = false);
 
 }  // namespace ui

@@ -35,7 +35,7 @@ void WaitTimer::Tick(WaitTickHost& host) {
     ProgressStep = static_cast<int16_t>(host.BarValue());
   }
   if (ProgressStep == 85 && ExtractionStarted == app::kTrue) {
-    if (host.ConfigTextExists()) {
+    if (host.ConfigTextExists() || ++configLooks_ >= kConfigLooks) {
       host.RunInstallation();
       host.SetTimerInterval(1);
     }

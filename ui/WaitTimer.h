@@ -28,8 +28,14 @@ class WaitTimer {
   int16_t ProgressStep = 0;
   app::Flag ExtractionStarted = app::kFalse;
 
+  // Passes of 85 that find no config.txt before the installation runs all the same and reports
+  // the missing configuration: the file is written by this process, so it is not going to come,
+  // and the window would otherwise cycle for ever with the relauncher waiting behind it.
+  static constexpr int kConfigLooks = 10;
+
  private:
   bool ticking_ = false;
+  int configLooks_ = 0;
 };
 
 }  // namespace ui

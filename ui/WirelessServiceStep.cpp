@@ -3,6 +3,8 @@
 #include "app/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "platform/Edition.h"
+#include "service/CheckService.h"
 
 namespace ui {
 
@@ -35,13 +37,25 @@ void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string
   state.ServiceCheckDone = app::kTrue;
   state.CheckWirelessService = app::kFalse;
 
-  if (answer != "Started:Starting" && answer != "Started:Continuing") return;
+  // "Started:Running": the start request was taken and the service was already up when the
+  // check looked again; this step started it all the same.
+  if (answer != "Started:Starting" && answer != "Started:Continuing" && answer != "Started:Running")
+    return;
   if (state.MsgWirelessService.empty()) return;
   std::string& message = state.MsgWirelessService;
   for (size_t at = message.find("%$"); at != std::string::npos; at = message.find("%$", at + 1))
     message.replace(at, 2, "\n");
   os::Os().shell->ShowMessage(owner, message, kWirelessServiceTitle,
                               os::kMbOk | os::kMbIconInformation);
+}
+
+void RunWirelessServiceStep(uintptr_t owner) {
+  ShowWirelessServiceMessage(
+      owner, [] { return platform::DetectPlatformKey(); },
+      [](std::string& serviceName) {
+        service::CheckService check;
+        return check.Run(serviceName, false);
+      });
 }
 
 }  // namespace ui

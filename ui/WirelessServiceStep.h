@@ -21,6 +21,10 @@ using ServiceStarter = std::function<std::string(std::string& serviceName)>;
 void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string()>& detectKey,
                                 const ServiceStarter& startService);
 
+// The step as the finish window runs it: the edition detected anew, the service started through
+// the service check.
+void RunWirelessServiceStep(uintptr_t owner);
+
 // The editions on which the windows are drawn slightly see-through.
 bool UsesTranslucency(const std::string& platformKey);
 

@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "os/Shell.h"
@@ -10,7 +11,7 @@ namespace {
 class Win32Shell final : public Shell {
  public:
   int ShowMessage(uintptr_t owner, const std::string& text, const std::string& title,
-                 uint32_t style) override {
+                  uint32_t style) override {
     return MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), title.c_str(), style);
   }
 
@@ -35,13 +36,26 @@ class Win32Shell final : public Shell {
   std::string ShortDateText() override { return Format(false); }
   std::string LongTimeText() override { return Format(true); }
 
+  std::string AnsiFromUtf16(const std::u16string& text) override {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string ansi(static_cast<size_t>(needed), '\0');
+    const int written =
+        WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), needed, nullptr, nullptr);
+    ansi.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    return ansi;
+  }
+
  private:
   static std::string Format(bool time) {
     char buffer[128] = {};
-    const int length = time ? GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer,
-                                             sizeof buffer)
-                            : GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr,
-                                             nullptr, buffer, sizeof buffer);
+    const int length =
+        time ? GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, sizeof buffer)
+             : GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer,
+                              sizeof buffer);
     return length > 0 ? std::string(buffer) : std::string();
   }
 };

@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "app/InstallerState.h"
+#include "os/Platform.h"
 #include "platform/InstallLog.h"
+#include "tests/unit/fakes/Fakes.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -197,6 +199,10 @@ TEST(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
   const std::string log =
       "\xFF\xFE" +
       dpinst::EncodeForLog(dpinst::FolderLine("C:\\D") + dpinst::ReturnCodeLine(0x100), "\xFF\xFE");
+  fakes::FakeShell shell;
+  os::Platform withShell;
+  withShell.shell = &shell;
+  os::ScopedPlatform scoped(withShell);
   EXPECT_EQ(platform::FindReturnCode(platform::LogAsSingleByteText(log), "C:\\D\\"), "100");
 }
 

@@ -33,6 +33,15 @@ std::string Utf16(const std::string& text) {
   return bytes;
 }
 
+std::string Utf16(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
 class InstallLogTest : public fakes::PlatformTest {
  protected:
   InstallLogTest() {
@@ -48,6 +57,7 @@ struct AnalysisRow {
   bool shown = false;
   std::string label = "", caption = "", message = "";
   bool waitHidden = true;
+  std::string folder = kFolder;
 };
 
 TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
@@ -169,6 +179,13 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
        .shown = true,
        .label = "Installed 1",
        .caption = "Finished"},
+      {.name = "UTF-16 log, temporary folder outside ASCII",
+       .log = Utf16(u"INFO:   Current working directory: 'C:\\Users\\Пётр\\Temp\\D\\'\r\n"
+                    u"INFO:   Returning with code 0x1\r\n"),
+       .shown = true,
+       .label = "Installed 1",
+       .caption = "Finished",
+       .folder = "C:\\Users\\\xCF?\xF2\xF0\\Temp\\D\\"},  // the fake code page lacks "ё"
       {.name = "LF-only line ends",
        .log = "INFO:   Current working directory: '" + kFolder +
               "'\nINFO:   Returning with code 0x1\n",
@@ -186,7 +203,9 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
     app::State().MsgInstalledDrvStore = row.d;
     app::State().MsgInstallFailed = row.f;
 
-    platform::AnalyseInstallLog(kFolder);
+    bool heldWhileOpen = false;
+    shell.onMessage = [&](const fakes::ShownMessage&) { heldWhileOpen = windows.finish.held; };
+    platform::AnalyseInstallLog(row.folder);
 
     EXPECT_EQ(windows.finish.shown, row.shown);
     EXPECT_EQ(windows.finish.loaded, row.shown);
@@ -200,6 +219,8 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
       EXPECT_EQ(shell.messages[0].text, row.message);
       EXPECT_EQ(shell.messages[0].title, app::kAppTitle);
       EXPECT_EQ(shell.messages[0].style, os::kMbOk);
+      EXPECT_TRUE(heldWhileOpen) << "the countdown could end the run under the open box";
+      EXPECT_FALSE(windows.finish.held);
     }
   }
 }
@@ -315,6 +336,9 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
     std::set<std::string> failSetAside, failMerge;
     std::string mergeTime;  // the time text at closing down
     bool merged;
+    bool installerWrites = true;
+    std::string dateText = "12/07/2026";
+    bool savedLeft = false;  // the set-aside copy may stay beside the merged log
   } rows[] = {
       {"all well", {}, {}, "8:59:59", true},
       {"copy fails when setting aside", {"Copy"}, {}, "8:59:59", false},
@@ -323,8 +347,18 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
       {"length fails when merging", {}, {"Length"}, "8:59:59", false},
       {"append fails half-way", {}, {"Append"}, "8:59:59", false},
       {"copy back fails", {}, {"Copy"}, "8:59:59", false},
-      {"delete of the saved copy fails", {}, {"RemoveFile"}, "8:59:59", true},
+      {"delete of the saved copy fails",
+       {},
+       {"RemoveFile"},
+       "8:59:59",
+       true,
+       true,
+       "12/07/2026",
+       true},
       {"hour changed before closing", {}, {}, "9:00:01", true},
+      {"the installer wrote no log", {}, {}, "8:59:59", true, false},
+      {"date text holds a slash", {}, {}, "8:59:59", true, true, "7/12/2026"},
+      {"slash, no log written", {}, {}, "9:00:01", true, false, "7/12/2026"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -334,13 +368,14 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
     platform.files = &failing;
     os::SetOs(platform);
     shell.timeText = "8:53:52";
+    shell.dateText = row.dateText;
     WriteFile(kLogPath, earlier);
 
     failing.failing = row.failSetAside;
     platform::PreserveInstallLog(1);
     failing.failing.clear();
     // The driver installer appends its run, to a fresh log or to the one left in place.
-    if (!files.Append(kLogPath, fresh)) WriteFile(kLogPath, fresh);
+    if (row.installerWrites && !files.Append(kLogPath, fresh)) WriteFile(kLogPath, fresh);
     shell.timeText = row.mergeTime;
     failing.failing = row.failMerge;
     platform::PreserveInstallLog(2);
@@ -350,13 +385,38 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
     const std::string saved = files.ReadAll(kSavedPath).value_or("");
     const std::string everything = saved + log;
     EXPECT_NE(everything.find(earlier), std::string::npos);
-    EXPECT_NE(everything.find(fresh), std::string::npos);
+    if (row.installerWrites) {
+      EXPECT_NE(everything.find(fresh), std::string::npos);
+    }
     if (row.merged) {
-      EXPECT_EQ(log, earlier + fresh);
+      EXPECT_EQ(log, row.installerWrites ? earlier + fresh : earlier);
+      int setAside = 0;
+      for (const auto& entry : files.List("C:\\Windows\\*.*"))
+        setAside += entry.name.rfind("DPINST.", 0) == 0 && entry.name != "DPINST.LOG";
+      EXPECT_EQ(setAside, row.savedLeft ? 1 : 0) << "a set-aside copy was left";
     }
     platform.files = &files;
     os::SetOs(platform);
   }
+}
+
+TEST(SavedLogName, AlwaysAValidFileNameAndUnchangedWhereItWasOne) {
+  const struct {
+    const char* date;
+    const char* time;
+    const char* name;
+  } rows[] = {
+      {"12/07/2026", "8:53:52", "DPINST.128"},
+      {"07.12.2026", "08:53:52", "DPINST.070"},
+      {"7/12/2026", "8:53:52", "DPINST.7_8"},
+      {"2026-12-07", "\t8", "DPINST.20_"},
+      {"1\\", "*", "DPINST.1__"},
+      {"<>", "|", "DPINST.___"},
+      {"\"?", ":", "DPINST.___"},
+      {"", "", "DPINST."},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(platform::SavedLogName(row.date, row.time), row.name) << row.date << " " << row.time;
 }
 
 TEST_F(InstallLogTest, AnOrphanedSavedLogIsExtendedNotReplaced) {

@@ -89,6 +89,14 @@ TEST_F(MainTest, UnknownArgumentsEndSilently) {
   EXPECT_TRUE(processes.started.empty());
 }
 
+TEST_F(MainTest, InstallationRunWithoutItsWindowEndsInsteadOfWaitingForEver) {
+  processes.arguments = "temp";
+  windows.waitCannotBeCreated = true;
+  files.CreateFolder("C:\\Temp\\Installer_InstallationFolder");
+  EXPECT_THROW(app::Main(), fakes::ProcessEnded);
+  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Installer_InstallationFolder")));
+}
+
 TEST_F(MainTest, InstallationRunShowsTheProgressWindowAndKeepsRunning) {
   processes.arguments = "temp";
   windows.wait.visible = false;

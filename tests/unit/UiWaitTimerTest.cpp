@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 #include "ui/Countdown.h"
@@ -89,6 +88,18 @@ TEST(WaitTimer, WithoutConfigTextTheCounterWrapsAndLooksAgainAt85) {
   EXPECT_EQ(host.installations, 1) << "the file is found on the next pass of 85";
 }
 
+TEST(WaitTimer, AConfigTextThatNeverComesEndsTheCyclingAfterTenLooks) {
+  RecordingHost host;
+  host.configExists = false;
+  ui::WaitTimer timer;
+  for (int tick = 0; tick < 60 + 8 * 99; ++tick) timer.Tick(host);
+  EXPECT_EQ(host.configLooks, 9);
+  EXPECT_EQ(host.installations, 0);
+  for (int tick = 0; tick < 99; ++tick) timer.Tick(host);
+  EXPECT_EQ(host.configLooks, 10);
+  EXPECT_EQ(host.installations, 1) << "the installation runs and reports the missing file";
+}
+
 TEST(WaitTimer, TicksInsideARunningStepDoNothing) {
   // A message box inside the extraction or the installation pumps messages and the timer fires.
   RecordingHost host;
@@ -136,6 +147,9 @@ TEST(FinishCountdown, ACounterThatIsNoPositiveNumberEnds) {
   for (const char* caption : {"", "x", "-3", "0"}) {
     ui::CountdownLabels labels;
     labels.counter = caption;
+    EXPECT_EQ(ui::CountdownTick(labels, true), ui::CountdownStep::Continue)
+        << '"' << caption << "\" held";
+    EXPECT_EQ(labels.counter, caption);
     EXPECT_EQ(ui::CountdownTick(labels), ui::CountdownStep::End) << '"' << caption << '"';
   }
 }

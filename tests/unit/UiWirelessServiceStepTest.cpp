@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <optional>
 
 #include "tests/unit/fakes/Fakes.h"
@@ -22,6 +21,8 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
   } rows[] = {
       {"XP, started", "WinXP", 0, -1, "Started:Starting", "Started.", "WZCSVC", "Started.", -1, 0},
       {"XP 64", "WinXP64", 0, -1, ":Running", "Started.", "WZCSVC", nullptr, -1, 0},
+      {"XP 64, running at once", "WinXP64", 0, -1, "Started:Running", "Up.", "WZCSVC", "Up.", -1,
+       0},
       {"2003, continued", "Win2K3", 0, -1, "Started:Continuing", "A%$B", "WZCSVC", "A\nB", -1, 0},
       {"2003 64", "Win2K364", 0, -1, "Error:Error", "m", "WZCSVC", nullptr, -1, 0},
       {"Vista, two breaks", "Vista", 0, -1, "Started:Starting", "%$x%$", "WLansvc", "\nx\n", -1, 0},

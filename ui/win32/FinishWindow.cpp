@@ -3,8 +3,6 @@
 #include <iterator>
 
 #include "app/CloseDown.h"
-#include "platform/Edition.h"
-#include "service/CheckService.h"
 #include "ui/WirelessServiceStep.h"
 #include "ui/win32/ModComCTL.h"
 #include "ui/win32/Painting.h"
@@ -31,6 +29,7 @@ FinishWindow::FinishWindow()
 bool FinishWindow::Load() {
   InitControlLibraryEx(255);
   ending_ = false;
+  held_ = false;
   countdown_ = CountdownLabels{};
   if (!Create("")) return false;
   // Created in tab order; the OK button is the only one that takes the focus.
@@ -76,6 +75,9 @@ bool FinishWindow::IsVisibleAndEnabled() const {
 void FinishWindow::Unload() {
   Timer_.SetEnabled(false);
   Destroy();
+  // The system's own application icon (the fallback) is shared and refuses to go; that is fine.
+  if (icon_) DestroyIcon(icon_);
+  icon_ = nullptr;
 }
 
 uintptr_t FinishWindow::Handle() const {
@@ -89,8 +91,10 @@ void FinishWindow::OnResize() {
 void FinishWindow::PaintStripPictures(HDC strip) {
   // The icon hangs above the strip, which shows only its lower part; the small picture lies on it.
   const int iconSize = Px(720);
-  DrawIconEx(strip, Px(40), Px(-230), ProductIcon(iconSize), iconSize, iconSize, 0, nullptr,
-             DI_NORMAL);
+  // Loaded once per window, not per paint: every LoadImageA makes a new icon that stays until
+  // it is destroyed.
+  if (!icon_) icon_ = ProductIcon(iconSize);
+  DrawIconEx(strip, Px(40), Px(-230), icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
   HDC picture = CreateCompatibleDC(strip);
   {
     ScopedSelect selected(picture, StripPicture());
@@ -101,7 +105,7 @@ void FinishWindow::PaintStripPictures(HDC strip) {
 
 void FinishWindow::CountdownTick() {
   const CountdownLabels before = countdown_;
-  if (ui::CountdownTick(countdown_) == CountdownStep::End) {
+  if (ui::CountdownTick(countdown_, held_) == CountdownStep::End) {
     EndFinishWindow();
     return;
   }
@@ -121,12 +125,7 @@ void FinishWindow::EndFinishWindow() {
 }
 
 void FinishWindow::ShowWirelessServiceMessage() {
-  ui::ShowWirelessServiceMessage(
-      reinterpret_cast<uintptr_t>(hwnd_), [] { return platform::DetectPlatformKey(); },
-      [](std::string& serviceName) {
-        service::CheckService check;
-        return check.Run(serviceName, false);
-      });
+  ui::RunWirelessServiceStep(reinterpret_cast<uintptr_t>(hwnd_));
 }
 
 bool FinishWindow::ClosingKey(WPARAM character) {

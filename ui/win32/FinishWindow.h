@@ -16,6 +16,7 @@ class FinishWindow final : public FormWindow, public app::FinishWindow {
   void ShowAndFocus() override;
   bool IsVisibleAndEnabled() const override;
   void Unload() override;
+  void HoldCountdown(bool held) override { held_ = held; }
   uintptr_t Handle() const override;
 
  private:
@@ -38,6 +39,8 @@ class FinishWindow final : public FormWindow, public app::FinishWindow {
   FormTimer Timer_{1};
   CountdownLabels countdown_;
   bool ending_ = false;
+  bool held_ = false;
+  HICON icon_ = nullptr;
 };
 
 }  // namespace ui::win32

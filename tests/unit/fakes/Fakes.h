@@ -1,11 +1,10 @@
 #pragma once
 // Recording fakes of the seam for the native tests, and a fixture that installs them over a real
 // temporary folder (PosixFiles).
-#include <gtest/gtest.h>
-
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +49,9 @@ class FakeShell final : public os::Shell {
   os::LocalTime Now() override { return now; }
   std::string ShortDateText() override { return dateText; }
   std::string LongTimeText() override { return timeText; }
+  // A Cyrillic ANSI code page (1251) in its essentials: ASCII, U+0410-U+044F at C0-FF, and "?"
+  // for everything else, as WideCharToMultiByte gives for characters the code page lacks.
+  std::string AnsiFromUtf16(const std::u16string& text) override;
 };
 
 class FakeProcesses final : public os::Processes {
@@ -129,6 +131,7 @@ class FakeProgressWindow final : public app::ProgressWindow {
 class FakeFinishWindow final : public app::FinishWindow {
  public:
   bool loaded = false;
+  bool held = false;
   bool shown = false;
   bool unloaded = false;
   std::string label;
@@ -141,6 +144,7 @@ class FakeFinishWindow final : public app::FinishWindow {
   void ShowAndFocus() override { shown = true; }
   bool IsVisibleAndEnabled() const override { return shown; }
   void Unload() override { unloaded = true; }
+  void HoldCountdown(bool hold) override { held = hold; }
   uintptr_t Handle() const override { return 0x5678; }
 };
 
@@ -149,8 +153,9 @@ class FakeWindows final : public app::Windows {
   FakeProgressWindow wait;
   FakeFinishWindow finish;
   bool waitLoaded = true;
+  bool waitCannotBeCreated = false;
   app::ProgressWindow& Wait() override {
-    waitLoaded = true;
+    waitLoaded = !waitCannotBeCreated;
     return wait;
   }
   app::FinishWindow& Finish() override { return finish; }

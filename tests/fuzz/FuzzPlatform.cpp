@@ -1,0 +1,96 @@
+#include "tests/fuzz/FuzzPlatform.h"
+
+#include <cstring>
+
+#include "app/InstallerState.h"
+
+namespace fuzz {
+namespace {
+
+std::string Key(const std::string& path) {
+  return app::UpperCase(path);
+}
+
+}  // namespace
+
+uint32_t MemoryFiles::TempPath(char* buffer, uint32_t size) {
+  static const char kTemp[] = "C:\\Temp\\";
+  if (size < sizeof kTemp) return sizeof kTemp;
+  std::memcpy(buffer, kTemp, sizeof kTemp);
+  return sizeof kTemp - 1;
+}
+
+std::optional<uint32_t> MemoryFiles::Attributes(const std::string& path) {
+  if (files.count(Key(path))) return os::kAttrNormal;
+  return std::nullopt;
+}
+
+bool MemoryFiles::RemoveFile(const std::string& path) {
+  return files.erase(Key(path)) == 1;
+}
+
+bool MemoryFiles::Copy(const std::string& from, const std::string& to) {
+  const auto found = files.find(Key(from));
+  if (found == files.end()) return false;
+  const std::string bytes = found->second;
+  files[Key(to)] = bytes;
+  return true;
+}
+
+std::optional<uint64_t> MemoryFiles::Length(const std::string& path) {
+  const auto found = files.find(Key(path));
+  if (found == files.end()) return std::nullopt;
+  return found->second.size();
+}
+
+std::optional<std::string> MemoryFiles::ReadAll(const std::string& path) {
+  const auto found = files.find(Key(path));
+  if (found == files.end()) return std::nullopt;
+  return found->second;
+}
+
+bool MemoryFiles::WriteAll(const std::string& path, std::string_view bytes) {
+  files[Key(path)] = std::string(bytes);
+  return true;
+}
+
+bool MemoryFiles::Append(const std::string& path, std::string_view bytes) {
+  const auto found = files.find(Key(path));
+  if (found == files.end()) return false;
+  found->second.append(bytes);
+  return true;
+}
+
+int QuietShell::ShowMessage(uintptr_t, const std::string&, const std::string&, uint32_t style) {
+  ++messages;
+  return (style & 0xF) == os::kMbYesNo ? os::kIdYes : os::kIdOk;
+}
+
+std::string QuietShell::AnsiFromUtf16(const std::u16string& text) {
+  std::string ansi;
+  for (const char16_t unit : text) ansi.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
+  return ansi;
+}
+
+void RememberingWindows::SetOutcome(const std::string& text, const std::string& title) {
+  finishLoaded = true;
+  label = text;
+  caption = title;
+}
+
+Platform::Platform() : previous_(os::Os()) {
+  os::Platform platform;
+  platform.files = &files;
+  platform.shell = &shell;
+  platform.processes = &processes;
+  os::SetOs(platform);
+  app::SetUi(&windows);
+  app::State() = app::InstallerState();
+}
+
+Platform::~Platform() {
+  os::SetOs(previous_);
+  app::SetUi(nullptr);
+}
+
+}  // namespace fuzz

@@ -1,0 +1,101 @@
+#pragma once
+// A small in-memory platform for the fuzz targets: files in a map, a shell that answers OK and
+// converts UTF-16 as a single-byte code page would, windows that only remember what they were
+// told. The test fakes live with GoogleTest, which the fuzzers do without.
+#include <map>
+#include <string>
+
+#include "app/Windows.h"
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Processes.h"
+#include "os/Shell.h"
+
+namespace fuzz {
+
+struct ProcessEnded {};
+
+class MemoryFiles final : public os::Files {
+ public:
+  std::map<std::string, std::string> files;  // by upper-cased path
+
+  uint32_t TempPath(char* buffer, uint32_t size) override;
+  std::string TempFileName(const std::string&, const std::string&) override { return {}; }
+  std::optional<uint32_t> Attributes(const std::string& path) override;
+  bool SetAttributes(const std::string&, uint32_t) override { return true; }
+  std::vector<os::FolderEntry> List(const std::string&) override { return {}; }
+  uint32_t CreateFolder(const std::string&) override { return 0; }
+  bool RemoveFolder(const std::string&) override { return true; }
+  bool RemoveFile(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
+  bool Move(const std::string&, const std::string&) override { return false; }
+  std::optional<uint64_t> Length(const std::string& path) override;
+  std::optional<std::string> ReadAll(const std::string& path) override;
+  bool WriteAll(const std::string& path, std::string_view bytes) override;
+  bool Append(const std::string& path, std::string_view bytes) override;
+  std::unique_ptr<os::WritableFile> CreateExclusive(const std::string&) override { return {}; }
+  bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
+};
+
+class QuietShell final : public os::Shell {
+ public:
+  int messages = 0;
+  int ShowMessage(uintptr_t, const std::string&, const std::string&, uint32_t) override;
+  std::optional<std::string> SpecialFolder(int) override { return "C:\\Windows"; }
+  void Sleep(uint32_t) override {}
+  os::LocalTime Now() override { return {2026, 12, 8, 9, 30, 0}; }
+  std::string ShortDateText() override { return "08/12/2026"; }
+  std::string LongTimeText() override { return "09:30:00"; }
+  std::string AnsiFromUtf16(const std::u16string& text) override;
+};
+
+class EndingProcesses final : public os::Processes {
+ public:
+  std::string CommandLineArguments() override { return {}; }
+  std::string ProgramFilePath() override { return "C:\\Temp\\Ins1A2B.tmp.exe"; }
+  os::ShellAnswer Execute(const os::ShellRequest&) override { return {}; }
+  void WaitAndClose(uintptr_t) override {}
+  [[noreturn]] void EndProcess(int) override { throw ProcessEnded{}; }
+};
+
+class RememberingWindows final : public app::Windows, app::ProgressWindow, app::FinishWindow {
+ public:
+  std::string label, caption;
+  bool shown = false, finishLoaded = false;
+  app::ProgressWindow& Wait() override { return *this; }
+  app::FinishWindow& Finish() override { return *this; }
+  bool IsWaitLoaded() const override { return true; }
+  bool IsFinishLoaded() const override { return finishLoaded; }
+  uintptr_t LoadTempForm() override { return 1; }
+  void UnloadTempForm() override {}
+
+  void SetProgress(int) override {}
+  int Progress() const override { return 0; }
+  void SetStatusText(const std::string&) override {}
+  void StopTimer() override {}
+  void SetVisible(bool) override {}
+  bool IsVisible() const override { return false; }
+
+  void SetOutcome(const std::string& text, const std::string& title) override;
+  void ShowAndFocus() override { shown = true; }
+  bool IsVisibleAndEnabled() const override { return shown; }
+  void Unload() override {}
+  void HoldCountdown(bool) override {}
+  uintptr_t Handle() const override { return 2; }
+};
+
+// Installs a fresh set of the above and a fresh InstallerState for one input.
+class Platform {
+ public:
+  Platform();
+  ~Platform();
+  MemoryFiles files;
+  QuietShell shell;
+  EndingProcesses processes;
+  RememberingWindows windows;
+
+ private:
+  os::Platform previous_;
+};
+
+}  // namespace fuzz

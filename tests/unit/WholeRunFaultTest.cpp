@@ -1,0 +1,357 @@
+// The whole installation run, natively: the relaunch, its copy's progress window and timer, both
+// extraction workers, the cabinets, the configuration, the driver installer (a stand-in that
+// writes its log), the log analysis, the finish window's countdown and wireless step, and the
+// clean-up. The processes are simulated in this one (each with its own state and windows); the
+// windows are fakes whose timers are stepped here.
+//
+// The run is counted once without failures, then run again for every N with platform call N
+// failing. Whatever fails, the run must end in a bounded number of steps, never under an open
+// message box, keep the earlier driver installer log, leave nothing in the temporary folder
+// (unless the failing call was the one that removes it) and not end silently where the user
+// must hear of a failure.
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+#include "app/CloseDown.h"
+#include "app/ExtractionWorker.h"
+#include "app/InstallationSequence.h"
+#include "app/RunModes.h"
+#include "app/WorkFolders.h"
+#include "cab/posix/MspackCabinets.h"
+#include "tests/tools/CabWriter.h"
+#include "tests/unit/fakes/FakeServices.h"
+#include "tests/unit/fakes/Fakes.h"
+#include "tests/unit/fakes/FaultyPlatform.h"
+#include "tools/dpinst/RunReport.h"
+#include "ui/Countdown.h"
+#include "ui/WaitTimer.h"
+#include "ui/WirelessServiceStep.h"
+
+namespace {
+
+const std::string kProgram = "C:\\Users\\me\\Downloads\\Installer.exe";
+const std::string kEarlierLog =
+    "INFO:   Current working directory: 'C:\\Old\\'\r\n"
+    "INFO:   Returning with code 0x1\r\n";
+constexpr int kMaxSteps = 5000;  // timer events of one process before it counts as hung
+
+// The windows of one simulated process; creating the progress window is a call that may fail.
+class RunWindows final : public app::Windows {
+ public:
+  explicit RunWindows(fakes::CallCounter& counter) : counter_(counter) {}
+  fakes::FakeProgressWindow wait;
+  fakes::FakeFinishWindow finish;
+  bool waitLoaded = false;
+  ui::CountdownLabels countdown;
+  bool countdownRunning = true;
+
+  app::ProgressWindow& Wait() override {
+    if (!waitLoaded) waitLoaded = !counter_.Fail("CreateWindow");
+    return wait;
+  }
+  app::FinishWindow& Finish() override { return finish; }
+  bool IsWaitLoaded() const override { return waitLoaded; }
+  bool IsFinishLoaded() const override { return finish.loaded && !finish.unloaded; }
+  uintptr_t LoadTempForm() override { return 0x9abc; }
+  void UnloadTempForm() override {}
+
+ private:
+  fakes::CallCounter& counter_;
+};
+
+// What the progress window does on its timer, as the Win32 window does it.
+class TickHost final : public ui::WaitTickHost {
+ public:
+  explicit TickHost(RunWindows& windows) : windows_(windows) {}
+  void SetBarValue(int32_t value) override { windows_.wait.SetProgress(value); }
+  int32_t BarValue() const override { return windows_.wait.Progress(); }
+  void SetTimerInterval(uint32_t) override {}
+  void ExtractPayloads(int16_t& counter) override { app::ExtractPayloads(counter); }
+  bool ConfigTextExists() override {
+    return app::FileExists(app::State().TempFolder + "config.txt");
+  }
+  void RunInstallation() override { app::RunInstallation(); }
+
+ private:
+  RunWindows& windows_;
+};
+
+struct Process {
+  RunWindows windows;
+  TickHost host{windows};
+  ui::WaitTimer timer;
+  explicit Process(fakes::CallCounter& counter) : windows(counter) {}
+};
+
+std::filesystem::path NewRoot() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "whole-run-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+}
+
+std::string Upper(std::string text) {
+  return app::UpperCase(std::move(text));
+}
+
+// A leftover is the failing call's own doing when that call removes it, or lists or tests what
+// the removal acts on: the path itself, what lies below it, or a folder above it.
+bool LeftByTheFailedRemoval(const std::string& left, const fakes::CallCounter& counter) {
+  static const std::set<std::string> kRemoval = {"RemoveFile", "RemoveFolder", "List", "Attributes",
+                                                 "SetAttributes"};
+  if (!kRemoval.count(counter.failedCall)) return false;
+  std::string failed = Upper(counter.failedPath);
+  if (failed.ends_with("\\*.*")) failed.resize(failed.size() - 4);
+  if (failed.ends_with("\\")) failed.pop_back();
+  const std::string path = Upper(left);
+  return path.rfind(failed, 0) == 0 || failed.rfind(path + "\\", 0) == 0;
+}
+
+// The program's folder names come from the temporary path and the program's own file name,
+// which every process of the run asks for anew. One process that alone fails to get them puts
+// its files elsewhere than the others, and the clean-up, which looks where its own process
+// put them, cannot see them. A failure there is a failure of the machine, not of one step.
+bool NamesTheWorkFolder(const fakes::CallCounter& counter) {
+  return counter.failedCall == "TempPath" || counter.failedCall == "ProgramFilePath";
+}
+
+// Failures after which the run may end without a finish window and without a message box: the
+// relaunch that cannot make or start its copy ends quietly; the results of program starts are
+// not examined; without its window the run has nowhere to speak from; an edition seen without
+// its 64-bit half, or a log that cannot be found or read, leaves no outcome to show. Every other
+// failure the user hears of.
+bool MayEndSilently(const fakes::CallCounter& counter) {
+  const std::string& call = counter.failedCall;
+  const std::string path = Upper(counter.failedPath);
+  const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE");
+  const bool log = path.ends_with("\\DPINST.LOG");
+  return call == "ProgramFilePath" || call == "TempFileName" || (call == "Copy" && relaunchCopy) ||
+         call == "Execute" || call == "CreateWindow" || call == "IsWow64Process" ||
+         call == "SpecialFolder" || call == "AnsiFromUtf16" ||
+         ((call == "Attributes" || call == "ReadAll") && log);
+}
+
+class WholeRun {
+ public:
+  explicit WholeRun(int failAt)
+      : root_(NewRoot()), files_(root_), cabinets_(files_), faulty_(Inner(), counter) {
+    counter.failAt = failAt;
+    files_.CreateFolder("C:\\Users");
+    files_.CreateFolder("C:\\Users\\me");
+    files_.CreateFolder("C:\\Users\\me\\Downloads");
+    files_.WriteAll(kProgram, "MZ program");
+    files_.CreateFolder("C:\\Windows");
+    files_.WriteAll("C:\\Windows\\DPINST.LOG", kEarlierLog);
+    shell_.specialFolders[36] = "C:\\Windows";
+    version_.Set(2, 6, 0, "Service Pack 2");
+    version_.wow64 = true;
+    services_.Add("WLansvc", 1, 3);
+    std::string config = fakes::ShippedConfiguration();
+    config.replace(config.find("CheckSvc:No"), 11, "CheckSvc:Yes");
+    resources_.resources[{"CONFIG", 7}] = config;
+    resources_.resources[{"CAB", 1}] = cabtest::MakeCabinet(
+        {{"Vista 64bit\\norvusb.inf", "[Version]\r\n"}, {"Vista 64bit\\norvusb.sys", "sys"}});
+    resources_.resources[{"CAB", 386}] = cabtest::MakeCabinet({{"DPInstX64Vista.exe", "MZ dpinst"},
+                                                               {"prjRunWait.exe", "MZ launcher"},
+                                                               {"DPInst.xml", "<dpinst/>"}});
+    processes_.onExecute = [this](const os::ShellRequest& request) { return Start(request); };
+    shell_.onMessage = [this](const fakes::ShownMessage&) { PumpUnderBox(); };
+  }
+  ~WholeRun() {
+    std::error_code error;
+    std::filesystem::remove_all(root_, error);
+  }
+
+  // The user's plain start of the program, to its end.
+  void Run() {
+    os::ScopedPlatform platform(faulty_.platform());
+    RunProcess(kProgram, "");
+  }
+
+  // Paths left in the temporary folder, as Windows paths.
+  std::vector<std::string> LeftInTemp() const {
+    std::vector<std::string> left;
+    const auto temp = files_.HostPath("C:\\Temp");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temp))
+      left.push_back("C:\\Temp\\" + std::filesystem::relative(entry.path(), temp).string());
+    for (auto& path : left) std::replace(path.begin(), path.end(), '/', '\\');
+    return left;
+  }
+  // Every file of the Windows folder that holds the log's earlier content.
+  bool EarlierLogKept() {
+    for (const auto& entry : std::filesystem::directory_iterator(files_.HostPath("C:\\Windows"))) {
+      const auto bytes = files_.ReadAll("C:\\Windows\\" + entry.path().filename().string());
+      if (Upper(entry.path().filename().string()).rfind("DPINST.", 0) == 0 && bytes &&
+          bytes->find(kEarlierLog) != std::string::npos)
+        return true;
+    }
+    return false;
+  }
+  const std::vector<fakes::ShownMessage>& Messages() const { return shell_.messages; }
+
+  fakes::CallCounter counter;
+  std::string hung;            // where a process could go on no further, if one did
+  bool endedUnderBox = false;  // a process ended while one of its message boxes was open
+  bool finishShown = false;
+  bool driverInstallerRan = false;
+
+ private:
+  os::Platform Inner() {
+    return {&files_, &resources_, &processes_, &shell_, &version_, &cabinets_, &services_};
+  }
+
+  // One process of the program: its own state and windows, its command line and file.
+  void RunProcess(const std::string& program, const std::string& arguments) {
+    const app::InstallerState parentState = app::State();
+    const std::string parentArguments = processes_.arguments,
+                      parentProgram = processes_.programPath;
+    Process* const parent = current_;
+    const int parentBoxes = openBoxes_;
+    Process process(counter);
+    app::Windows* const parentUi = app::SetUi(&process.windows);
+    app::State() = app::InstallerState();
+    processes_.arguments = arguments;
+    processes_.programPath = program;
+    current_ = &process;
+    openBoxes_ = 0;
+    try {
+      if (app::Main()) DriveEvents(process);
+    } catch (const fakes::ProcessEnded&) {
+      if (openBoxes_ > 0) endedUnderBox = true;
+    }
+    openBoxes_ = parentBoxes;
+    current_ = parent;
+    app::SetUi(parentUi);
+    app::State() = parentState;
+    processes_.arguments = parentArguments;
+    processes_.programPath = parentProgram;
+  }
+
+  // The message loop: the progress window's timer, then the finish window's countdown.
+  void DriveEvents(Process& process) {
+    for (int step = 0; step < kMaxSteps; ++step) {
+      if (!Tick(process)) {
+        hung = "no window left to end the run (" + arguments() + ")";
+        return;
+      }
+    }
+    hung = "no end after " + std::to_string(kMaxSteps) + " timer events (" + arguments() + ")";
+  }
+  std::string arguments() const { return "\"" + processes_.arguments + "\""; }
+
+  // One timer event of whichever timer runs; false when none does.
+  bool Tick(Process& process) {
+    RunWindows& windows = process.windows;
+    if (windows.waitLoaded && !windows.wait.timerStopped) {
+      process.timer.Tick(process.host);
+      return true;
+    }
+    if (windows.finish.shown && windows.countdownRunning) {
+      finishShown = true;
+      if (ui::CountdownTick(windows.countdown, windows.finish.held) == ui::CountdownStep::End) {
+        // EndFinishWindow: timer off, hidden, the wireless step, then the way out.
+        windows.countdownRunning = false;
+        windows.finish.shown = false;
+        ui::RunWirelessServiceStep(windows.finish.Handle());
+        app::CloseDown();
+      }
+      return true;
+    }
+    return false;
+  }
+
+  // A message box pumps messages: the timers of its process fire while it is open.
+  void PumpUnderBox() {
+    if (!current_) return;
+    ++openBoxes_;
+    for (int event = 0; event < 20; ++event) Tick(*current_);
+    --openBoxes_;
+  }
+
+  // The programs the run starts: its own copy, the workers, the driver installer.
+  os::ShellAnswer Start(const os::ShellRequest& request) {
+    const os::ShellAnswer started{true, 42, 0, 100 + processes_.started.size()};
+    const std::string file = Upper(request.file);
+    if (request.parameters == "temp" || request.parameters.rfind("/ExTracT ", 0) == 0) {
+      RunProcess(request.file, request.parameters);
+    } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
+      driverInstallerRan = true;
+      // The stand-in's own files are not the program's platform calls: written directly.
+      const std::string folder = app::ExeFolderOf(request.file) + "\\";
+      const std::string logPath = "C:\\Windows\\DPINST.LOG";
+      const std::string text = dpinst::FolderLine(folder) + dpinst::ReturnCodeLine(0x40000001);
+      const auto existing = files_.ReadAll(logPath);
+      if (existing)
+        files_.Append(logPath, dpinst::EncodeForLog(text, *existing));
+      else
+        files_.WriteAll(logPath, "\xFF\xFE" + dpinst::EncodeForLog(text, "\xFF\xFE"));
+    }
+    return started;
+  }
+
+  std::filesystem::path root_;
+  os::posix::PosixFiles files_;
+  fakes::FakeShell shell_;
+  fakes::FakeProcesses processes_;
+  fakes::FakeResources resources_;
+  fakes::FakeVersion version_;
+  cab::posix::MspackCabinets cabinets_;
+  fakes::FakeServiceManager services_;
+  fakes::FaultyPlatform faulty_;
+  Process* current_ = nullptr;
+  int openBoxes_ = 0;
+};
+
+TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
+  WholeRun run(0);
+  run.Run();
+  EXPECT_EQ(run.hung, "");
+  EXPECT_FALSE(run.endedUnderBox);
+  EXPECT_TRUE(run.driverInstallerRan);
+  EXPECT_TRUE(run.EarlierLogKept());
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  std::vector<std::string> texts;
+  for (const auto& message : run.Messages()) texts.push_back(message.text);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_NE(texts[0].find("Please reboot"), std::string::npos);
+  EXPECT_GT(run.counter.calls, 100);
+}
+
+TEST(WholeRun, EverySingleFailingCallLeavesTheRunSound) {
+  const auto start = std::chrono::steady_clock::now();
+  int calls = 0;
+  {
+    WholeRun counting(0);
+    counting.Run();
+    calls = counting.counter.calls;
+  }
+  std::map<std::string, int> failedKinds;
+  for (int n = 1; n <= calls; ++n) {
+    WholeRun run(n);
+    run.Run();
+    const std::string what = "call " + std::to_string(n) + " (" + run.counter.failedCall + " " +
+                             run.counter.failedPath + ")";
+    ++failedKinds[run.counter.failedCall];
+    EXPECT_EQ(run.hung, "") << what;
+    EXPECT_FALSE(run.endedUnderBox) << what;
+    EXPECT_TRUE(run.EarlierLogKept()) << what;
+    std::vector<std::string> unexplained;
+    for (const std::string& left : run.LeftInTemp())
+      if (!LeftByTheFailedRemoval(left, run.counter) && !NamesTheWorkFolder(run.counter))
+        unexplained.push_back(left);
+    EXPECT_EQ(unexplained, std::vector<std::string>()) << what;
+    if (!run.finishShown && run.Messages().empty()) {
+      EXPECT_TRUE(MayEndSilently(run.counter)) << what << ": the run ended without a word";
+    }
+  }
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::string kinds;
+  for (const auto& [name, count] : failedKinds) kinds += " " + name + "=" + std::to_string(count);
+  std::printf("whole run: %d platform calls, %d runs with one failing, %.1f s;%s\n", calls, calls,
+              seconds, kinds.c_str());
+}
+
+}  // namespace
