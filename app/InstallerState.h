@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/ExitCodes.h"
+
 namespace app {
 
 // Flags are 16-bit integers: -1 is true, 0 is false.
@@ -30,6 +32,8 @@ struct InstallerState {
   std::string MsgWirelessService;
   std::string TempFolder;     // ends with "\"
   std::string InstallFolder;  // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
+  // The code the run ends with (app/ExitCodes.h). A way out that decides none is a failure.
+  uint32_t ExitCode = kExitFailed;
 };
 
 InstallerState& State();

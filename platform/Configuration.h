@@ -7,6 +7,24 @@ namespace platform {
 
 inline constexpr std::string_view kConfigurationError = "Error reading configuration settings.";
 
+struct NameAndKey {
+  std::string_view name;
+  std::string_view platformKey;
+};
+
+// The file names the 9x editions differently from their keys, and nothing maps to "95".
+inline constexpr NameAndKey kEditionNames[] = {
+    {"Win98SE", "98"},        {"WinME", "ME"},        {"Win2K", "Win2K"},
+    {"WinXP", "WinXP"},       {"WinXP64", "WinXP64"}, {"Win2K3", "Win2K3"},
+    {"Win2K364", "Win2K364"}, {"Vista", "Vista"},     {"Vista64", "Vista64"},
+};
+
+inline constexpr NameAndKey kServicePackNames[] = {
+    {"Win2KSP4Required", "Win2K"},
+    {"WinXPSP2Required", "WinXP"},
+    {"VistaSP1Required", "Vista"},
+};
+
 // Reads State().TempFolder + "config.txt" for State().PlatformKey. A missing file or a line of
 // this edition without "=" tells the user and ends the run through the final clean-up.
 void ReadConfiguration();

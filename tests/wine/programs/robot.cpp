@@ -6,6 +6,9 @@
 //   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
 //   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
 //   robot rect TITLE             left top right bottom of the window
+//   robot fit TITLE [FACE]       one line per label: fits|text or cut|text|needed WxH, has WxH,
+//                                laid out as the label lays it out, in its own font or in FACE
+//                                at 8 points; exit 1 when any label is cut
 //   robot list                   every top-level window: visible|class|title
 #include <windows.h>
 
@@ -85,8 +88,36 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
   return TRUE;
 }
 
+// Lays a label's text out as a STATIC control of its style does (word wrap unless it is a
+// single-line or no-wrap style) and tells whether it stays inside the label.
+bool LabelFits(HWND label, HFONT font) {
+  const std::string text = TextOf(label);
+  RECT client;
+  GetClientRect(label, &client);
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, font);
+  const LONG style = GetWindowLongA(label, GWL_STYLE);
+  UINT format = DT_CALCRECT | DT_EXPANDTABS;
+  if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP || (style & SS_TYPEMASK) == SS_SIMPLE)
+    format |= DT_SINGLELINE;
+  else
+    format |= DT_WORDBREAK;
+  if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  RECT needed = {0, 0, client.right, 0};
+  DrawTextA(dc, text.c_str(), -1, &needed, format);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  const bool fits = needed.right <= client.right && needed.bottom <= client.bottom;
+  std::printf("%s|%s", fits ? "fits" : "cut", OneLine(text).c_str());
+  if (!fits)
+    std::printf("|needed %ldx%ld, has %ldx%ld", needed.right, needed.bottom, client.right,
+                client.bottom);
+  std::printf("\n");
+  return fits;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|list ...\n");
+  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|fit|list ...\n");
   return 2;
 }
 
@@ -147,6 +178,32 @@ int main(int argc, char** argv) {
       target = info.hwndFocus;
     PostMessageA(target, WM_CHAR, code, 1);
     return 0;
+  }
+  if (command == "fit") {
+    // The label's own font is a stock object (the default GUI font), the same handle in every
+    // process; a FACE gives the default GUI font with another face, as Windows versions differ.
+    HFONT face = nullptr;
+    if (argc > 3) {
+      LOGFONTA font = {};
+      GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+      HDC screen = GetDC(nullptr);
+      font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+      ReleaseDC(nullptr, screen);
+      font.lfWidth = 0;
+      lstrcpynA(font.lfFaceName, argv[3], LF_FACESIZE);
+      face = CreateFontIndirectA(&font);
+    }
+    bool all = true;
+    for (HWND child : ChildrenOf(window)) {
+      if (_stricmp(ClassOf(child).c_str(), "Static") != 0 || TextOf(child).empty()) continue;
+      HFONT own = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+      all = LabelFits(child, face  ? face
+                             : own ? own
+                                   : static_cast<HFONT>(GetStockObject(SYSTEM_FONT))) &&
+            all;
+    }
+    if (face) DeleteObject(face);
+    return all ? 0 : 1;
   }
   if (command == "rect") {
     RECT rect;
