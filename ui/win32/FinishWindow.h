@@ -37,6 +37,7 @@ class FinishWindow final : public FormWindow, public app::FinishWindow {
   WNDPROC buttonProcedure_ = nullptr;
   FormTimer Timer_{1};
   CountdownLabels countdown_;
+  CountdownLayout countdownLayout_;
   bool ending_ = false;
 };
 

@@ -6,9 +6,9 @@
 //   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
 //   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
 //   robot rect TITLE             left top right bottom of the window
-//   robot fit TITLE [FACE]       one line per label: fits|text or cut|text|needed WxH, has WxH,
-//                                laid out as the label lays it out, in its own font or in FACE
-//                                at 8 points; exit 1 when any label is cut
+//   robot fit TITLE [FACE]       one line per label, laid out as the label lays it out in the
+//                                default GUI font (with FACE as its face): fits|text|sizes or
+//                                cut|text|sizes; exit 1 when any label is cut
 //   robot list                   every top-level window: visible|class|title
 #include <windows.h>
 
@@ -105,14 +105,14 @@ bool LabelFits(HWND label, HFONT font) {
   if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
   RECT needed = {0, 0, client.right, 0};
   DrawTextA(dc, text.c_str(), -1, &needed, format);
+  SIZE line = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
   const bool fits = needed.right <= client.right && needed.bottom <= client.bottom;
-  std::printf("%s|%s", fits ? "fits" : "cut", OneLine(text).c_str());
-  if (!fits)
-    std::printf("|needed %ldx%ld, has %ldx%ld", needed.right, needed.bottom, client.right,
-                client.bottom);
-  std::printf("\n");
+  std::printf("%s|%s|needs %ldx%ld (one line %ld), has %ldx%ld\n", fits ? "fits" : "cut",
+              OneLine(text).c_str(), needed.right, needed.bottom, line.cx, client.right,
+              client.bottom);
   return fits;
 }
 
@@ -180,29 +180,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "fit") {
-    // The label's own font is a stock object (the default GUI font), the same handle in every
-    // process; a FACE gives the default GUI font with another face, as Windows versions differ.
-    HFONT face = nullptr;
-    if (argc > 3) {
-      LOGFONTA font = {};
-      GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-      HDC screen = GetDC(nullptr);
-      font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-      ReleaseDC(nullptr, screen);
-      font.lfWidth = 0;
-      lstrcpynA(font.lfFaceName, argv[3], LF_FACESIZE);
-      face = CreateFontIndirectA(&font);
+    // The program gives its labels the default GUI font, a stock object; WM_GETFONT does not
+    // answer across processes under Wine. FACE: the same font with another face, as Windows
+    // versions map it to Tahoma or MS Sans Serif.
+    LOGFONTA logfont = {};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
+    if (argc > 3) lstrcpynA(logfont.lfFaceName, argv[3], LF_FACESIZE);
+    if (argc > 4 && !AddFontResourceExA(argv[4], FR_PRIVATE, nullptr)) {
+      std::fprintf(stderr, "robot: cannot load the font file %s\n", argv[4]);
+      return 1;
     }
+    HFONT font = CreateFontIndirectA(&logfont);
     bool all = true;
-    for (HWND child : ChildrenOf(window)) {
-      if (_stricmp(ClassOf(child).c_str(), "Static") != 0 || TextOf(child).empty()) continue;
-      HFONT own = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
-      all = LabelFits(child, face  ? face
-                             : own ? own
-                                   : static_cast<HFONT>(GetStockObject(SYSTEM_FONT))) &&
-            all;
-    }
-    if (face) DeleteObject(face);
+    for (HWND child : ChildrenOf(window))
+      if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty())
+        all = LabelFits(child, font) && all;
+    DeleteObject(font);
     return all ? 0 : 1;
   }
   if (command == "rect") {
