@@ -40,7 +40,7 @@ void UnloadWait() {
   state.PlatformKey.clear();
   state.TempFolder.clear();
   state.InstallFolder.clear();
-  os::EndProcess(0);
+  os::EndProcess(static_cast<int>(state.ExitCode));
 }
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "app/ExitCodes.h"
 #include "app/InstallerState.h"
 #include "app/ProcessLaunch.h"
 #include "app/Windows.h"
@@ -32,7 +33,7 @@ void StageFirstExisting(const std::string& staging, const std::string& driverFol
 }  // namespace
 
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder) {
-  const InstallerState& state = State();
+  InstallerState& state = State();
   const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
   DriverSubfolder = driverFolder;
   ProgressWindow& wait = Ui().Wait();
@@ -41,7 +42,9 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
   if (mode != kSilentMode && mode != kDriverMode) {
     // Another program of the driver folder does the installation its own way.
     wait.SetVisible(false);
-    ShellRunAndWait(wait.Handle(), "open", driverFolder + mode, "", "", kShowNormal);
+    uint32_t exitCode = kExitFailed;
+    ShellRunAndWait(wait.Handle(), "open", driverFolder + mode, "", "", kShowNormal, &exitCode);
+    State().ExitCode = ExitCodeOfSetupProgram(exitCode);
     return;
   }
   const bool silent = mode == kSilentMode;
@@ -69,7 +72,11 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     platform::PreserveInstallLog(1);
     const std::string program =
         FileExists(driverFolder + launcher) ? driverFolder + launcher : driverFolder + installer;
-    ShellRunAndWait(wait.Handle(), "open", program, "", "", kShowNormal);
+    // Without the log analysis the launcher's exit code, which is the driver installer's return
+    // code, tells how it went.
+    uint32_t returnCode = 0x80000000u;  // not started: the failure flag, nothing counted
+    ShellRunAndWait(wait.Handle(), "open", program, "", "", kShowNormal, &returnCode);
+    if (!silent) state.ExitCode = ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
   }
 

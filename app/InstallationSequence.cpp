@@ -2,6 +2,7 @@
 
 #include "app/CloseDown.h"
 #include "app/DriverLaunch.h"
+#include "app/ExitCodes.h"
 #include "app/InstallerState.h"
 #include "app/Windows.h"
 #include "app/WorkFolders.h"
@@ -51,7 +52,10 @@ void RunInstallation() {
         "You do not seem to have administrator rights. The installation might fail. Do you want "
         "to continue?",
         "Critical Error", os::kMbYesNo);
-    if (answer == os::kIdNo) UnloadWait();
+    if (answer == os::kIdNo) {
+      state.ExitCode = kExitUserDeclined;
+      UnloadWait();
+    }
   }
   platform::CheckEditionSupported();
   platform::CheckServicePack();

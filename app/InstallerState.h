@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/ExitCodes.h"
+
 namespace app {
 
 // Flags are 16-bit integers: -1 is true, 0 is false.
@@ -31,6 +33,8 @@ struct InstallerState {
   std::string TempFolder;       // ends with "\"
   std::string InstallFolder;    // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
   std::string SetAsideLogPath;  // where the earlier driver installer log waits to be merged back
+  // The code the run ends with (app/ExitCodes.h). A way out that decides none is a failure.
+  uint32_t ExitCode = kExitFailed;
 };
 
 InstallerState& State();

@@ -7,14 +7,16 @@
 namespace app {
 
 uint32_t ShellRunAndWait(uintptr_t owner, const std::string& verb, const std::string& file,
-                         const std::string& parameters, const std::string& directory, int show) {
+                         const std::string& parameters, const std::string& directory, int show,
+                         uint32_t* exitCode) {
   os::Processes& processes = *os::Os().processes;
   const os::ShellAnswer answer = processes.Execute({owner, verb, file, parameters, directory, show});
   const auto result =
       answer.succeeded ? static_cast<uint32_t>(answer.instApp) : answer.lastError;
   if (answer.process != 0) {
     if (show != 0 && Ui().IsWaitLoaded() && Ui().Wait().IsVisible()) Ui().Wait().SetVisible(false);
-    processes.WaitAndClose(answer.process);
+    const uint32_t code = processes.WaitAndClose(answer.process);
+    if (exitCode) *exitCode = code;
   }
   return result;
 }

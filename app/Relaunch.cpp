@@ -1,5 +1,6 @@
 #include "app/Relaunch.h"
 
+#include "app/ExitCodes.h"
 #include "app/InstallerState.h"
 #include "app/ProcessLaunch.h"
 #include "app/StreamMarker.h"
@@ -24,29 +25,32 @@ void RemoveFinishedCopy(const std::string& path) {
 
 }  // namespace
 
-bool RunRelaunch() {
+std::optional<uint32_t> RunRelaunch() {
   os::Files& files = *os::Os().files;
   const std::string programFile = ProgramFile();
-  if (!StreamExists(programFile + ":DATA")) return false;
+  if (!StreamExists(programFile + ":DATA")) return std::nullopt;
 
   const std::string copyBase = MakeTempFileName();
   const std::string copyProgram = copyBase + ".exe";
   if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) {
     // Nothing has started yet; what the copy left (the empty temporary file, part of a copy)
-    // would otherwise stay in the user's temporary folder for good.
+    // would otherwise stay in the user's temporary folder for good. Nothing was installed: a
+    // deployment tool must not read this as success.
     files.RemoveFile(copyProgram);
     files.RemoveFile(copyBase);
-    os::EndProcess(0);
+    os::EndProcess(static_cast<int>(kExitFailed));
   }
   State().InstallerPath = copyProgram;
-  if (!DeleteStream(copyProgram + ":DATA")) return false;
+  if (!DeleteStream(copyProgram + ":DATA")) return std::nullopt;
 
   const uintptr_t owner = Ui().LoadTempForm();
-  ShellRunAndWait(owner, "open", State().InstallerPath, "temp", "", 1);
+  // The run ends with its outcome as its exit code; a run that never started installed nothing.
+  uint32_t exitCode = kExitFailed;
+  ShellRunAndWait(owner, "open", State().InstallerPath, "temp", "", 1, &exitCode);
   RemoveFinishedCopy(copyBase);
   RemoveFinishedCopy(copyProgram);
   Ui().UnloadTempForm();
-  return true;
+  return exitCode;
 }
 
 }  // namespace app

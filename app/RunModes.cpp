@@ -50,7 +50,7 @@ bool Main() {
       RunManifestCopy();
       os::EndProcess(0);
     case RunMode::Relaunch:
-      if (RunRelaunch()) os::EndProcess(0);
+      if (const auto exitCode = RunRelaunch()) os::EndProcess(static_cast<int>(*exitCode));
       [[fallthrough]];  // the relaunch could not make its copy: install from here
     case RunMode::InstallationRun:
       if (State().InstallerPath.empty()) State().InstallerPath = ProgramFile();

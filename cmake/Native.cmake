@@ -11,6 +11,10 @@ if(INSTALLER_SANITIZE)
   endforeach()
 endif()
 
+# The vendor's check of a configuration and driver tree before packaging (scripts/package).
+add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp)
+target_link_libraries(checkpackage PRIVATE installer_posix)
+
 add_subdirectory(tests/unit)
 
 # The fuzz targets need clang's libFuzzer: a project of their own, built with clang beside this one.

@@ -70,7 +70,7 @@ set_target_properties(${INSTALLER_NAME} PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/DiscardUnwindTables.ld)
 target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOURCE_DIR}/resources)
 set_source_files_properties(resources/installer.rc PROPERTIES
-  OBJECT_DEPENDS "${PAYLOAD_DIR}/1.cab;${PAYLOAD_DIR}/386.cab;${PAYLOAD_DIR}/config.txt;${CMAKE_SOURCE_DIR}/resources/installer.manifest;${CMAKE_SOURCE_DIR}/resources/norvane.ico")
+  OBJECT_DEPENDS "${PAYLOAD_DIR}/1.cab;${PAYLOAD_DIR}/386.cab;${PAYLOAD_DIR}/config.txt;${PAYLOAD_DIR}/version.h;${CMAKE_SOURCE_DIR}/resources/installer.manifest;${CMAKE_SOURCE_DIR}/resources/norvane.ico")
 add_dependencies(${INSTALLER_NAME} payload)
 
 add_subdirectory(tests/wine)

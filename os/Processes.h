@@ -31,8 +31,8 @@ class Processes {
   virtual std::string ProgramFilePath() = 0;
 
   virtual ShellAnswer Execute(const ShellRequest& request) = 0;
-  // Waits without time-out, then closes the handle.
-  virtual void WaitAndClose(uintptr_t process) = 0;
+  // Waits without time-out, then closes the handle; answers the process's exit code.
+  virtual uint32_t WaitAndClose(uintptr_t process) = 0;
 
   // Ends the process at once; windows still loaded go without further events.
   [[noreturn]] virtual void EndProcess(int code) = 0;

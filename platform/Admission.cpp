@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/CloseDown.h"
+#include "app/ExitCodes.h"
 #include "app/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
@@ -13,6 +14,7 @@ namespace {
 
 [[noreturn]] void Refuse(const std::string& message) {
   os::Os().shell->ShowMessage(0, message, app::kAppTitle, os::kMbOk);
+  app::State().ExitCode = app::kExitUnsupported;
   app::UnloadWait();
 }
 

@@ -12,24 +12,6 @@
 namespace platform {
 namespace {
 
-struct NameAndKey {
-  std::string_view name;
-  std::string_view platformKey;
-};
-
-// The file names the 9x editions differently from their keys, and nothing maps to "95".
-constexpr NameAndKey kEditionNames[] = {
-    {"Win98SE", "98"},        {"WinME", "ME"},        {"Win2K", "Win2K"},
-    {"WinXP", "WinXP"},       {"WinXP64", "WinXP64"}, {"Win2K3", "Win2K3"},
-    {"Win2K364", "Win2K364"}, {"Vista", "Vista"},     {"Vista64", "Vista64"},
-};
-
-constexpr NameAndKey kServicePackNames[] = {
-    {"Win2KSP4Required", "Win2K"},
-    {"WinXPSP2Required", "WinXP"},
-    {"VistaSP1Required", "Vista"},
-};
-
 // Names are compared exactly: another letter case, or a space before the "=", names nothing.
 template <size_t N>
 bool AppliesHere(const NameAndKey (&table)[N], std::string_view name) {

@@ -10,6 +10,24 @@ inline constexpr std::string_view kConfigurationError = "Error reading configura
 inline constexpr std::string_view kConfigurationPathError =
     "The configuration names a path outside the driver folder: ";
 
+struct NameAndKey {
+  std::string_view name;
+  std::string_view platformKey;
+};
+
+// The file names the 9x editions differently from their keys, and nothing maps to "95".
+inline constexpr NameAndKey kEditionNames[] = {
+    {"Win98SE", "98"},        {"WinME", "ME"},        {"Win2K", "Win2K"},
+    {"WinXP", "WinXP"},       {"WinXP64", "WinXP64"}, {"Win2K3", "Win2K3"},
+    {"Win2K364", "Win2K364"}, {"Vista", "Vista"},     {"Vista64", "Vista64"},
+};
+
+inline constexpr NameAndKey kServicePackNames[] = {
+    {"Win2KSP4Required", "Win2K"},
+    {"WinXPSP2Required", "WinXP"},
+    {"VistaSP1Required", "Vista"},
+};
+
 // Reads the configuration for State().PlatformKey from the program's own resource (the bytes
 // that config.txt was written from). A missing resource, a line of this edition without "=", or a
 // driver folder or program of this edition that leads out of the driver folder tells the user

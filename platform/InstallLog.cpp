@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "app/ExitCodes.h"
 #include "app/Windows.h"
 #include "app/WorkFolders.h"
 #include "os/Files.h"
@@ -156,6 +157,9 @@ LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& sta
   const int storeOnly = group(1);
   const int failed = group(2);
   const int flags = group(3);
+  // Also when the finish window shows nothing: the deployment tool learns what the driver
+  // installer did, whatever texts the configuration carries.
+  state.ExitCode = app::ExitCodeOfInstallerFlags(flags);
 
   ReplaceAll(state.MsgInstalledCorrectly, "%1", std::to_string(installed));
   ReplaceAll(state.MsgInstalledDrvStore, "%1", std::to_string(storeOnly));

@@ -41,8 +41,8 @@ std::optional<std::string> FindReturnCode(const std::string& logText,
                                           const std::string& driverFolder);
 
 // Splits the code into its four fields, replaces the placeholders of the three messages in the
-// state (as the run keeps them afterwards) and decides the outcome. Codes of 0 or more than 8
-// digits decide nothing and leave the messages alone.
+// state (as the run keeps them afterwards), sets the run's exit code and decides the outcome.
+// Codes of 0 or more than 8 digits decide nothing and leave the messages and exit code alone.
 LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& state);
 
 // Reads the log of the run in driverFolder and fills and shows the finish window.

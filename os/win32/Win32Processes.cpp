@@ -52,10 +52,14 @@ class Win32Processes final : public Processes {
     return answer;
   }
 
-  void WaitAndClose(uintptr_t process) override {
+  uint32_t WaitAndClose(uintptr_t process) override {
     HANDLE handle = reinterpret_cast<HANDLE>(process);
     WaitForSingleObject(handle, INFINITE);
+    DWORD code = 0;
+    // An unreadable code is no success: ERROR_INSTALL_FAILURE (1603) stands for it.
+    if (!GetExitCodeProcess(handle, &code)) code = 1603;
     CloseHandle(handle);
+    return code;
   }
 
   void EndProcess(int code) override { ExitProcess(static_cast<UINT>(code)); }

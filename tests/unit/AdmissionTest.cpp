@@ -32,7 +32,8 @@ class AdmissionTest : public fakes::PlatformTest {
     shell.messages.clear();
     try {
       check();
-    } catch (const fakes::ProcessEnded&) {
+    } catch (const fakes::ProcessEnded& ended) {
+      EXPECT_EQ(ended.code, 1633);
       EXPECT_EQ(shell.messages.size(), 1u);
       if (shell.messages.empty()) return "<ended without a message>";
       EXPECT_EQ(shell.messages[0].title, app::kAppTitle);

@@ -140,11 +140,14 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     std::string program;  // run from the driver folder
     bool staged;
     bool analysed;
+    uint32_t programExit, runExit;  // the launched program's exit code, the run's
   } rows[] = {
-      {"->DRIVER_SILENT", "RunDPInstX64.exe", true, true},
-      {"->DRIVER", "RunDPInstX64.exe", true, false},
-      {"->driver_silent", "->driver_silent", false, false},
-      {"Setup.exe", "Setup.exe", false, false},
+      {"->DRIVER_SILENT", "RunDPInstX64.exe", true, true, 0x80010000, 0},  // the log decides
+      {"->DRIVER", "RunDPInstX64.exe", true, false, 0x40000001, 3010},
+      {"->DRIVER", "RunDPInstX64.exe", true, false, 0xC0010001, 1603},
+      {"->driver_silent", "->driver_silent", false, false, 0, 0},
+      {"Setup.exe", "Setup.exe", false, false, 3010, 3010},
+      {"Setup.exe", "Setup.exe", false, false, 1, 1603},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.mode);
@@ -160,6 +163,8 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     processes.waited.clear();
     windows = fakes::FakeWindows();
     app::State().InstallMode = row.mode;
+    app::State().ExitCode = app::kExitFailed;
+    processes.exitCodes[7] = row.programExit;
     bool logSetAside = false;
     processes.onExecute = [&](const os::ShellRequest&) {
       logSetAside = !std::filesystem::exists(Host("C:\\Windows\\DPINST.LOG")) &&
@@ -182,6 +187,7 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     EXPECT_EQ(std::filesystem::exists(Host(kStaging)), !row.staged);
     EXPECT_EQ(logSetAside, row.staged);
     EXPECT_EQ(windows.finish.shown, row.analysed);
+    EXPECT_EQ(app::State().ExitCode, row.runExit);
     if (row.analysed) {
       EXPECT_EQ(windows.finish.label, "1 in the store");
     }

@@ -26,15 +26,17 @@ class InstallationSequenceTest : public fakes::PlatformTest {
     version.wow64 = true;
   }
 
-  // Runs the sequence to the end of the process; true when it ended there.
+  // Runs the sequence to the end of the process; true when it ended there (with endedWith).
   bool RunToEnd() {
     try {
       app::RunInstallation();
-    } catch (const fakes::ProcessEnded&) {
+    } catch (const fakes::ProcessEnded& ended) {
+      endedWith = ended.code;
       return true;
     }
     return false;
   }
+  int endedWith = -1;
 
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;
@@ -48,6 +50,7 @@ TEST_F(InstallationSequenceTest, EmptyDriverCabinetEndsWithTheExtractionMessageA
   EXPECT_TRUE(RunToEnd());
   ASSERT_EQ(MessageTexts(), std::vector<std::string>{"Error extracting files"});
   EXPECT_EQ(shell.messages[0].title, "Norvane Driver/Utility Installer v1.4");
+  EXPECT_EQ(endedWith, 1603);
   EXPECT_TRUE(processes.started.empty());
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Ins1A2B.tmp_InstallationFolder")));
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
@@ -72,12 +75,13 @@ TEST_F(InstallationSequenceTest, AdministratorQuestion) {
     std::optional<bool> admin;
     int answer;
     bool asked, launched;
+    int exitCode;  // a launch leaves no log here: nothing installed
   } rows[] = {
-      {"administrator on Windows 7", 2, 6, 1, true, os::kIdYes, false, true},
-      {"user on Windows 7 says no", 2, 6, 1, false, os::kIdNo, true, false},
-      {"user on Windows 7 says yes", 2, 6, 1, false, os::kIdYes, true, true},
-      {"test unreachable on XP, no", 2, 5, 1, std::nullopt, os::kIdNo, true, false},
-      {"Windows 98 is never asked", 1, 4, 10, false, os::kIdNo, false, false},
+      {"administrator on Windows 7", 2, 6, 1, true, os::kIdYes, false, true, 1603},
+      {"user on Windows 7 says no", 2, 6, 1, false, os::kIdNo, true, false, 1602},
+      {"user on Windows 7 says yes", 2, 6, 1, false, os::kIdYes, true, true, 1603},
+      {"test unreachable on XP, no", 2, 5, 1, std::nullopt, os::kIdNo, true, false, 1602},
+      {"Windows 98 is never asked, refused", 1, 4, 10, false, os::kIdNo, false, false, 1633},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -98,6 +102,8 @@ TEST_F(InstallationSequenceTest, AdministratorQuestion) {
       EXPECT_EQ(shell.messages[0].style, os::kMbYesNo);
     }
     EXPECT_EQ(!processes.started.empty(), row.launched);
+    EXPECT_EQ(endedWith, row.exitCode);
+    app::State().ExitCode = app::kExitFailed;
     app::InitWorkPaths();  // the clean-up emptied the paths
   }
 }

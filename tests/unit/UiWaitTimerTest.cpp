@@ -155,3 +155,34 @@ TEST(FinishCountdown, ACounterThatIsNoPositiveNumberEnds) {
 }
 
 }  // namespace
+
+// Widths measured under Wine (pixels x 15 twips): the text, "14", the wider unit, line height.
+TEST(FinishCountdown, LayoutKeepsTheDesignWhereItFitsAndMakesRoomWhereNot) {
+  const struct {
+    const char* face;
+    int32_t text, counter, unit, line;
+    ui::CountdownLayout expected;
+  } rows[] = {
+      {"MS Sans Serif 8pt", 2730, 180, 690, 195, {}},
+      {"Tahoma 8pt: one line, counter and unit further right", 3075, 180, 750, 195,
+       {3090, 1560, 1560, 345, 765, 255}},
+      {"DejaVu Sans (Wine's Tahoma): counter and unit on a second line", 3330, 210, 810, 195,
+       {3345, 1455, 1680, -2760, 825, 225}},
+      {"a much wider face: the text is held inside the border", 4800, 300, 1200, 300,
+       {4205, 1455, 1680, -2760, 1215, 225}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.face);
+    const ui::CountdownLayout got = ui::LayOutCountdown(row.text, row.counter, row.unit, row.line);
+    EXPECT_EQ(got.textWidth, row.expected.textWidth);
+    EXPECT_EQ(got.textTop, row.expected.textTop);
+    EXPECT_EQ(got.numberTop, row.expected.numberTop);
+    EXPECT_EQ(got.shift, row.expected.shift);
+    EXPECT_EQ(got.unitWidth, row.expected.unitWidth);
+    EXPECT_EQ(got.height, row.expected.height);
+    // Whatever the layout, the line stays inside the window's inner border.
+    EXPECT_LE(3120 + got.shift + got.unitWidth, 4325);
+    EXPECT_LE(120 + got.textWidth, 4325);
+    EXPECT_LE(got.numberTop + got.height, 1905);
+  }
+}

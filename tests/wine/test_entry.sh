@@ -5,8 +5,9 @@ wine_prefix_new win7
 installer="$BUILD_DIR/$INSTALLER"
 title="Norvane Driver/Utility Installer v1.4"
 
-# /GiveName: one message box with the manifest command and only an OK button.
-wine "$installer" /GiveName &
+# /GiveName: one message box with the manifest command and only an OK button; exit code 0 (read
+# whole inside Wine).
+wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$(winpath "$installer")" "" /GiveName >"$WINEPREFIX/exit" &
 pid=$!
 robot wait "$title" 20 || fail "/GiveName showed no message box"
 texts=$(robot texts "$title" | tr -d '\r')
@@ -16,6 +17,7 @@ expect_eq "$buttons" 1 "number of buttons in the name display"
 echo "$texts" | grep -qix 'Button|OK' || fail "the one button is not OK: $texts"
 robot click "$title" OK
 wait_exit $pid 10
+expect_eq "$(tr -d '\r' <"$WINEPREFIX/exit")" 0 "exit code of the name display"
 
 # Anything else ends within a few seconds without a window.
 for arguments in /givename Temp /S "/ExTracT Other 1"; do

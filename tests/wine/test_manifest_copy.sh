@@ -17,12 +17,13 @@ expect_eq "$(ls "$dist")" "$INSTALLER" "files beside the program"
 
 printf '<?xml version="1.0"?>\r\n<assembly manifestVersion="1.0"><!-- test %s --></assembly>\r\n' "$RANDOM" \
   >"$dist/$INSTALLER.manifest"
-wine "$dist/$INSTALLER" /Add$INSTALLER_ARG/Manifest &
+wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "C:\\dist\\$INSTALLER" "" /Add$INSTALLER_ARG/Manifest >"$WINEPREFIX/exit" &
 pid=$!
 robot wait "$title" 30 || fail "no message after the copy"
 text=$(window_label "$title")
 robot click "$title" OK
 wait_exit $pid 10
+expect_eq "$(tr -d '\r' <"$WINEPREFIX/exit")" 0 "exit code of the manifest copy"
 copy=$(cd "$dist" && ls | grep -E "^${INSTALLER%.exe}_[0-9]{8}\\.exe\$") || fail "no time-stamped copy: $(ls "$dist")"
 expect_eq "$text" "C:\\dist\\$copy: A copy of the installer has been written, with the manifest file included." "message"
 python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$dist/$copy" resource 24 1 >"$dist/embedded"

@@ -1,5 +1,7 @@
-# Each outcome of the driver installer's return code, through the whole program: a scripted
-# stand-in writes the chosen code into the log, the finish window and message box show its text.
+# Each outcome of the driver installer's return code, through the whole program from a plain
+# start: a scripted stand-in writes the chosen code into the log, the finish window and message
+# box show its text, and the relauncher ends with the exit code a deployment tool reads (read
+# whole inside Wine, in hexadecimal).
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 wine_prefix_new win7
@@ -28,14 +30,14 @@ driver_cabinet() {
   (cd "$work/1" && gcab -c -z "$work/1.cab" "$VISTA_FOLDER/code.txt" "$VISTA_FOLDER/setup.exe")
 }
 
-# run CODE [CONFIG]: runs a variant to its end; sets caption, label and box (texts with \n).
+# run CODE [CONFIG]: runs a variant to its end; sets caption, label, box (texts with \n) and exit.
 run() {
   driver_cabinet "$1"
   local config=${2:-$SOURCE_DIR/resources/config.txt}
   installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CAB 1 "$work/1.cab" CAB 386 \
     "$work/386.cab" CONFIG 7 "$config"
   before=$(temp_listing)
-  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" temp &
+  wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "C:\\dist\\$INSTALLER" >"$work/exit" &
   local pid=$! i
   caption="" label="" box=""
   for ((i = 0; i < 300; i++)); do
@@ -62,30 +64,34 @@ run() {
     [ -n "${LINGER:-}" ] || robot click "$caption" "&Ok"
   fi
   wait_exit $pid 30
+  exit=$(tr -d '\r' <"$work/exit")
   expect_eq "$(temp_listing)" "$before" "code $1: temporary folder after the run"
 }
 
 lf='\n'
-while IFS='|' read -r code caption_want label_want box_want; do
+# Exit codes: 0 installed (also in the store only), BC2 = 3010 restart needed, 643 = 1603 failed
+# or partly installed.
+while IFS='|' read -r code exit_want caption_want label_want box_want; do
   [ -n "$code" ] || continue
   run "$code"
   expect_eq "$caption" "$caption_want" "code $code: caption"
   expect_eq "$label" "$label_want" "code $code: label"
   expect_eq "$box" "$box_want" "code $code: message box"
+  expect_eq "$exit" "$exit_want" "code $code: exit code"
   echo "code $code: ok"
 done <<EOF_ROWS
-100|Finished|$D|
-1|Finished|$C|
-0|Finished|$D|
-101|Finished|$C$lf$lf$D|
-40000001|Finished|$C|$C\r\n\r\n$R
-40000100|Finished|$D\r\n\r\n$R|
-40000101|Finished|$C|$C$lf$D\r\n\r\n$R
-80010000|Failed|${F/\%1/1}|
-80000000|Failed|Aborted|
-C0010001|Finished|The drivers were partially installed.$lf$lf$R|
-20000001|||
-123456789|||
+100|0|Finished|$D|
+1|0|Finished|$C|
+0|0|Finished|$D|
+101|0|Finished|$C$lf$lf$D|
+40000001|BC2|Finished|$C|$C\r\n\r\n$R
+40000100|BC2|Finished|$D\r\n\r\n$R|
+40000101|BC2|Finished|$C|$C$lf$D\r\n\r\n$R
+80010000|643|Failed|${F/\%1/1}|
+80000000|643|Failed|Aborted|
+C0010001|643|Finished|The drivers were partially installed.$lf$lf$R|
+20000001|643|||
+123456789|643|||
 EOF_ROWS
 
 # A user who reads the reboot box slowly: the countdown must not take it away.
@@ -93,13 +99,16 @@ LINGER=1 run 40000001
 expect_eq "$box" "$C\r\n\r\n$R" "lingering box: its text"
 echo "lingering reboot box: ok"
 
-# The two modes without log analysis end without a finish window, after their program ran.
-for mode in "->DRIVER" "setup.exe"; do
+# The two modes without log analysis end without a finish window, after their program ran: the
+# driver installer's code passes on through its launcher, a setup program's code 1 is a failure.
+for row in "->DRIVER|0" "setup.exe|643"; do
+  mode=${row%|*}
   sed "s/^$VISTA_KEY=->DRIVER_SILENT/$VISTA_KEY=$mode/" "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
   grep -q "^$VISTA_KEY=$mode" "$work/config.txt" || fail "could not make the $mode configuration"
   : >"$(win_windows)/DPINST.LOG"
   run 1 "$work/config.txt"
   expect_eq "$caption" "" "$mode: finish window"
   grep -q 'Returning with code 0x1' "$(win_windows)/DPINST.LOG" || fail "$mode: the program did not run"
+  expect_eq "$exit" "${row#*|}" "$mode: exit code"
   echo "mode $mode: ok"
 done

@@ -1,16 +1,18 @@
-# Editions the configuration refuses: the message, then a complete clean-up.
+# Editions the configuration refuses: the message, then a complete clean-up, and from the plain
+# start the exit code 1633 (661 in hexadecimal, read whole inside Wine).
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 title="Norvane Driver/Utility Installer v1.4"
 work=$(mktemp -d)
 on_exit "rm -rf '$work'"
 
-# expect_refusal TEXT-PREFIX: runs the program in the prefix, expects one box starting with it.
+# expect_refusal TEXT-PREFIX [EXIT]: runs the program in the prefix, expects one box starting with
+# it, and the exit code EXIT in hexadecimal (default 661: not supported).
 expect_refusal() {
   installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CONFIG 7 "$config"
   local before
   before=$(temp_listing)
-  wine "$WINEPREFIX/drive_c/dist/$INSTALLER" &
+  wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "C:\\dist\\$INSTALLER" >"$work/exit" &
   local pid=$!
   robot wait "$title" 60 || fail "$1: no message"
   local text
@@ -19,6 +21,7 @@ expect_refusal() {
   robot click "$title" OK
   wait_exit $pid 30
   expect_eq "$(temp_listing)" "$before" "$1: temporary folder after the refusal"
+  expect_eq "$(tr -d '\r' <"$work/exit")" "${2:-661}" "$1: exit code"
 }
 
 config="$SOURCE_DIR/resources/config.txt"
@@ -75,9 +78,28 @@ outside="The configuration names a path outside the driver folder: "
 sed 's/^\(\$[A-Za-z0-9]*\)=.*$/\1=..\\..\\\r/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
 config="$work/config.txt"
 wine_prefix_new
-expect_refusal "$outside..\\..\\"
+expect_refusal "$outside..\\..\\" 643
 echo "driver folder with ..: ok"
 sed 's/=->DRIVER_SILENT/=..\\..\\evil.exe/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
 wine_prefix_new
-expect_refusal "$outside..\\..\\evil.exe"
+expect_refusal "$outside..\\..\\evil.exe" 643
 echo "program with ..: ok"
+
+# A user without administrator rights who says No to the question: exit code 1602 (642). Wine
+# counts every user as an administrator; standarduser.exe is the installer with that answer changed.
+wine_prefix_new win7
+dist="$WINEPREFIX/drive_c/dist"
+mkdir -p "$dist"
+cp "$BUILD_DIR/tests/wine/standarduser.exe" "$dist/Setup.exe"
+wine "$BUILD_DIR/tests/wine/resedit.exe" 'C:\dist\Setup.exe' CAB 1 "$(winpath "$BUILD_DIR/payload/1.cab")" \
+  CAB 386 "$(winpath "$BUILD_DIR/payload/386.cab")" CONFIG 7 "$(winpath "$SOURCE_DIR/resources/config.txt")" ||
+  fail "could not give standarduser.exe the installer's resources"
+before=$(temp_listing)
+wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" 'C:\dist\Setup.exe' >"$work/exit" &
+pid=$!
+robot wait "Critical Error" 60 || fail "standard user: no administrator question"
+robot click "Critical Error" No
+wait_exit $pid 30
+expect_eq "$(temp_listing)" "$before" "standard user: temporary folder after No"
+expect_eq "$(tr -d '\r' <"$work/exit")" 642 "standard user: exit code after No"
+echo "standard user, no: ok"

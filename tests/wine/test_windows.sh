@@ -42,6 +42,16 @@ PY
 }
 rect_of() { robot rect "$1"; }
 
+# No label text is cut off: laid out in the font Wine gives the labels, and in the faces Windows
+# uses for that font (Tahoma from Windows XP on, MS Sans Serif before), from Wine's own files.
+fits() {
+  local face
+  for face in "" "Tahoma|Z:\usr\share\wine\fonts\tahoma.ttf" "MS Sans Serif|Z:\usr\share\wine\fonts\sserife.fon"; do
+    robot fit "$1" ${face:+"${face%|*}"} ${face:+"${face#*|}"} >"$shots/fit.txt" ||
+      fail "$2: a text is cut off${face:+ in ${face%|*}}:"$'\n'"$(tr -d '\r' <"$shots/fit.txt")"
+  done
+}
+
 # --- The progress window, bar at 70 ---------------------------------------------------------
 check_wait_window() {  # $1: probe option, $2: screenshot name
   local option=$1 name=$2
@@ -84,6 +94,8 @@ check_wait_window() {  # $1: probe option, $2: screenshot name
   [ "$beyond" != "$(pixel "$png" $((left + 40 + 80)) $((top + 48 + 9)))" ] ||
     fail "the bar runs on past 70 percent"
   expect_colour "$png" $((left + 40 + 162)) $((top + 48 + 9)) "20 81 194" 8 "bar's last column"
+
+  fits "Please wait" "progress window ($name)"
 
   # Dragging by the label (presses on it reach the window) moves the window.
   xdotool mousemove $((left + 150)) $((top + 100)) mousedown 1
@@ -133,6 +145,7 @@ expect_eq "$texts" "$(printf '%s\n' 'Static|The drivers have been successfully i
   "finish window controls"
 read -r left top right bottom < <(rect_of "Probe Finish" | tr -d '\r')
 expect_eq "$((right - left))x$((bottom - top))" "291x129" "finish window size"
+fits "Probe Finish" "finish window"
 import -window root "$shots/finish.png"
 expect_colour "$shots/finish.png" $((left + 3)) $((top + 125)) "$(gradient_at 3 125 | python3 -c '
 import sys; print(sys.stdin.read().strip())')" 12 "finish gradient, bottom left"
@@ -166,6 +179,7 @@ start_finish finish-countdown check
 sleep 6.5
 counter=$(robot texts "Probe Finish" | tr -d '\r' | sed -n 3p)
 case "$counter" in Static\|[6-8]) ;; *) fail "countdown after 6.5 s reads \"$counter\"" ;; esac
+fits "Probe Finish" "finish window, one digit"
 import -window root "$shots/finish-countdown.png"
 wait_exit $finish_pid 15
 expect_eq "$(tr -d '\r' <"$shots/finish-countdown.out" | grep '^ended')" \

@@ -1,5 +1,6 @@
 #include "ui/win32/FinishWindow.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/CloseDown.h"
@@ -18,7 +19,28 @@ constexpr BorderLine kLines[] = {
     {15, 1915, 4340, 1915, kWindowText}, {0, 1920, 4360, 1920, RGB(128, 128, 128)},
 };
 constexpr int kButtonId = 1;
-constexpr int kCountdownTop = 1560;
+constexpr char kCountdownText[] = "(This window will close automatically in";
+
+// The countdown line laid out for the widths its texts take in the labels' font on this system.
+ui::CountdownLayout MeasuredCountdownLayout(HWND window, int twipsPerPixel) {
+  HDC dc = GetDC(window);
+  ui::CountdownLayout layout;
+  {
+    ScopedSelect selected(dc, DialogFont());
+    const auto width = [&](const char* text) {
+      SIZE size = {};
+      GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+      return static_cast<int32_t>(size.cx * twipsPerPixel);
+    };
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    layout = ui::LayOutCountdown(width(kCountdownText), width("14"),
+                                 std::max(width("seconds.)"), width("second.)")),
+                                 static_cast<int32_t>(metrics.tmHeight * twipsPerPixel));
+  }
+  ReleaseDC(window, dc);
+  return layout;
+}
 
 }  // namespace
 
@@ -34,11 +56,13 @@ bool FinishWindow::Load() {
   if (!Create("")) return false;
   // Created in tab order; the OK button is the only one that takes the focus.
   Label_ = AddLabel(120, 480, 3255, 975, "The drivers have been successfully installed. ", SS_LEFT);
+  const CountdownLayout& line = countdownLayout_ = MeasuredCountdownLayout(hwnd_, TwipsPerPixelX());
   autoclosetext1_ =
-      AddLabel(120, kCountdownTop, 2775, 255, "(This window will close automatically in", SS_LEFT);
-  autoclosecounter_ = AddLabel(2880, kCountdownTop, 255, 255, countdown_.counter, SS_LEFT);
-  autoclosetext2_ =
-      AddLabel(countdown_.unitLeft, kCountdownTop, 735, 255, countdown_.unit, SS_LEFT);
+      AddLabel(120, line.textTop, line.textWidth, line.height, kCountdownText, SS_LEFT);
+  autoclosecounter_ =
+      AddLabel(2880 + line.shift, line.numberTop, 255, line.height, countdown_.counter, SS_LEFT);
+  autoclosetext2_ = AddLabel(countdown_.unitLeft + line.shift, line.numberTop, line.unitWidth,
+                             line.height, countdown_.unit, SS_LEFT);
   CMDEnd_ = CreateWindowExA(0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                             Px(3480), Px(1080), Px(735), Px(375), hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
@@ -111,7 +135,8 @@ void FinishWindow::CountdownTick() {
   }
   SetLabelText(autoclosecounter_, countdown_.counter);
   if (countdown_.unitLeft != before.unitLeft)
-    MoveLabel(autoclosetext2_, countdown_.unitLeft, kCountdownTop);
+    MoveLabel(autoclosetext2_, countdown_.unitLeft + countdownLayout_.shift,
+              countdownLayout_.numberTop);
   if (countdown_.unit != before.unit) SetLabelText(autoclosetext2_, countdown_.unit);
 }
 

@@ -38,6 +38,7 @@ class FinishWindow final : public FormWindow, public app::FinishWindow {
   WNDPROC buttonProcedure_ = nullptr;
   FormTimer Timer_{1};
   CountdownLabels countdown_;
+  CountdownLayout countdownLayout_;
   bool ending_ = false;
   bool held_ = false;
   HICON icon_ = nullptr;

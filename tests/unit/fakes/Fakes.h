@@ -60,13 +60,17 @@ class FakeProcesses final : public os::Processes {
   std::string programPath = "C:\\Users\\me\\Downloads\\Installer.exe";
   std::vector<os::ShellRequest> started;
   std::vector<uintptr_t> waited;
+  std::map<uintptr_t, uint32_t> exitCodes;  // of the processes waited for; 0 when not given
   // Decides the answer to each start; by default a started process with handle 100 + n.
   std::function<os::ShellAnswer(const os::ShellRequest&)> onExecute;
 
   std::string CommandLineArguments() override { return arguments; }
   std::string ProgramFilePath() override { return programPath; }
   os::ShellAnswer Execute(const os::ShellRequest& request) override;
-  void WaitAndClose(uintptr_t process) override { waited.push_back(process); }
+  uint32_t WaitAndClose(uintptr_t process) override {
+    waited.push_back(process);
+    return exitCodes.count(process) ? exitCodes[process] : 0;
+  }
   [[noreturn]] void EndProcess(int code) override { throw ProcessEnded{code}; }
 };
 

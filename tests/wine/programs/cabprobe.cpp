@@ -57,7 +57,7 @@ class PrintingProcesses final : public os::Processes {
   os::ShellAnswer Execute(const os::ShellRequest& request) override {
     return real_.Execute(request);
   }
-  void WaitAndClose(uintptr_t process) override { real_.WaitAndClose(process); }
+  uint32_t WaitAndClose(uintptr_t process) override { return real_.WaitAndClose(process); }
   void EndProcess(int code) override {
     std::printf("ended %d\n", code);
     std::fflush(stdout);

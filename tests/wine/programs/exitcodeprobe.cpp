@@ -1,5 +1,6 @@
-// exitcodeprobe PROGRAM [FOLDER]: starts PROGRAM (with FOLDER as its working folder when given),
-// waits, and prints its whole 32-bit exit code in hexadecimal; a shell sees only the low byte.
+// exitcodeprobe PROGRAM [FOLDER [ARGUMENTS]]: starts PROGRAM (with FOLDER as its working folder
+// unless it is empty, and ARGUMENTS after its name), waits, and prints its whole 32-bit exit code
+// in hexadecimal; a shell sees only the low byte.
 #include <windows.h>
 
 #include <cstdio>
@@ -8,11 +9,13 @@
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   std::string command = std::string("\"") + argv[1] + "\"";
+  if (argc > 3) command += std::string(" ") + argv[3];
+  const char* folder = argc > 2 && argv[2][0] ? argv[2] : nullptr;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(argv[1], command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      argc > 2 ? argv[2] : nullptr, &startup, &process)) {
+  if (!CreateProcessA(argv[1], command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                      &startup, &process)) {
     std::printf("not started %lu\n", GetLastError());
     return 1;
   }

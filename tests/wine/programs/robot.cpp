@@ -6,6 +6,9 @@
 //   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
 //   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
 //   robot rect TITLE             left top right bottom of the window
+//   robot fit TITLE [FACE]       one line per label, laid out as the label lays it out in the
+//                                default GUI font (with FACE as its face): fits|text|sizes or
+//                                cut|text|sizes; exit 1 when any label is cut
 //   robot list                   every top-level window: visible|class|title
 #include <windows.h>
 
@@ -85,8 +88,36 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
   return TRUE;
 }
 
+// Lays a label's text out as a STATIC control of its style does (word wrap unless it is a
+// single-line or no-wrap style) and tells whether it stays inside the label.
+bool LabelFits(HWND label, HFONT font) {
+  const std::string text = TextOf(label);
+  RECT client;
+  GetClientRect(label, &client);
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, font);
+  const LONG style = GetWindowLongA(label, GWL_STYLE);
+  UINT format = DT_CALCRECT | DT_EXPANDTABS;
+  if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP || (style & SS_TYPEMASK) == SS_SIMPLE)
+    format |= DT_SINGLELINE;
+  else
+    format |= DT_WORDBREAK;
+  if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  RECT needed = {0, 0, client.right, 0};
+  DrawTextA(dc, text.c_str(), -1, &needed, format);
+  SIZE line = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  const bool fits = needed.right <= client.right && needed.bottom <= client.bottom;
+  std::printf("%s|%s|needs %ldx%ld (one line %ld), has %ldx%ld\n", fits ? "fits" : "cut",
+              OneLine(text).c_str(), needed.right, needed.bottom, line.cx, client.right,
+              client.bottom);
+  return fits;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|list ...\n");
+  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|fit|list ...\n");
   return 2;
 }
 
@@ -147,6 +178,25 @@ int main(int argc, char** argv) {
       target = info.hwndFocus;
     PostMessageA(target, WM_CHAR, code, 1);
     return 0;
+  }
+  if (command == "fit") {
+    // The program gives its labels the default GUI font, a stock object; WM_GETFONT does not
+    // answer across processes under Wine. FACE: the same font with another face, as Windows
+    // versions map it to Tahoma or MS Sans Serif.
+    LOGFONTA logfont = {};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
+    if (argc > 3) lstrcpynA(logfont.lfFaceName, argv[3], LF_FACESIZE);
+    if (argc > 4 && !AddFontResourceExA(argv[4], FR_PRIVATE, nullptr)) {
+      std::fprintf(stderr, "robot: cannot load the font file %s\n", argv[4]);
+      return 1;
+    }
+    HFONT font = CreateFontIndirectA(&logfont);
+    bool all = true;
+    for (HWND child : ChildrenOf(window))
+      if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty())
+        all = LabelFits(child, font) && all;
+    DeleteObject(font);
+    return all ? 0 : 1;
   }
   if (command == "rect") {
     RECT rect;

@@ -31,7 +31,7 @@ class ReportingProcesses final : public os::Processes {
   os::ShellAnswer Execute(const os::ShellRequest& request) override {
     return real_.Execute(request);
   }
-  void WaitAndClose(uintptr_t process) override { real_.WaitAndClose(process); }
+  uint32_t WaitAndClose(uintptr_t process) override { return real_.WaitAndClose(process); }
   [[noreturn]] void EndProcess(int code) override {
     std::printf("ended ServiceCheckDone=%d CheckWirelessService=%d\n",
                 app::State().ServiceCheckDone, app::State().CheckWirelessService);

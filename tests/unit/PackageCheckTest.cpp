@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/unit/fakes/Fakes.h"
+#include "tools/package/PackageCheck.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Each row breaks the shipped configuration or driver tree one way; the findings must name the
+// fault where it is, and nothing else.
+TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
+  const std::string shipped = fakes::ShippedConfiguration();
+  const std::string unsupported9x[] = {
+      "config.txt:2: warning: Win98SE is left unsupported: the installer refuses it",
+      "config.txt:3: warning: WinME is left unsupported: the installer refuses it"};
+  const struct {
+    const char* name;
+    std::function<std::string(std::string)> config;
+    std::function<void(const fs::path&)> tree;
+    std::vector<std::string> findings;  // beyond the two 9x warnings; TREE is the driver tree
+  } rows[] = {
+      {"shipped", nullptr, nullptr, {}},
+      {"LF line ends",
+       [](std::string c) {
+         std::erase(c, '\r');
+         return c;
+       },
+       nullptr,
+       {"config.txt:1: error: line ends with LF alone (and 34 more lines); the installer reads "
+        "only CR LF line ends"}},
+      {"a stray CR",
+       [](std::string c) {
+         return Replaced(c, "successfully installed", "successfully\r installed");
+       },
+       nullptr,
+       {"config.txt:31: error: CR without LF; the installer reads only CR LF line ends"}},
+      {"misspelt key",
+       [](std::string c) { return Replaced(c, "Win2K3=->", "Win2k3=->"); },
+       nullptr,
+       {"config.txt:16: error: unknown key \"Win2k3\" (names are read exactly as written: "
+        "\"Win2K3\"); the installer ignores the line",
+        "config.txt: warning: Win2K3 is left unsupported: the installer refuses it"}},
+      {"blank before =",
+       [](std::string c) { return Replaced(c, "$Vista=", "$Vista ="); },
+       nullptr,
+       {"config.txt:23: error: unknown edition in a driver-folder line \"Vista \" (names are read "
+        "exactly as written: \"Vista\"); the installer ignores the line",
+        "config.txt:22: error: Vista is supported but has no driver folder (\"$Vista=folder\\\")"}},
+      {"unknown section",
+       [](std::string c) { return Replaced(c, "[AfterSetup]", "[After Setup]"); },
+       nullptr,
+       {"config.txt:30: error: unknown section \"[After Setup]\" (the sections are [Config] and "
+        "[AfterSetup])"}},
+      {"after-setup key with one space",
+       [](std::string c) { return Replaced(c, "X:X  CheckSvc:No", "X:X CheckSvc:Yes"); },
+       nullptr,
+       {"config.txt:35: error: unknown after-setup line \"X:X CheckSvc:Yes\" (\"X:X\", two "
+        "spaces, then InstalledCorrectly=, InstalledDrvStore=, InstallFailed=, InstallInfo=, "
+        "InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
+      {"edition line without =",
+       [](std::string c) { return Replaced(c, "WinXP=->DRIVER_SILENT", "WinXP"); },
+       nullptr,
+       {"config.txt:9: error: \"WinXP\" without \"=\": the installer stops with \"Error reading "
+        "configuration settings.\" on that edition",
+        "config.txt:9: warning: WinXP is left unsupported: the installer refuses it"}},
+      {"%1 where nothing fills it in",
+       [](std::string c) { return Replaced(c, "InstallWZCMsg= %$", "InstallWZCMsg=%1 %$"); },
+       nullptr,
+       {"config.txt:36: error: \"%1\" stands here as it is written: only InstalledCorrectly, "
+        "InstalledDrvStore and InstallFailed have it replaced by a count"}},
+      {"service-pack key of an edition without one",
+       [](std::string c) { return Replaced(c, "VistaSP1Required", "Vista64SP1Required"); },
+       nullptr,
+       {"config.txt:27: error: service-pack key \"Vista64SP1Required\" for Vista64, which has no "
+        "service-pack check (only Win2K, WinXP and Vista have one)"}},
+      {"service pack of the wrong number",
+       [](std::string c) { return Replaced(c, "WinXPSP2Required=False", "WinXPSP3Required=True"); },
+       nullptr,
+       {"config.txt:11: error: \"WinXPSP3Required\": the service-pack key of WinXP is "
+        "\"WinXPSP2Required\""}},
+      {"service-pack value neither true nor false",
+       [](std::string c) { return Replaced(c, "Win2KSP4Required=False", "Win2KSP4Required=Yes"); },
+       nullptr,
+       {"config.txt:7: error: \"Win2KSP4Required=Yes\": the value is True or False (anything "
+        "else means False)"}},
+      {"folder leaving the tree",
+       [](std::string c) {
+         return Replaced(c, "$Vista64=Vista 64bit\\", "$Vista64=..\\Vista 64bit\\");
+       },
+       nullptr,
+       {"config.txt:26: error: driver folder \"..\\Vista 64bit\\\" of Vista64 leaves the driver "
+        "tree"}},
+      {"folder without its backslash",
+       [](std::string c) { return Replaced(c, "$Vista64=Vista 64bit\\", "$Vista64=Vista 64bit"); },
+       nullptr,
+       {"config.txt:26: error: driver folder \"Vista 64bit\" of Vista64 must end with \"\\\": "
+        "file names are appended to it"}},
+      {"program leaving its folder",
+       [](std::string c) {
+         return Replaced(c, "Vista64=->DRIVER_SILENT", "Vista64=..\\setup.exe");
+       },
+       nullptr,
+       {"config.txt:25: error: program \"..\\setup.exe\" of Vista64 leaves its driver folder"}},
+      {"program missing, then present in another letter case",
+       [](std::string c) { return Replaced(c, "Vista64=->DRIVER_SILENT", "Vista64=Setup.exe"); },
+       nullptr,
+       {"TREE/Vista 64bit: error: program \"Setup.exe\" (InstallMode) missing from the driver "
+        "folder (Vista64)"}},
+      {"program present",
+       [](std::string c) { return Replaced(c, "Vista64=->DRIVER_SILENT", "Vista64=Setup.exe"); },
+       [](const fs::path& t) { std::ofstream(t / "Vista 64bit" / "SETUP.EXE") << "MZ"; },
+       {}},
+      {"shared folder missing",
+       nullptr,
+       [](const fs::path& t) { fs::remove_all(t / "2000_XP"); },
+       {"TREE/2000_XP: error: driver folder missing (Win2K, WinXP, Win2K3)"}},
+      {"folder without an INF, an INF in capitals is enough",
+       nullptr,
+       [](const fs::path& t) {
+         fs::remove(t / "Vista 32bit" / "norvusb.inf");
+         fs::rename(t / "Vista 64bit" / "norvusb.inf", t / "Vista 64bit" / "NORVUSB.INF");
+       },
+       {"TREE/Vista 32bit: error: driver folder holds no INF file (Vista)"}},
+      {"no driver tree at all",
+       nullptr,
+       [](const fs::path& t) { fs::remove_all(t); },
+       {"TREE: error: the driver tree is not a folder"}},
+      {"edition left unsupported on purpose",
+       [](std::string c) { return Replaced(c, "Win2K=->DRIVER_SILENT", "Win2K="); },
+       nullptr,
+       {"config.txt:5: warning: Win2K is left unsupported: the installer refuses it"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path tree = fs::temp_directory_path() / ("packagecheck-" + std::to_string(getpid()));
+    fs::remove_all(tree);
+    fs::copy(SOURCE_DIR "/resources/payload/driver", tree, fs::copy_options::recursive);
+    if (row.tree) row.tree(tree);
+    const std::string config = row.config ? row.config(shipped) : shipped;
+
+    std::vector<std::string> found;
+    for (const package::Finding& finding : package::CheckPackage(config, "config.txt", tree)) {
+      std::string line = package::FormatFinding(finding);
+      if (line.starts_with(tree.string())) line.replace(0, tree.string().size(), "TREE");
+      found.push_back(line);
+    }
+    std::vector<std::string> expected(std::begin(unsupported9x), std::end(unsupported9x));
+    expected.insert(expected.end(), row.findings.begin(), row.findings.end());
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    fs::remove_all(tree);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+#include "tools/package/PackageCheck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "app/InstallerState.h"
+#include "platform/Configuration.h"
+
+namespace package {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSilentMode = "->DRIVER_SILENT";
+constexpr std::string_view kDriverMode = "->DRIVER";
+
+struct Line {
+  int number;
+  std::string text;  // without its line end
+};
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string NameBeforeEquals(std::string_view text) {
+  return std::string(text.substr(0, text.find('=')));
+}
+
+// Lines as the vendor meant them (split at LF, a CR before it dropped), so that one wrong line end
+// does not hide every other finding. The installer itself ends lines only at CR LF: a file with
+// LF alone is one long line to it, and every edition is refused.
+std::vector<Line> SplitLines(const std::string& bytes, const std::string& where,
+                             std::vector<Finding>& findings) {
+  std::vector<Line> lines;
+  int bareLf = 0, firstBareLf = 0, bareCr = 0, firstBareCr = 0;
+  size_t at = 0;
+  for (int number = 1; at < bytes.size(); ++number) {
+    const size_t lf = bytes.find('\n', at);
+    std::string text = bytes.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
+    if (lf != std::string::npos) {
+      if (!text.empty() && text.back() == '\r') {
+        text.pop_back();
+      } else if (bareLf++ == 0) {
+        firstBareLf = number;
+      }
+    }
+    if (text.find('\r') != std::string::npos && bareCr++ == 0) firstBareCr = number;
+    lines.push_back({number, text});
+    if (lf == std::string::npos) break;
+    at = lf + 1;
+  }
+  const auto more = [](int count) {
+    return count > 1 ? " (and " + std::to_string(count - 1) + " more lines)" : std::string();
+  };
+  if (bareLf)
+    findings.push_back(
+        {true, where + ":" + std::to_string(firstBareLf),
+         "line ends with LF alone" + more(bareLf) + "; the installer reads only CR LF line ends"});
+  if (bareCr)
+    findings.push_back(
+        {true, where + ":" + std::to_string(firstBareCr),
+         "CR without LF" + more(bareCr) + "; the installer reads only CR LF line ends"});
+  return lines;
+}
+
+const platform::NameAndKey* FindName(const auto& table, std::string_view name) {
+  for (const platform::NameAndKey& row : table)
+    if (row.name == name) return &row;
+  return nullptr;
+}
+
+// A name in another letter case, or with blanks around it, that the installer does not read.
+std::optional<std::string> CloseName(const std::string& name) {
+  std::string trimmed = name;
+  trimmed.erase(0, trimmed.find_first_not_of(" \t"));
+  trimmed.erase(trimmed.find_last_not_of(" \t") + 1);
+  const auto closeIn = [&](const auto& table) -> std::optional<std::string> {
+    for (const platform::NameAndKey& row : table)
+      if (Lower(std::string(row.name)) == Lower(trimmed)) return std::string(row.name);
+    return std::nullopt;
+  };
+  if (auto close = closeIn(platform::kEditionNames)) return close;
+  return closeIn(platform::kServicePackNames);
+}
+
+// "<edition>SP<n>Required": the shape of a service-pack key.
+std::optional<std::string> ServicePackKeyEdition(const std::string& name) {
+  const size_t sp = name.rfind("SP");
+  if (sp == std::string::npos || sp == 0 || !name.ends_with("Required")) return std::nullopt;
+  const std::string number = name.substr(sp + 2, name.size() - sp - 2 - 8);
+  if (number.empty() ||
+      !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const std::string edition = name.substr(0, sp);
+  if (!FindName(platform::kEditionNames, edition)) return std::nullopt;
+  return edition;
+}
+
+std::string UnknownNameText(const std::string& kind, const std::string& name) {
+  std::string text = "unknown " + kind + " \"" + name + "\"";
+  if (const auto close = CloseName(name))
+    text += " (names are read exactly as written: \"" + *close + "\")";
+  return text + "; the installer ignores the line";
+}
+
+// The after-setup fields an "X:X" line sets, found by letting the installer's reader take it.
+enum class AfterSetup { None, Counted, Info, Wireless, Switch };
+
+AfterSetup AfterSetupKind(const std::string& line) {
+  constexpr char kUnset[] = "\x01";
+  app::InstallerState& state = app::State();
+  state = app::InstallerState();
+  state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
+      state.MsgInstallInfo = state.MsgWirelessService = kUnset;
+  platform::ReadAfterSetupLine(line);
+  if (state.MsgInstalledCorrectly != kUnset || state.MsgInstalledDrvStore != kUnset ||
+      state.MsgInstallFailed != kUnset)
+    return AfterSetup::Counted;
+  if (state.MsgInstallInfo != kUnset) return AfterSetup::Info;
+  if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
+  if (state.CheckWirelessService == app::kTrue || line == "X:X  CheckSvc:No")
+    return AfterSetup::Switch;
+  return AfterSetup::None;
+}
+
+void CheckLine(const Line& line, const std::string& where, std::vector<Finding>& findings) {
+  const std::string& text = line.text;
+  const std::string at = where + ":" + std::to_string(line.number);
+  const auto error = [&](std::string message) { findings.push_back({true, at, message}); };
+  if (text.empty() || text[0] == ' ') return;
+  if (text[0] == '[') {
+    if (text != "[Config]" && text != "[AfterSetup]")
+      error("unknown section \"" + text + "\" (the sections are [Config] and [AfterSetup])");
+    return;
+  }
+  if (StartsWith(text, "X:X")) {
+    const AfterSetup kind = AfterSetupKind(text);
+    if (kind == AfterSetup::None) {
+      error("unknown after-setup line \"" + text +
+            "\" (\"X:X\", two spaces, then InstalledCorrectly=, InstalledDrvStore=, "
+            "InstallFailed=, InstallInfo=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)");
+    } else if (kind != AfterSetup::Counted && text.find("%1") != std::string::npos) {
+      error(
+          "\"%1\" stands here as it is written: only InstalledCorrectly, InstalledDrvStore "
+          "and InstallFailed have it replaced by a count");
+    }
+    return;
+  }
+  const bool folderLine = text[0] == '$';
+  const std::string name = NameBeforeEquals(folderLine ? text.substr(1) : text);
+  const bool hasValue = text.find('=') != std::string::npos;
+  if (folderLine) {
+    if (!FindName(platform::kEditionNames, name))
+      return error(UnknownNameText("edition in a driver-folder line", name));
+  } else if (!FindName(platform::kEditionNames, name) &&
+             !FindName(platform::kServicePackNames, name)) {
+    if (const auto edition = ServicePackKeyEdition(name)) {
+      bool hasCheck = false;
+      for (const platform::NameAndKey& row : platform::kServicePackNames)
+        if (StartsWith(row.name, *edition + "SP")) {
+          hasCheck = true;
+          error("\"" + name + "\": the service-pack key of " + *edition + " is \"" +
+                std::string(row.name) + "\"");
+        }
+      if (!hasCheck)
+        error("service-pack key \"" + name + "\" for " + *edition +
+              ", which has no service-pack check (only Win2K, WinXP and Vista have one)");
+      return;
+    }
+    return error(UnknownNameText("key", name));
+  }
+  if (!hasValue)
+    return error("\"" + name + "\" without \"=\": the installer stops with \"" +
+                 std::string(platform::kConfigurationError) + "\" on that edition");
+  if (FindName(platform::kServicePackNames, name)) {
+    const std::string value = Lower(text.substr(text.find('=') + 1));
+    if (value != "true" && value != "false")
+      error("\"" + text + "\": the value is True or False (anything else means False)");
+  }
+}
+
+// A relative path that stays inside the folder it is taken from.
+bool StaysInside(const std::string& path) {
+  if (path.empty() || path[0] == '\\' || path[0] == '/' || path.find(':') != std::string::npos)
+    return false;
+  size_t at = 0;
+  while (at <= path.size()) {
+    const size_t end = path.find_first_of("\\/", at);
+    if (path.substr(at, end == std::string::npos ? std::string::npos : end - at) == "..")
+      return false;
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return true;
+}
+
+// Windows finds names in any letter case; so does the check.
+std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& name) {
+  std::error_code failed;
+  for (const auto& entry : fs::directory_iterator(folder, failed))
+    if (Lower(entry.path().filename().string()) == Lower(name)) return entry.path();
+  return std::nullopt;
+}
+
+std::optional<fs::path> FindFolder(const fs::path& root, const std::string& relative) {
+  fs::path folder = root;
+  size_t at = 0;
+  while (at < relative.size()) {
+    const size_t end = relative.find_first_of("\\/", at);
+    const std::string part =
+        relative.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    if (!part.empty()) {
+      const auto found = FindEntry(folder, part);
+      if (!found || !fs::is_directory(*found)) return std::nullopt;
+      folder = *found;
+    }
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return folder;
+}
+
+bool HoldsInf(const fs::path& folder) {
+  std::error_code failed;
+  for (const auto& entry : fs::directory_iterator(folder, failed))
+    if (entry.is_regular_file() && Lower(entry.path().extension().string()) == ".inf") return true;
+  return false;
+}
+
+int LastLineOf(const std::vector<Line>& lines, const std::string& name) {
+  int found = 0;
+  for (const Line& line : lines)
+    if (NameBeforeEquals(line.text) == name) found = line.number;
+  return found;
+}
+
+}  // namespace
+
+std::vector<Finding> CheckPackage(const std::string& configBytes, const std::string& configName,
+                                  const fs::path& driverTree) {
+  std::vector<Finding> findings;
+  const std::vector<Line> lines = SplitLines(configBytes, configName, findings);
+  for (const Line& line : lines) CheckLine(line, configName, findings);
+
+  const auto lineWhere = [&](int number) {
+    return number ? configName + ":" + std::to_string(number) : configName;
+  };
+  const bool treeExists = fs::is_directory(driverTree);
+  if (!treeExists)
+    findings.push_back({true, driverTree.string(), "the driver tree is not a folder"});
+
+  // Folder findings name every edition that shares the folder, once.
+  std::map<std::pair<std::string, std::string>, std::vector<std::string>> folderFindings;
+  for (const platform::NameAndKey& edition : platform::kEditionNames) {
+    // What the installer itself reads on this edition.
+    app::InstallerState& state = app::State();
+    state = app::InstallerState();
+    state.PlatformKey = std::string(edition.platformKey);
+    for (const Line& line : lines) {
+      if (StartsWith(line.text, "X:X")) platform::ReadAfterSetupLine(line.text);
+      platform::ReadConfigLine(line.text);
+    }
+    const std::string name(edition.name);
+    const std::string mode = state.InstallMode;
+    const std::string subfolder = state.DriverSubfolder;
+    const int modeLine = LastLineOf(lines, name);
+    const int folderLine = LastLineOf(lines, "$" + name);
+    if (mode.empty()) {
+      findings.push_back(
+          {false, lineWhere(modeLine), name + " is left unsupported: the installer refuses it"});
+      continue;
+    }
+    if (subfolder.empty()) {
+      findings.push_back(
+          {true, lineWhere(modeLine),
+           name + " is supported but has no driver folder (\"$" + name + "=folder\\\")"});
+      continue;
+    }
+    if (!StaysInside(subfolder)) {
+      findings.push_back(
+          {true, lineWhere(folderLine),
+           "driver folder \"" + subfolder + "\" of " + name + " leaves the driver tree"});
+      continue;
+    }
+    if (!subfolder.ends_with('\\')) {
+      findings.push_back({true, lineWhere(folderLine),
+                          "driver folder \"" + subfolder + "\" of " + name +
+                              " must end with \"\\\": file names are appended to it"});
+      continue;
+    }
+    const bool runsInstaller = mode == kSilentMode || mode == kDriverMode;
+    if (!runsInstaller && !StaysInside(mode)) {
+      findings.push_back({true, lineWhere(modeLine),
+                          "program \"" + mode + "\" of " + name + " leaves its driver folder"});
+      continue;
+    }
+    if (!treeExists) continue;
+    std::string relative = subfolder.substr(0, subfolder.size() - 1);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    const std::string shown = (driverTree / relative).string();
+    const auto folder = FindFolder(driverTree, subfolder);
+    std::string problem;
+    if (!folder) {
+      problem = "driver folder missing";
+    } else if (runsInstaller && !HoldsInf(*folder)) {
+      problem = "driver folder holds no INF file";
+    } else if (!runsInstaller && !FindEntry(*folder, mode)) {
+      problem = "program \"" + mode + "\" (InstallMode) missing from the driver folder";
+    }
+    if (!problem.empty()) folderFindings[{shown, problem}].push_back(name);
+  }
+  for (const auto& [key, editions] : folderFindings) {
+    std::string names;
+    for (const std::string& edition : editions) names += (names.empty() ? "" : ", ") + edition;
+    findings.push_back({true, key.first, key.second + " (" + names + ")"});
+  }
+  app::State() = app::InstallerState();
+  return findings;
+}
+
+std::string FormatFinding(const Finding& finding) {
+  return finding.where + (finding.error ? ": error: " : ": warning: ") + finding.text;
+}
+
+}  // namespace package
