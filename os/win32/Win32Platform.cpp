@@ -29,6 +29,7 @@ Platform Win32Platform() {
   platform.version = &VersionBackend();
   platform.cabinets = &CabinetsBackend();
   platform.services = &ServicesBackend();
+  platform.unicode = &UnicodeBackend();
   return platform;
 }
 

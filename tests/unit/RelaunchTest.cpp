@@ -15,8 +15,25 @@ class RelaunchTest : public fakes::PlatformTest {
 };
 
 TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwards) {
-  for (const char* arguments : {"", "debug", "Debug"}) {
-    SCOPED_TRACE(arguments);
+  // A user whose Downloads and temporary folders are named in Cyrillic, which the ANSI code page
+  // cannot write: the copy goes through their short names, as from any other folder.
+  const struct {
+    const char* arguments;
+    bool cyrillic;
+  } rows[] = {{"", false}, {"debug", false}, {"Debug", false}, {"", true}};
+  for (const auto& [arguments, cyrillic] : rows) {
+    SCOPED_TRACE(std::string(arguments) + (cyrillic ? " from Cyrillic folders" : ""));
+    const std::string temp = cyrillic ? "C:\\Temp\\____~DTT\\" : "C:\\Temp\\";
+    if (cyrillic) {
+      files.CreateFolder("C:\\____~LN4");
+      files.CreateFolder("C:\\Temp\\____~DTT");
+      WriteFile("C:\\____~LN4\\Installer.exe", "MZ program");
+      processes.programPath = "C:\\????????\\Installer.exe";
+      unicode.programPath = u"C:\\Загрузки\\Installer.exe";
+      unicode.tempPath = u"C:\\Temp\\Лена\\";
+      unicode.shortPaths = {{u"C:\\Загрузки", u"C:\\____~LN4"},
+                            {u"C:\\Temp\\Лена", u"C:\\Temp\\____~DTT"}};
+    }
     processes.arguments = arguments;
     processes.started.clear();
     std::string copySeen;
@@ -31,15 +48,16 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwards) {
     EXPECT_EQ(request.verb, "open");
     EXPECT_EQ(request.show, 1);
     EXPECT_EQ(request.owner, 0x9abcu);  // the hidden form `temp`
-    EXPECT_EQ(request.file.rfind("C:\\Temp\\Ins", 0), 0u) << request.file;
+    EXPECT_EQ(request.file.rfind(temp + "Ins", 0), 0u) << request.file;
     EXPECT_EQ(request.file.substr(request.file.size() - 8), ".tmp.exe");
     EXPECT_EQ(app::State().InstallerPath, request.file);
     EXPECT_EQ(copySeen, "MZ program");
     EXPECT_EQ(processes.waited, std::vector<uintptr_t>{9});
     processes.waited.clear();
     // Neither the copy nor the empty temporary file it was named after is left.
-    EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp")));
+    EXPECT_TRUE(std::filesystem::is_empty(Host(temp)));
     EXPECT_FALSE(windows.tempLoaded);
+    EXPECT_TRUE(unicode.messages.empty());
   }
 }
 
