@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -19,11 +18,11 @@ class AnsiPathsTest : public fakes::PlatformTest {
  protected:
   // The platform's UTF-16 answer for the folder (the ANSI answers of the program and the Windows
   // folder are set by the caller; the temporary folder's is always the posix backend's).
-  void AnswerWide(PlatformFolder folder, const std::optional<std::u16string>& wide) {
+  void AnswerWide(PlatformFolder folder, const std::u16string& wide) {
     if (folder == PlatformFolder::Program) unicode.programPath = wide;
     if (folder == PlatformFolder::Temp) unicode.tempPath = wide;
-    if (folder == PlatformFolder::Windows && wide)
-      unicode.specialFolders[platform::kWindowsFolderId] = *wide;
+    if (folder == PlatformFolder::Windows)
+      unicode.specialFolders[platform::kWindowsFolderId] = wide;
   }
 
   // The path the run uses for that folder, as each of its users asks for it.
@@ -48,89 +47,35 @@ class AnsiPathsTest : public fakes::PlatformTest {
 
 // The form each path of the platform is used in, and whether the run may start with it.
 TEST_F(AnsiPathsTest, EachPlatformPathIsUsedInAFormTheAnsiFunctionsCanOpen) {
-  using Shorts = std::map<std::u16string, std::u16string>;  // missing: the path does not exist
   const struct {
     const char* name;
     PlatformFolder folder;
     std::string ansi;  // the A function's answer
-    std::optional<std::u16string> wide;
-    Shorts shortPaths;
+    std::u16string wide;
+    std::u16string named, shortName;    // GetShortPathNameW(named); none for a missing path
     std::optional<std::string> usable;  // nullopt: no ANSI text names it
   } rows[] = {
-      {"no UTF-16 answer: the ANSI one stands",
-       PlatformFolder::Program,
-       "C:\\Dist\\Setup.exe",
-       std::nullopt,
-       {},
-       "C:\\Dist\\Setup.exe"},
-      {"plain letters",
-       PlatformFolder::Program,
-       "C:\\Dist\\Setup.exe",
-       u"C:\\Dist\\Setup.exe",
-       {},
-       "C:\\Dist\\Setup.exe"},
-      {"letters of the code page",
-       PlatformFolder::Windows,
-       "C:\\Fen\xeatres",
-       u"C:\\Fen\u00eatres",
-       {{u"C:\\Fen\u00eatres", u"C:\\FENTRE~1"}},
-       "C:\\Fen\xeatres"},
-      {"plain temporary folder",
-       PlatformFolder::Temp,
-       "C:\\Temp\\",
-       u"C:\\Temp\\",
-       {},
-       "C:\\Temp\\"},
-      {"Cyrillic folder: its short name",
-       PlatformFolder::Program,
-       "C:\\????????\\Setup.exe",
-       u"C:\\Загрузки\\Setup.exe",
-       {{u"C:\\Загрузки", u"C:\\____~LN4"}},
-       "C:\\____~LN4\\Setup.exe"},
-      {"only that name is shortened",
-       PlatformFolder::Program,
-       "C:\\Temp\\????\\Ins1A2B.tmp.exe",
-       u"C:\\Temp\\Лена\\Ins1A2B.tmp.exe",
-       {{u"C:\\Temp\\Лена", u"C:\\TEMP\\____~DTT"},
-        {u"C:\\Temp\\Лена\\Ins1A2B.tmp.exe", u"C:\\TEMP\\____~DTT\\INS1A~1.EXE"}},
-       "C:\\Temp\\____~DTT\\Ins1A2B.tmp.exe"},
-      {"Cyrillic program name: its short name",
-       PlatformFolder::Program,
-       "C:\\Dist\\?????????.exe",
-       u"C:\\Dist\\Установка.exe",
-       {{u"C:\\Dist\\Установка.exe", u"C:\\Dist\\____~OHF.EXE"}},
-       "C:\\Dist\\____~OHF.exe"},
-      {"Cyrillic temporary folder: its short name",
-       PlatformFolder::Temp,
-       "C:\\Temp\\",
-       u"C:\\Temp\\Лена\\",
-       {{u"C:\\Temp\\Лена", u"C:\\Temp\\____~DTT"}},
-       "C:\\Temp\\____~DTT\\"},
-      {"look-alike letters: the short name",
-       PlatformFolder::Windows,
-       "C:\\L\xf3"
-       "dz",
-       u"C:\\Łódź",
-       {{u"C:\\Łódź", u"C:\\__D_~1WW"}},
-       "C:\\__D_~1WW"},
-      {"short names off: none",
-       PlatformFolder::Program,
-       "C:\\????????\\Setup.exe",
-       u"C:\\Загрузки\\Setup.exe",
-       {{u"C:\\Загрузки", u"C:\\Загрузки"}},
+      {"plain", PlatformFolder::Program, "C:\\D\\Setup.exe", u"C:\\D\\Setup.exe", u"", u"",
+       "C:\\D\\Setup.exe"},
+      {"code page letters", PlatformFolder::Windows, "C:\\F\xeate", u"C:\\F\u00eate",
+       u"C:\\F\u00eate", u"C:\\FTE~1", "C:\\F\xeate"},
+      {"Cyrillic folder", PlatformFolder::Program, "C:\\????\\Setup.exe", u"C:\\Мои\\Setup.exe",
+       u"C:\\Мои", u"C:\\___~LN4", "C:\\___~LN4\\Setup.exe"},
+      {"only that name shortened", PlatformFolder::Program, "C:\\Temp\\????\\Ins1.tmp.exe",
+       u"C:\\Temp\\Лена\\Ins1.tmp.exe", u"C:\\Temp\\Лена", u"C:\\TEMP\\____~DTT",
+       "C:\\Temp\\____~DTT\\Ins1.tmp.exe"},
+      {"Cyrillic program name", PlatformFolder::Program, "C:\\D\\???.exe", u"C:\\D\\Мой.exe",
+       u"C:\\D\\Мой.exe", u"C:\\D\\___~OHF.EXE", "C:\\D\\___~OHF.exe"},
+      {"Cyrillic temporary folder", PlatformFolder::Temp, "C:\\Temp\\", u"C:\\Temp\\Лена\\",
+       u"C:\\Temp\\Лена", u"C:\\Temp\\____~DTT", "C:\\Temp\\____~DTT\\"},
+      {"look-alike letters", PlatformFolder::Windows, "C:\\L\363dz", u"C:\\Łódź", u"C:\\Łódź",
+       u"C:\\__D_~1WW", "C:\\__D_~1WW"},
+      {"short names off", PlatformFolder::Program, "C:\\????\\Setup.exe", u"C:\\Мои\\Setup.exe",
+       u"C:\\Мои", u"C:\\Мои", std::nullopt},
+      {"missing folder", PlatformFolder::Temp, "C:\\Temp\\", u"C:\\Temp\\Лена\\", u"", u"",
        std::nullopt},
-      {"missing folder: none",
-       PlatformFolder::Temp,
-       "C:\\Temp\\",
-       u"C:\\Temp\\Лена\\",
-       {},
-       std::nullopt},
-      {"short name outside the code page: none",
-       PlatformFolder::Windows,
-       "C:\\????",
-       u"C:\\Окна",
-       {{u"C:\\Окна", u"C:\\ОКНА~1"}},
-       std::nullopt},
+      {"short name outside the code page", PlatformFolder::Windows, "C:\\????", u"C:\\Окна",
+       u"C:\\Окна", u"C:\\ОКНА~1", std::nullopt},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -138,19 +83,14 @@ TEST_F(AnsiPathsTest, EachPlatformPathIsUsedInAFormTheAnsiFunctionsCanOpen) {
     processes.programPath = row.folder == PlatformFolder::Program ? row.ansi : "C:\\X\\I.exe";
     shell.specialFolders[platform::kWindowsFolderId] = row.ansi;
     AnswerWide(row.folder, row.wide);
-    unicode.shortPaths = row.shortPaths;
+    if (!row.named.empty()) unicode.shortPaths[row.named] = row.shortName;
 
     // Where no form is usable, the ANSI answer stands: the run has refused to start by then.
     EXPECT_EQ(PathInUse(row.folder), row.usable.value_or(row.ansi));
     EXPECT_EQ(app::FoldersUsable({row.folder}), row.usable.has_value());
-    if (row.usable) {
-      EXPECT_TRUE(unicode.messages.empty());
-    } else {
-      ASSERT_EQ(unicode.messages.size(), 1u);
-      // The folder keeps every letter in the message.
-      EXPECT_NE(unicode.messages[0].find(*row.wide), std::u16string::npos)
-          << Printable(unicode.messages[0]);
-    }
+    // A folder without usable form is named in the message with every letter.
+    ASSERT_EQ(unicode.messages.size(), row.usable ? 0u : 1u);
+    if (!row.usable) EXPECT_NE(unicode.messages[0].find(row.wide), std::u16string::npos);
   }
 }
 
