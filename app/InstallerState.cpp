@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/AnsiPaths.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 
@@ -37,8 +38,17 @@ std::string ExeFolderOf(const std::string& programPath) {
   return slash == std::string::npos ? std::string() : programPath.substr(0, slash);
 }
 
-std::string ExeName() { return ExeNameOf(os::Os().processes->ProgramFilePath()); }
-std::string ExeFolder() { return ExeFolderOf(os::Os().processes->ProgramFilePath()); }
+namespace {
+// In its short form where the ANSI code page lacks letters of the long one (a folder named in
+// Cyrillic is all "?" to the A functions on a Western system): the relauncher copies this file.
+std::string ProgramFilePath() {
+  const std::string ansi = os::Os().processes->ProgramFilePath();
+  return UsableAnsiPath(ansi, WideProgramFilePath()).value_or(ansi);
+}
+}  // namespace
+
+std::string ExeName() { return ExeNameOf(ProgramFilePath()); }
+std::string ExeFolder() { return ExeFolderOf(ProgramFilePath()); }
 std::string ProgramFile() { return ExeFolder() + "\\" + ExeName() + ".exe"; }
 
 }  // namespace app

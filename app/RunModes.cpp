@@ -1,5 +1,6 @@
 #include "app/RunModes.h"
 
+#include "app/AnsiPaths.h"
 #include "app/CloseDown.h"
 #include "app/ExtractionWorker.h"
 #include "app/InstallerState.h"
@@ -12,6 +13,10 @@
 
 namespace app {
 namespace {
+// What the relauncher and the installation run take from the platform; the workers run only after
+// the installation run has checked these.
+constexpr auto kRunFolders = {PlatformFolder::Program, PlatformFolder::Temp,
+                              PlatformFolder::Windows};
 std::string WorkerPrefix(const std::string& exeName) {
   return "/ExTracT " + exeName;
 }
@@ -47,12 +52,16 @@ bool Main() {
       os::Os().shell->ShowMessage(0, ManifestCommandLine(exeName), kAppTitle, os::kMbOk);
       os::EndProcess(0);
     case RunMode::ManifestCopy:
-      RunManifestCopy();
+      if (FoldersUsable({PlatformFolder::Program})) RunManifestCopy();
       os::EndProcess(0);
     case RunMode::Relaunch:
+      if (!FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(kExitFailed));
       if (const auto exitCode = RunRelaunch()) os::EndProcess(static_cast<int>(*exitCode));
       [[fallthrough]];  // the relaunch could not make its copy: install from here
     case RunMode::InstallationRun:
+      // Started by the relauncher, which has checked them in the same environment; started
+      // alone (or after a relaunch that could not copy), nothing has checked them yet.
+      if (!FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(kExitFailed));
       if (State().InstallerPath.empty()) State().InstallerPath = ProgramFile();
       ShowWaitWindow();
       // Without the window no timer ever drives the run, and the message loop would wait for

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/AnsiPaths.h"
 #include "app/InstallerState.h"
 #include "os/Files.h"
 #include "os/Platform.h"
@@ -28,9 +29,11 @@ std::string GetTempFolder() {
     path.assign(buffer.data(), static_cast<size_t>(needed - 1));
     path.resize(path.find('\0') == std::string::npos ? path.size() : path.find('\0'));
   }
-  return EnsureTrailingBackslash(path);
+  return EnsureTrailingBackslash(UsableAnsiPath(path, WideTempPath()).value_or(path));
 }
 
+// The folder and the prefix (from the program's name) are usable ANSI forms already, and the
+// platform adds only hexadecimal digits and ".tmp": the name it gives back is usable too.
 std::string MakeTempFileName() {
   return os::Os().files->TempFileName(GetTempFolder(), ExeName());
 }

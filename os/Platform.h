@@ -10,6 +10,7 @@ class Shell;
 class Version;
 class Cabinets;
 class Services;
+class Unicode;
 
 struct Platform {
   Files* files = nullptr;
@@ -19,6 +20,8 @@ struct Platform {
   Version* version = nullptr;
   Cabinets* cabinets = nullptr;
   Services* services = nullptr;
+  // Absent (Windows 9x, most tests): the ANSI answers of the other areas stand as they are.
+  Unicode* unicode = nullptr;
 };
 
 Platform& Os();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "app/AnsiPaths.h"
 #include "app/ExitCodes.h"
 #include "app/Windows.h"
 #include "app/WorkFolders.h"
@@ -12,7 +13,6 @@
 namespace platform {
 namespace {
 
-constexpr int kWindowsFolderId = 36;
 constexpr char kReboot[] = "Please reboot your PC to complete the installation.";
 constexpr char kFolderWords[] = "CURRENT WORKING DIRECTORY";
 constexpr char kCodeWords[] = "RETURNING WITH CODE";
@@ -70,9 +70,10 @@ bool FolderLineMatches(const std::string& line, const std::string& driverFolder)
 }  // namespace
 
 std::string FindSystemFolder(int folderId) {
-  const auto path = os::Os().shell->SpecialFolder(folderId);
-  if (!path) return {};
-  return Trim(path->substr(0, path->find('\0')));
+  const auto answer = os::Os().shell->SpecialFolder(folderId);
+  if (!answer) return {};
+  const std::string path = answer->substr(0, answer->find('\0'));
+  return Trim(app::UsableAnsiPath(path, app::WideSpecialFolder(folderId)).value_or(path));
 }
 
 app::Flag InstallLogExists() {

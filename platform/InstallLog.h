@@ -10,7 +10,10 @@
 
 namespace platform {
 
-// The shell's special folder (36 is the Windows folder), spaces trimmed; empty when none.
+inline constexpr int kWindowsFolderId = 36;
+
+// The shell's special folder (kWindowsFolderId is the Windows folder), spaces trimmed, in its
+// short form where the ANSI code page lacks letters of its name; empty when none.
 std::string FindSystemFolder(int folderId);
 
 // Windows folder + "\DPInst.LOG" exists and is not a folder.

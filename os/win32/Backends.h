@@ -19,6 +19,12 @@ Shell& ShellBackend();
 Version& VersionBackend();
 Cabinets& CabinetsBackend();
 Services& ServicesBackend();
+Unicode& UnicodeBackend();
+
+// The running program's path as the A functions can open it, for the programs of the payload,
+// which run without the seam: GetModuleFileNameA's answer, or the path with short names where
+// that answer has "?" for letters of the long one.
+std::string ProgramFilePathForAnsi();
 
 // All of them together, as the program installs them at start.
 Platform Win32Platform();

@@ -63,6 +63,7 @@ Platform Win32Platform() {
   platform.version = &VersionBackend();
   platform.cabinets = &CabinetsBackend();
   platform.services = &ServicesBackend();
+  platform.unicode = &UnicodeBackend();
   return platform;
 }
 

@@ -83,6 +83,7 @@ Platform::Platform() : previous_(os::Os()) {
   platform.files = &files;
   platform.shell = &shell;
   platform.processes = &processes;
+  platform.resources = &resources;
   os::SetOs(platform);
   app::SetUi(&windows);
   app::State() = app::InstallerState();

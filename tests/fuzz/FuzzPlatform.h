@@ -9,6 +9,7 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "os/Resources.h"
 #include "os/Shell.h"
 
 namespace fuzz {
@@ -25,6 +26,11 @@ class MemoryFiles final : public os::Files {
   bool SetAttributes(const std::string&, uint32_t) override { return true; }
   std::vector<os::FolderEntry> List(const std::string&) override { return {}; }
   uint32_t CreateFolder(const std::string&) override { return 0; }
+  std::unique_ptr<os::HeldFolder> CreateProtectedFolder(const std::string&,
+                                                        uint32_t& error) override {
+    error = 5;  // ERROR_ACCESS_DENIED: the fuzzed runs never get that far
+    return {};
+  }
   bool RemoveFolder(const std::string&) override { return true; }
   bool RemoveFile(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to) override;
@@ -54,8 +60,21 @@ class EndingProcesses final : public os::Processes {
   std::string CommandLineArguments() override { return {}; }
   std::string ProgramFilePath() override { return "C:\\Temp\\Ins1A2B.tmp.exe"; }
   os::ShellAnswer Execute(const os::ShellRequest&) override { return {}; }
-  void WaitAndClose(uintptr_t) override {}
+  uint32_t WaitAndClose(uintptr_t) override { return 0; }
   [[noreturn]] void EndProcess(int) override { throw ProcessEnded{}; }
+};
+
+// The program's own resources: the configuration text the run holds.
+class HeldResources final : public os::Resources {
+ public:
+  std::string configuration;
+  std::optional<std::string_view> Find(const char* type, int id) override {
+    if (std::string_view(type) == "CONFIG" && id == 7) return configuration;
+    return std::nullopt;
+  }
+  bool WriteResource(const std::string&, int, int, uint16_t, std::string_view) override {
+    return false;
+  }
 };
 
 class RememberingWindows final : public app::Windows, app::ProgressWindow, app::FinishWindow {
@@ -92,6 +111,7 @@ class Platform {
   MemoryFiles files;
   QuietShell shell;
   EndingProcesses processes;
+  HeldResources resources;
   RememberingWindows windows;
 
  private:

@@ -1,5 +1,5 @@
-// The configuration reader over any config.txt, for each edition key: it either fills the state
-// or tells the user and ends the run, and never reads outside the text.
+// The configuration reader over any configuration text, for each edition key: it either fills the
+// state or tells the user and ends the run, and never reads outside the text.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   app::State().PlatformKey = kKeys[data[0] % std::size(kKeys)];
   app::State().TempFolder = "C:\\Temp\\";
   app::State().InstallFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
-  platform.files.WriteAll("C:\\Temp\\config.txt",
-                          std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  // The run reads the bytes it holds; config.txt beside them must go when the run ends.
+  platform.resources.configuration.assign(reinterpret_cast<const char*>(data + 1), size - 1);
+  platform.files.WriteAll("C:\\Temp\\config.txt", platform.resources.configuration);
   bool ended = false;
   try {
     platform::ReadConfiguration();

@@ -15,19 +15,35 @@ class RelaunchTest : public fakes::PlatformTest {
 };
 
 TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsCode) {
+  // The last row: a user whose Downloads and temporary folders are named in Cyrillic, which the
+  // ANSI code page cannot write: the copy goes through their short names, as from any other folder.
   const struct {
     const char* arguments;
     bool started;
     uint32_t runExit;
     int exitCode;
+    bool cyrillic;
   } rows[] = {
-      {"", true, 3010, 3010},
-      {"debug", true, 1602, 1602},
-      {"Debug", true, 0, 0},
-      {"", false, 0, 1603},  // the copy never ran: nothing was installed
+      {"", true, 3010, 3010, false},
+      {"debug", true, 1602, 1602, false},
+      {"Debug", true, 0, 0, false},
+      {"", false, 0, 1603, false},  // the copy never ran: nothing was installed
+      {"", true, 0, 0, true},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.arguments) + (row.started ? " started" : " not started"));
+    SCOPED_TRACE(std::string(row.arguments) + (row.started ? " started" : " not started") +
+                 (row.cyrillic ? " from Cyrillic folders" : ""));
+    const std::string temp = row.cyrillic ? "C:\\Temp\\____~DTT\\" : "C:\\Temp\\";
+    if (row.cyrillic) {
+      files.CreateFolder("C:\\____~LN4");
+      files.CreateFolder("C:\\Temp\\____~DTT");
+      WriteFile("C:\\____~LN4\\Installer.exe", "MZ program");
+      processes.programPath = "C:\\????????\\Installer.exe";
+      unicode.programPath = u"C:\\Загрузки\\Installer.exe";
+      unicode.tempPath = u"C:\\Temp\\Лена\\";
+      unicode.shortPaths = {{u"C:\\Загрузки", u"C:\\____~LN4"},
+                            {u"C:\\Temp\\Лена", u"C:\\Temp\\____~DTT"}};
+    }
     processes.arguments = row.arguments;
     processes.started.clear();
     std::string copySeen;
@@ -49,15 +65,16 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
     EXPECT_EQ(request.verb, "open");
     EXPECT_EQ(request.show, 1);
     EXPECT_EQ(request.owner, 0x9abcu);  // the hidden form `temp`
-    EXPECT_EQ(request.file.rfind("C:\\Temp\\Ins", 0), 0u) << request.file;
+    EXPECT_EQ(request.file.rfind(temp + "Ins", 0), 0u) << request.file;
     EXPECT_EQ(request.file.substr(request.file.size() - 8), ".tmp.exe");
     EXPECT_EQ(app::State().InstallerPath, request.file);
     EXPECT_EQ(copySeen, "MZ program");
     EXPECT_EQ(processes.waited, row.started ? std::vector<uintptr_t>{9} : std::vector<uintptr_t>{});
     processes.waited.clear();
     // Neither the copy nor the empty temporary file it was named after is left.
-    EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp")));
+    EXPECT_TRUE(std::filesystem::is_empty(Host(temp)));
     EXPECT_FALSE(windows.tempLoaded);
+    EXPECT_TRUE(unicode.messages.empty());
   }
 }
 

@@ -13,6 +13,15 @@ std::filesystem::path NewRoot() {
   return pattern;
 }
 
+// The value a test gave for this key; nullopt where it gave none.
+template <typename Map>
+std::optional<typename Map::mapped_type> Answer(const Map& answers,
+                                                const typename Map::key_type& key) {
+  const auto found = answers.find(key);
+  if (found == answers.end()) return std::nullopt;
+  return found->second;
+}
+
 }  // namespace
 
 std::string ShippedConfiguration() {
@@ -35,9 +44,32 @@ int FakeShell::ShowMessage(uintptr_t, const std::string& text, const std::string
 }
 
 std::optional<std::string> FakeShell::SpecialFolder(int id) {
-  const auto found = specialFolders.find(id);
-  if (found == specialFolders.end()) return std::nullopt;
-  return found->second;
+  return Answer(specialFolders, id);
+}
+
+std::optional<std::u16string> FakeUnicode::SpecialFolder(int id) {
+  return Answer(specialFolders, id);
+}
+
+std::optional<std::u16string> FakeUnicode::ShortPath(const std::u16string& path) {
+  return Answer(shortPaths, path);
+}
+
+std::string FakeUnicode::ToAnsi(const std::u16string& text) {
+  // The best fit of the A functions: L with stroke as "L", z with acute as "z".
+  static const std::map<char16_t, char> lookAlikes = {{u'\u0141', 'L'}, {u'\u017a', 'z'}};
+  std::string ansi;
+  for (const char16_t unit : text) {
+    const auto lookAlike = Answer(lookAlikes, unit);
+    ansi += unit < 0x100 ? static_cast<char>(unit) : lookAlike.value_or('?');
+  }
+  return ansi;
+}
+
+std::u16string FakeUnicode::FromAnsi(const std::string& text) {
+  std::u16string wide;
+  for (const char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return wide;
 }
 
 std::string FakeShell::AnsiFromUtf16(const std::u16string& text) {
@@ -94,6 +126,7 @@ PlatformTest::PlatformTest() : root(NewRoot()), files(root), previous_(os::Os())
   platform.resources = &resources;
   platform.version = &version;
   resources.resources[{"CONFIG", 7}] = ShippedConfiguration();
+  platform.unicode = &unicode;
   os::SetOs(platform);
   previousUi_ = app::SetUi(&windows);
   app::State() = app::InstallerState();

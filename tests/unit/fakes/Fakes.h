@@ -15,6 +15,7 @@
 #include "os/Processes.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "os/Unicode.h"
 #include "os/Version.h"
 #include "os/posix/PosixFiles.h"
 
@@ -52,6 +53,27 @@ class FakeShell final : public os::Shell {
   // A Cyrillic ANSI code page (1251) in its essentials: ASCII, U+0410-U+044F at C0-FF, and "?"
   // for everything else, as WideCharToMultiByte gives for characters the code page lacks.
   std::string AnsiFromUtf16(const std::u16string& text) override;
+};
+
+// The UTF-16 side of a Western system (code page 1252, taken as Latin-1 here): other letters
+// become "?", except the look-alikes the platform substitutes. No answers until a test sets them.
+class FakeUnicode final : public os::Unicode {
+ public:
+  std::optional<std::u16string> programPath, tempPath;
+  std::map<int, std::u16string> specialFolders;
+  std::map<std::u16string, std::u16string> shortPaths;  // a path missing here does not exist
+  std::vector<std::u16string> messages;
+
+  std::optional<std::u16string> ProgramFilePath() override { return programPath; }
+  std::optional<std::u16string> TempPath() override { return tempPath; }
+  std::optional<std::u16string> SpecialFolder(int id) override;
+  std::optional<std::u16string> ShortPath(const std::u16string& path) override;
+  std::string ToAnsi(const std::u16string& text) override;
+  std::u16string FromAnsi(const std::string& text) override;
+  int ShowMessage(uintptr_t, const std::u16string& text, const std::u16string&, uint32_t) override {
+    messages.push_back(text);
+    return os::kIdOk;
+  }
 };
 
 class FakeProcesses final : public os::Processes {
@@ -195,6 +217,7 @@ class PlatformTest : public ::testing::Test {
   FakeProcesses processes;
   FakeResources resources;
   FakeVersion version;
+  FakeUnicode unicode;
   FakeWindows windows;
   os::Platform platform;
 

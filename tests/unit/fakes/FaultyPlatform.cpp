@@ -54,6 +54,14 @@ class FaultyFiles final : public os::Files {
   uint32_t CreateFolder(const std::string& path) override {
     return c_.Fail("CreateFolder", path) ? kAccessDenied : in_.CreateFolder(path);
   }
+  std::unique_ptr<os::HeldFolder> CreateProtectedFolder(const std::string& path,
+                                                        uint32_t& error) override {
+    if (c_.Fail("CreateProtectedFolder", path)) {
+      error = kAccessDenied;
+      return {};
+    }
+    return in_.CreateProtectedFolder(path, error);
+  }
   bool RemoveFolder(const std::string& path) override {
     return !c_.Fail("RemoveFolder", path) && in_.RemoveFolder(path);
   }
@@ -145,7 +153,7 @@ class FaultyProcesses final : public os::Processes {
     if (c_.Fail("Execute")) return {false, kFileNotFound, kFileNotFound, 0};
     return in_.Execute(request);
   }
-  void WaitAndClose(uintptr_t process) override { in_.WaitAndClose(process); }
+  uint32_t WaitAndClose(uintptr_t process) override { return in_.WaitAndClose(process); }
   [[noreturn]] void EndProcess(int code) override { in_.EndProcess(code); }
 
  private:

@@ -3,6 +3,7 @@
 //   robot wait TITLE SECONDS     exit 0 once a visible window with that title exists
 //   robot gone TITLE SECONDS     exit 0 once no visible window with that title exists
 //   robot texts TITLE            one line per child control: CLASS|text (line ends as \n, \r)
+//   robot utf8texts TITLE        the same, each text read whole (UTF-16) and written in UTF-8
 //   robot click TITLE BUTTON     clicks the child button whose text (without '&') is BUTTON
 //   robot char TITLE CODE        posts WM_CHAR CODE to the window's focus (or the window)
 //   robot rect TITLE             left top right bottom of the window
@@ -25,6 +26,16 @@ std::string TextOf(HWND window) {
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
                       SMTO_ABORTIFHUNG, 2000, nullptr);
   return buffer;
+}
+
+// The text as the control holds it, every letter kept, in UTF-8.
+std::string Utf8TextOf(HWND window) {
+  wchar_t wide[4096] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, sizeof wide / sizeof wide[0],
+                      reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000, nullptr);
+  char text[4096 * 3] = {};
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
 }
 
 // Line ends inside a text are written as \n and \r, so that each control stays on one line.
@@ -117,7 +128,7 @@ bool LabelFits(HWND label, HFONT font) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: robot wait|gone|texts|click|char|rect|fit|list ...\n");
+  std::fprintf(stderr, "usage: robot wait|gone|texts|utf8texts|click|char|rect|fit|list ...\n");
   return 2;
 }
 
@@ -153,9 +164,11 @@ int main(int argc, char** argv) {
     }
   }
   HWND window = Require(title);
-  if (command == "texts") {
-    for (HWND child : ChildrenOf(window))
-      std::printf("%s|%s\n", ClassOf(child).c_str(), OneLine(TextOf(child)).c_str());
+  if (command == "texts" || command == "utf8texts") {
+    for (HWND child : ChildrenOf(window)) {
+      const std::string text = command == "texts" ? TextOf(child) : Utf8TextOf(child);
+      std::printf("%s|%s\n", ClassOf(child).c_str(), OneLine(text).c_str());
+    }
     return 0;
   }
   if (command == "click" && argc > 3) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "os/win32/Backends.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -378,10 +379,10 @@ class Installer {
   std::vector<std::string> deviceIds_;
 };
 
+// In the form the A functions can open, as DPInst (a Unicode program) finds its folder wherever
+// it is: the user's temporary folder may be named in letters the ANSI code page lacks.
 std::string OwnFolder() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : 0);
+  const std::string folder = os::win32::ProgramFilePathForAnsi();
   const auto slash = folder.find_last_of('\\');
   return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }

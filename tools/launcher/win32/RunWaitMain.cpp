@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "os/win32/Backends.h"
 #include "tools/launcher/LaunchTarget.h"
 
 namespace {
@@ -17,10 +18,10 @@ constexpr DWORD kNotStarted = 0x80000000;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return static_cast<int>(kNotStarted);
-  const std::string path(self, length);
+  // Started from a folder whose name the ANSI code page cannot write (a user's temporary folder
+  // named in Cyrillic on a Western system), the plain answer would hold "?" for those letters.
+  const std::string path = os::win32::ProgramFilePathForAnsi();
+  if (path.empty()) return static_cast<int>(kNotStarted);
   const std::string folder = path.substr(0, path.find_last_of('\\'));
   const std::string installer = folder + "\\" + launcher::InstallerFor(path, sizeof(void*) == 8);
 
