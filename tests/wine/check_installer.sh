@@ -16,7 +16,7 @@ for cab in 1 386; do
 done
 
 # Manifest 24/1, language neutral, asking for administrator rights and common controls 6.
-pe resources | grep -qx '24/1/0 [0-9]*' || fail "no language-neutral manifest 24/1"
+grep -qx '24/1/0 [0-9]*' <<<"$(pe resources)" || fail "no language-neutral manifest 24/1"
 manifest=$(pe resource 24 1)
 grep -q 'level="requireAdministrator"' <<<"$manifest" || fail "manifest does not require administrator"
 grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest" || fail "manifest lacks common controls 6"
@@ -28,7 +28,7 @@ version=$(pe resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')
 for text in "1.04.0930" "Installer.exe" "Norvane Driver/Utility Installer v1.4"; do
   grep -qF "$text" <<<"$version" || fail "version information lacks \"$text\""
 done
-pe resources | grep -q '^14/1/' || fail "no icon group"
+grep -q '^14/1/' <<<"$(pe resources)" || fail "no icon group"
 
 # Static imports only from the allow-list of functions Windows 2000 and XP have.
 unexpected=$(comm -23 <(pe imports | sort -u) <(grep -v '^#' "$SOURCE_DIR/tests/wine/imports_allowed.txt" | sort -u))

@@ -149,7 +149,7 @@ installer_variant() {
 }
 
 # The text of the first label of a window.
-window_label() { robot texts "$1" | tr -d '\r' | grep '^Static|.' | head -1 | cut -d'|' -f2-; }
+window_label() { robot texts "$1" | tr -d '\r' | awk '/^Static\|./ && !n++' | cut -d'|' -f2-; }
 
 # Everything in the temporary folder, one name per line, for before/after comparisons.
 temp_listing() { (cd "$(win_temp)" && find . -mindepth 1 | sort); }

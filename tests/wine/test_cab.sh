@@ -18,7 +18,7 @@ expect_eq "$(probe count 'C:\cabtest\good.cab')" "4" "count of the good cabinet"
 out=$(probe extract 'C:\cabtest\good.cab' 'C:\cabtest\out\driver\')
 expect_eq "$(echo "$out" | tail -1)" "true" "extracting the good cabinet"
 diff -r "$work/src" "$work/out/driver" || fail "extracted tree differs"
-echo "$out" | grep -qx 'after C:\\cabtest\\out\\driver\\Vista 64bit\\x64\\deep\\net64.sys' ||
+grep -qx 'after C:\\cabtest\\out\\driver\\Vista 64bit\\x64\\deep\\net64.sys' <<<"$out" ||
   fail "AfterExtract target: $out"
 expect_eq "$(probe extract 'C:\cabtest\good.cab' 'C:\cabtest\one' '2000_xp\NET.INF' | tail -1)" \
   "true" "a filter in another letter case"
@@ -35,8 +35,8 @@ for cab in header half flipped zeros missing; do
   rm -rf "$work/bad"
   # The run ends through its clean-up with the failure code 1603, which the probe passes on.
   out=$(probe extract "C:\\cabtest\\$cab.cab" 'C:\cabtest\bad\t' || true)
-  echo "$out" | grep -qxF "$ended" || fail "$cab: no extraction error: $out"
-  echo "$out" | grep -qx 'ended 1603' || fail "$cab: the run did not end as failed: $out"
+  grep -qxF "$ended" <<<"$out" || fail "$cab: no extraction error: $out"
+  grep -qx 'ended 1603' <<<"$out" || fail "$cab: the run did not end as failed: $out"
   extra=$(cd "$work" && find . -path ./src -prune -o -path ./bad -prune -o -path ./out -prune -o \
     -path ./one -prune -o -type f ! -name '*.cab' -print)
   expect_eq "$extra" "" "$cab: files outside the target"
@@ -51,8 +51,8 @@ for name in '..\..\escaped.txt' 'x\..\..\..\escaped.txt' '../../escaped.txt' '\e
   rm -rf "$work/t"
   probe make 'C:\cabtest\hostile.cab' first.txt "$name"
   out=$(probe extract 'C:\cabtest\hostile.cab' 'C:\cabtest\t\a\b' || true)
-  echo "$out" | grep -qxF "$ended" || fail "$name: no extraction error: $out"
-  echo "$out" | grep -qx 'ended 1603' || fail "$name: the run did not end as failed: $out"
+  grep -qxF "$ended" <<<"$out" || fail "$name: no extraction error: $out"
+  grep -qx 'ended 1603' <<<"$out" || fail "$name: the run did not end as failed: $out"
   found=$(find "$WINEPREFIX/drive_c" -name 'escaped*' -o -name 'data of*')
   expect_eq "$found" "" "$name: a file escaped"
   expect_eq "$(cd "$work/t" && find . -type f)" "./a/b/first.txt" "$name: files in the target"

@@ -11,10 +11,10 @@ wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$(winpath "$installer")" "" /Giv
 pid=$!
 robot wait "$title" 20 || fail "/GiveName showed no message box"
 texts=$(robot texts "$title" | tr -d '\r')
-echo "$texts" | grep -qx "Static|/Add$INSTALLER_ARG/Manifest" || fail "message text: $texts"
-buttons=$(echo "$texts" | grep -ci '^Button|' || true)
+grep -qx "Static|/Add$INSTALLER_ARG/Manifest" <<<"$texts" || fail "message text: $texts"
+buttons=$(grep -ci '^Button|' <<<"$texts" || true)
 expect_eq "$buttons" 1 "number of buttons in the name display"
-echo "$texts" | grep -qix 'Button|OK' || fail "the one button is not OK: $texts"
+grep -qix 'Button|OK' <<<"$texts" || fail "the one button is not OK: $texts"
 robot click "$title" OK
 wait_exit $pid 10
 expect_eq "$(tr -d '\r' <"$WINEPREFIX/exit")" 0 "exit code of the name display"
@@ -24,6 +24,6 @@ for arguments in /givename Temp /S "/ExTracT Other 1"; do
   start=$(date +%s)
   timeout 20 wine "$installer" "$arguments" || fail "\"$arguments\" did not end cleanly"
   [ $(($(date +%s) - start)) -le 10 ] || fail "\"$arguments\" took too long"
-  if robot list | tr -d '\r' | grep -q "^1|.*|$title\$"; then fail "\"$arguments\" left a window"; fi
+  if grep -q "^1|.*|$title\$" <<<"$(robot list | tr -d '\r')"; then fail "\"$arguments\" left a window"; fi
 done
 echo "entry modes: ok"

@@ -40,10 +40,10 @@ robot wait Error 30 || fail "missing program: no shell error box"
 texts=""
 for _ in 1 2 3 4 5; do
   texts=$(robot texts Error | tr -d '\r')
-  echo "$texts" | grep -q 'File not found' && break
+  grep -q 'File not found' <<<"$texts" && break
   sleep 0.5
 done
-echo "$texts" | grep -q 'File not found' || fail "missing program: box text: $texts"
+grep -q 'File not found' <<<"$texts" || fail "missing program: box text: $texts"
 robot click Error OK
 wait_exit $pid 30
 out=$(tr -d '\r' <"$out_file")

@@ -28,7 +28,7 @@ copy=$(cd "$dist" && ls | grep -E "^${INSTALLER%.exe}_[0-9]{8}\\.exe\$") || fail
 expect_eq "$text" "C:\\dist\\$copy: A copy of the installer has been written, with the manifest file included." "message"
 python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$dist/$copy" resource 24 1 >"$dist/embedded"
 cmp "$dist/embedded" "$dist/$INSTALLER.manifest" || fail "the copy's manifest differs from the file"
-python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$dist/$copy" resources | grep -qx '24/1/0 [0-9]*' || fail "not language neutral"
+grep -qx '24/1/0 [0-9]*' <<<"$(python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$dist/$copy" resources)" || fail "not language neutral"
 cmp "$dist/$INSTALLER" "$BUILD_DIR/$INSTALLER" || fail "the program file itself changed"
 python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$dist/$copy" resource CAB 386 | cmp - "$BUILD_DIR/payload/386.cab" ||
   fail "the copy lost its other resources"

@@ -49,7 +49,8 @@ osslsigncode verify -CAfile "$work/cert.pem" -in "$out" >"$work/verify.log" 2>&1
 grep -q 'Signature verification: ok' "$work/verify.log" || fail "verify: $(cat "$work/verify.log")"
 pe "$out" resource CONFIG 7 | cmp - "$work/config.txt" || fail "CONFIG 7 is not the vendor's configuration"
 pe "$out" resource CAB 1 >"$work/1.cab"
-gcab -t "$work/1.cab" | grep -qx 'Vista 64bit/release.txt\|Vista 64bit\\release.txt' || fail "CAB 1 is not the vendor's tree: $(gcab -t "$work/1.cab")"
+listing=$(gcab -t "$work/1.cab")
+grep -qx 'Vista 64bit/release.txt\|Vista 64bit\\release.txt' <<<"$listing" || fail "CAB 1 is not the vendor's tree: $listing"
 version=$(pe "$out" resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')
 for text in 2.1.0.15 'Vendor "Air" Setup' "Norvane Driver/Utility Installer v1.4"; do
   grep -qF "$text" <<<"$version" || fail "version resource lacks \"$text\""

@@ -60,7 +60,7 @@ before=$(cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -print | s
 wine "C:\\dist\\$INSTALLER" &
 pid=$!
 robot wait "$title" 30 || fail "no usable temporary folder: no message"
-text=$(robot utf8texts "$title" | tr -d '\r' | grep '^Static|.' | head -1)
+text=$(robot utf8texts "$title" | tr -d '\r' | awk '/^Static\|./ && !n++')
 case "$text" in
   *"C:\\users\\$user\\Temp\\Нет"*TEMP*) ;;
   *) fail "no usable temporary folder: the message does not name the folder and what to do: $text" ;;

@@ -35,7 +35,7 @@ for request in start stop pause continue; do
 done
 expect_eq "$(check startup NoSuchSvc -1 2 -1)" "1060" "startup of a missing service"
 expect_eq "$(check state NoSuchSvc)" "0 Unknown? 0" "state of a missing service"
-expect_eq "$(check config NoSuchSvc | head -1)" "ErrorCode=1060" "config of a missing service"
+expect_eq "$(check config NoSuchSvc | sed -n 1p)" "ErrorCode=1060" "config of a missing service"
 expect_eq "$(check run NoSuchSvc)" $':Unknown? 0\nNoSuchSvc' "check of a missing service"
 
 # The configuration as the manager keeps it.

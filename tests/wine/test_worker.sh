@@ -16,13 +16,13 @@ sleep 1
 # Wine names every window a program without a display tries to make (nodrv_CreateWindow); the
 # name display shows a message box, which proves the check sees windows.
 errors=$(WINEDEBUG=err+winediag wine "$BUILD_DIR/$INSTALLER" /GiveName 2>&1 >/dev/null || true)
-echo "$errors" | grep -q nodrv_CreateWindow || fail "the window check saw no window of /GiveName"
+grep -q nodrv_CreateWindow <<<"$errors" || fail "the window check saw no window of /GiveName"
 
 for round in "missing folder" "existing folder"; do
   before=$(cd "$temp" && find . -maxdepth 1 -type f | sort)
   errors=$(WINEDEBUG=err+winediag timeout 60 wine "$BUILD_DIR/$INSTALLER" /ExTracT "$name" 386 2>&1 >/dev/null) ||
     fail "$round: the worker did not end cleanly"
-  ! echo "$errors" | grep -q nodrv_CreateWindow || fail "$round: the worker made a window: $errors"
+  ! grep -q nodrv_CreateWindow <<<"$errors" || fail "$round: the worker made a window: $errors"
   [ -d "$folder" ] || fail "$round: no work folder"
   cmp "$folder/386.cab" "$BUILD_DIR/payload/386.cab" || fail "$round: 386.cab differs from its resource"
   expect_eq "$(cd "$temp" && find . -maxdepth 1 -type f | sort)" "$before" "$round: files left in Temp"
