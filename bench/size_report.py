@@ -46,8 +46,14 @@ CONTINUED = re.compile(r"^\s+0x([0-9a-f]+)\s+0x([0-9a-f]+)\s+(.+)$")
 OUTPUT = re.compile(r"^(\.[^\s]+)\s+0x[0-9a-f]+\s+0x[0-9a-f]+")
 
 
+# The link-time optimiser hands the linker its output under a temporary name.
+OPTIMISED = "our code, optimised as a whole"
+
+
 def short_object(path):
     """libfoo.a(member.o) or the object's name relative to the build folder."""
+    if path.endswith(".lto.o"):
+        return OPTIMISED
     match = re.match(r".*/([^/]+\.a)\((.+)\)$", path)
     if match:
         return f"{match.group(1)}({match.group(2)})"
@@ -58,6 +64,8 @@ def library_of(path):
     match = re.match(r".*/([^/]+\.a)\(", path)
     if match:
         return match.group(1)
+    if path.endswith(".lto.o"):
+        return OPTIMISED
     return "our objects" if path.endswith(".obj") or "CMakeFiles" in path else os.path.basename(path)
 
 
@@ -114,6 +122,9 @@ def main():
     print(f"  {'headers':<10}{headers:>9,}")
     for name, raw, virtual in sections:
         print(f"  {name:<10}{raw:>9,} on disk {virtual:>9,} in memory")
+    gap = size - headers - sum(raw for _, raw, _ in sections)
+    if gap:
+        print(f"  {'padding':<10}{gap:>9,} (the resources start on a page boundary)")
 
     if not os.path.exists(map_path):
         print(f"no link map at {map_path}")

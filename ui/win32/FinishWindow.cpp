@@ -48,6 +48,9 @@ FinishWindow::FinishWindow()
     : FormWindow(Design{"NorvaneFinish", 4365, 1935, WS_EX_TOOLWINDOW, RECT{29, 29, 4310, 255},
                         "Finished Installing", kLines, std::size(kLines)}) {}
 
+// Out of line, so that this file alone emits the destructor and its thunks.
+FinishWindow::~FinishWindow() = default;
+
 bool FinishWindow::Load() {
   InitControlLibraryEx(255);
   ending_ = false;

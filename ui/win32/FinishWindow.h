@@ -9,6 +9,7 @@ namespace ui::win32 {
 class FinishWindow final : public FormWindow, public app::FinishWindow {
  public:
   FinishWindow();
+  ~FinishWindow() override;
   // Creates the window (hidden) and starts the countdown.
   bool Load();
 

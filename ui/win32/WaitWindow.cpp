@@ -26,6 +26,9 @@ WaitWindow::WaitWindow()
     : FormWindow(Design{"NorvaneWait", 4635, 1935, WS_EX_APPWINDOW, RECT{29, 27, 4575, 255},
                         "Norvane Self Extracting Cabinet File", kLines, std::size(kLines)}) {}
 
+// Out of line, so that this file alone emits the destructor and its thunks.
+WaitWindow::~WaitWindow() = default;
+
 bool WaitWindow::Load() {
   InitControlLibrary();
   if (!Create("Please wait")) return false;

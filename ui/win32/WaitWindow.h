@@ -10,6 +10,7 @@ namespace ui::win32 {
 class WaitWindow final : public FormWindow, public app::ProgressWindow, private WaitTickHost {
  public:
   WaitWindow();
+  ~WaitWindow() override;
   // Creates the window (hidden) and starts Timer1.
   bool Load();
 
