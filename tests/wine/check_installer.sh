@@ -30,6 +30,10 @@ for text in "1.04.0930" "Installer.exe" "Norvane Driver/Utility Installer v1.4";
 done
 grep -q '^14/1/' <<<"$(pe resources)" || fail "no icon group"
 
+# The payload starts on a page boundary of the file, or every start copies it into memory.
+offset=$(pe resources-offset)
+[ $((offset % 4096)) -eq 0 ] || fail "the resources start at file offset $offset, not on a page boundary"
+
 # Static imports only from the allow-list of functions Windows 2000 and XP have.
 unexpected=$(comm -23 <(pe imports | sort -u) <(grep -v '^#' "$SOURCE_DIR/tests/wine/imports_allowed.txt" | sort -u))
 [ -z "$unexpected" ] || fail "imports not checked against Windows 2000/XP: $unexpected"

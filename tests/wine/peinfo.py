@@ -98,6 +98,8 @@ def main():
         print(machine, subsystem)
     elif command == "imports":
         print("\n".join(pe.imports()))
+    elif command == "resources-offset":
+        print(pe.offset(pe.directories[2][0]))
     elif command == "resources":
         for key, data in pe.resources():
             print(key, len(data))
