@@ -32,21 +32,31 @@ std::optional<uint32_t> RunRelaunch() {
 
   const std::string copyBase = MakeTempFileName();
   const std::string copyProgram = copyBase + ".exe";
-  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) {
-    // Nothing has started yet; what the copy left (the empty temporary file, part of a copy)
-    // would otherwise stay in the user's temporary folder for good. Nothing was installed: a
-    // deployment tool must not read this as success.
+  // Nothing has started yet; what the copy left (the empty temporary file, part of a copy) would
+  // otherwise stay in the user's temporary folder for good. Nothing was installed: a deployment
+  // tool must not read this as success.
+  const auto giveUp = [&] {
     files.RemoveFile(copyProgram);
     files.RemoveFile(copyBase);
     os::EndProcess(static_cast<int>(kExitFailed));
-  }
+  };
+  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) giveUp();
   State().InstallerPath = copyProgram;
   if (!DeleteStream(copyProgram + ":DATA")) return std::nullopt;
+  // The copy will run with this process's administrator rights from the user's temporary folder,
+  // where any program of the user's can write. From here until the run ends nobody can change
+  // it, and what is held must be this very program.
+  std::unique_ptr<os::HeldFile> heldCopy = files.HoldUnchanged(copyProgram);
+  if (!heldCopy || !heldCopy->SameBytesAs(programFile)) {
+    heldCopy.reset();
+    giveUp();
+  }
 
   const uintptr_t owner = Ui().LoadTempForm();
   // The run ends with its outcome as its exit code; a run that never started installed nothing.
   uint32_t exitCode = kExitFailed;
   ShellRunAndWait(owner, "open", State().InstallerPath, "temp", "", 1, &exitCode);
+  heldCopy.reset();
   RemoveFinishedCopy(copyBase);
   RemoveFinishedCopy(copyProgram);
   Ui().UnloadTempForm();

@@ -73,8 +73,7 @@ target_link_libraries(${INSTALLER_NAME} PRIVATE installer_win32)
 # section per function so that the map can name them.
 target_link_options(${INSTALLER_NAME} PRIVATE ${WINDOWS_LINK_OPTIONS} -nostartfiles
                     -Wl,--disable-auto-import -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/DiscardUnwindTables.ld
-                    -Wl,-Map=${CMAKE_BINARY_DIR}/${INSTALLER_NAME}.map
-                    -ffunction-sections -fdata-sections)
+                    -Wl,-Map=${CMAKE_BINARY_DIR}/${INSTALLER_NAME}.map -ffunction-sections)
 set_target_properties(${INSTALLER_NAME} PROPERTIES
   LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/DiscardUnwindTables.ld)
 target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOURCE_DIR}/resources)

@@ -37,6 +37,16 @@ class HeldFolder {
   virtual ~HeldFolder() = default;
 };
 
+// A file held open for reading: while the object lives nobody can write, rename or remove it,
+// though it can still be read and run.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  // True when the held file has exactly the bytes of the file at `path` (read piece by piece,
+  // so the length of a payload costs no memory).
+  virtual bool SameBytesAs(const std::string& path) = 0;
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -78,6 +88,9 @@ class Files {
   virtual bool Append(const std::string& path, std::string_view bytes) = 0;
   // CreateFileA(GENERIC_READ | GENERIC_WRITE, share 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL).
   virtual std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) = 0;
+  // CreateFileA(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING). Null when the file is missing or
+  // someone has it open for writing or removal.
+  virtual std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) = 0;
   // OpenFile(path, OF_EXIST): true when the path could be opened.
   virtual bool OpenFileExists(const std::string& path) = 0;
 };

@@ -28,6 +28,23 @@ class PosixWritableFile final : public WritableFile {
   std::FILE* file_;
 };
 
+class PosixHeldFile final : public HeldFile {
+ public:
+  PosixHeldFile(PosixFiles& files, std::multiset<fs::path>& held, std::string path)
+      : files_(files), held_(held), entry_(held.insert(files.HostPath(path))), path_(path) {}
+  ~PosixHeldFile() override { held_.erase(entry_); }
+  bool SameBytesAs(const std::string& path) override {
+    const auto mine = files_.ReadAll(path_);
+    return mine && mine == files_.ReadAll(path);
+  }
+
+ private:
+  PosixFiles& files_;
+  std::multiset<fs::path>& held_;
+  std::multiset<fs::path>::iterator entry_;
+  std::string path_;
+};
+
 }  // namespace
 
 PosixFiles::PosixFiles(fs::path root) : root_(std::move(root)) {
@@ -140,7 +157,16 @@ bool PosixFiles::RemoveFolder(const std::string& path) {
   return fs::is_directory(host, error) && fs::remove(host, error);
 }
 
+bool PosixFiles::Held(const std::string& path) const { return held_.count(HostPath(path)) > 0; }
+
+std::unique_ptr<HeldFile> PosixFiles::HoldUnchanged(const std::string& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(HostPath(path), error)) return nullptr;
+  return std::make_unique<PosixHeldFile>(*this, held_, path);
+}
+
 bool PosixFiles::RemoveFile(const std::string& path) {
+  if (Held(path)) return false;
   std::error_code error;
   const fs::path host = HostPath(path);
   if (!fs::is_regular_file(host, error)) return false;
@@ -150,12 +176,17 @@ bool PosixFiles::RemoveFile(const std::string& path) {
 
 bool PosixFiles::Copy(const std::string& from, const std::string& to) {
   std::error_code error;
-  return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, error);
+  if (Held(to) ||
+      !fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, error))
+    return false;
+  if (afterCopy) afterCopy(to);
+  return true;
 }
 
 bool PosixFiles::Move(const std::string& from, const std::string& to) {
   std::error_code error;
-  if (refuseMoves || !fs::is_regular_file(HostPath(from), error)) return false;
+  if (refuseMoves || Held(from) || Held(to) || !fs::is_regular_file(HostPath(from), error))
+    return false;
   if (Attributes(to).value_or(0) & kAttrReadOnly) return false;  // as MoveFileExA
   fs::rename(HostPath(from), HostPath(to), error);
   return !error;
@@ -177,18 +208,20 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
 }
 
 bool PosixFiles::WriteAll(const std::string& path, std::string_view bytes) {
+  if (Held(path)) return false;
   std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
   return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool PosixFiles::Append(const std::string& path, std::string_view bytes) {
   std::error_code error;
-  if (!fs::is_regular_file(HostPath(path), error)) return false;
+  if (Held(path) || !fs::is_regular_file(HostPath(path), error)) return false;
   std::ofstream out(HostPath(path), std::ios::binary | std::ios::app);
   return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::unique_ptr<WritableFile> PosixFiles::CreateExclusive(const std::string& path) {
+  if (Held(path)) return nullptr;
   std::FILE* file = std::fopen(HostPath(path).c_str(), "wb");
   if (!file) return nullptr;
   return std::make_unique<PosixWritableFile>(file);

@@ -2,6 +2,8 @@
 // Windows paths onto a folder of the host: "C:\a\b" is <root>/C/a/b, found without regard to
 // letter case as Windows would. Lets the native tests run the file logic on real folders.
 #include <filesystem>
+#include <functional>
+#include <set>
 
 #include "os/Files.h"
 
@@ -33,10 +35,19 @@ class PosixFiles : public Files {
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;
+  // Until the held file goes, writing, replacing, renaming or removing it fails, as a sharing
+  // violation would.
+  std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override;
   bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
+  // Called with the target of every copy that succeeded: lets a test change the copy before the
+  // program looks at it again.
+  std::function<void(const std::string& to)> afterCopy;
 
  private:
+  bool Held(const std::string& path) const;
+
   std::filesystem::path root_;
+  std::multiset<std::filesystem::path> held_;
   unsigned nextTempNumber_ = 0x1A2B;
 };
 

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "os/Files.h"
 #include "os/win32/Backends.h"
 #include "os/win32/Handles.h"
@@ -16,6 +18,29 @@ class Win32WritableFile final : public WritableFile {
                      nullptr) != 0;
   }
   bool Flush() override { return FlushFileBuffers(handle_.get()) != 0; }
+
+ private:
+  UniqueHandle handle_;
+};
+
+class Win32HeldFile final : public HeldFile {
+ public:
+  explicit Win32HeldFile(HANDLE handle) : handle_(handle) {}
+  bool SameBytesAs(const std::string& path) override {
+    UniqueHandle other(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!other.valid() || SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN) != 0) return false;
+    constexpr DWORD kPiece = 65536;
+    std::string held(kPiece, '\0'), read(kPiece, '\0');
+    for (;;) {
+      DWORD heldGot = 0, readGot = 0;
+      if (!ReadFile(handle_.get(), held.data(), kPiece, &heldGot, nullptr) ||
+          !ReadFile(other.get(), read.data(), kPiece, &readGot, nullptr) || heldGot != readGot ||
+          std::memcmp(held.data(), read.data(), heldGot) != 0)
+        return false;
+      if (heldGot == 0) return true;
+    }
+  }
 
  private:
   UniqueHandle handle_;
@@ -120,6 +145,13 @@ class Win32Files final : public Files {
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32WritableFile>(handle);
+  }
+
+  std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32HeldFile>(handle);
   }
 
   bool OpenFileExists(const std::string& path) override {

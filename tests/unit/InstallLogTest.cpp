@@ -350,6 +350,9 @@ class FailingFiles final : public os::Files {
   std::unique_ptr<os::WritableFile> CreateExclusive(const std::string& p) override {
     return inner_.CreateExclusive(p);
   }
+  std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string& p) override {
+    return inner_.HoldUnchanged(p);
+  }
   bool OpenFileExists(const std::string& p) override { return inner_.OpenFileExists(p); }
 
  private:

@@ -49,6 +49,9 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
     std::string copySeen;
     processes.onExecute = [&](const os::ShellRequest& request) {
       copySeen = ReadFile(request.file);
+      // Another program of the user's cannot change the copy while it runs elevated.
+      EXPECT_FALSE(files.WriteAll(request.file, "MZ other"));
+      EXPECT_FALSE(files.RemoveFile(request.file));
       return os::ShellAnswer{row.started, 42, 0, row.started ? 9u : 0u};
     };
     processes.exitCodes[9] = row.runExit;
@@ -76,6 +79,23 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
     EXPECT_FALSE(windows.tempLoaded);
     EXPECT_TRUE(unicode.messages.empty());
   }
+}
+
+TEST_F(RelaunchTest, ACopyChangedBeforeItIsHeldNeverRuns) {
+  // Another program of the user's swaps the copy in the temporary folder before the relauncher
+  // holds it: the elevated start must not run what it did not write.
+  files.afterCopy = [&](const std::string& to) {
+    if (to.ends_with(".exe")) WriteFile(to, "MZ someone else's program");
+  };
+  int endedWith = -1;
+  try {
+    app::Main();
+  } catch (const fakes::ProcessEnded& ended) {
+    endedWith = ended.code;
+  }
+  EXPECT_EQ(endedWith, 1603);
+  EXPECT_TRUE(processes.started.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp\\")));
 }
 
 }  // namespace

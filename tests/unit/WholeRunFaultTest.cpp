@@ -127,7 +127,7 @@ bool MayEndSilently(const fakes::CallCounter& counter) {
   const std::string path = Upper(counter.failedPath);
   const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE");
   const bool log = path.ends_with("\\DPINST.LOG");
-  return call == "ProgramFilePath" || call == "TempFileName" || (call == "Copy" && relaunchCopy) ||
+  return call == "ProgramFilePath" || call == "TempFileName" || ((call == "Copy" || call == "HoldUnchanged") && relaunchCopy) ||
          call == "Execute" || call == "CreateWindow" || call == "IsWow64Process" ||
          call == "SpecialFolder" || call == "AnsiFromUtf16" ||
          ((call == "Attributes" || call == "ReadAll") && log);

@@ -102,6 +102,9 @@ class FaultyFiles final : public os::Files {
     if (!file) return nullptr;
     return std::make_unique<FaultyWritableFile>(std::move(file), c_);
   }
+  std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string& path) override {
+    return c_.Fail("HoldUnchanged", path) ? nullptr : in_.HoldUnchanged(path);
+  }
   bool OpenFileExists(const std::string& path) override {
     return !c_.Fail("OpenFileExists") && in_.OpenFileExists(path);
   }
