@@ -20,7 +20,8 @@ struct Platform {
   Version* version = nullptr;
   Cabinets* cabinets = nullptr;
   Services* services = nullptr;
-  // Absent (Windows 9x, most tests): the ANSI answers of the other areas stand as they are.
+  // Absent (most tests): the ANSI answers of the other areas stand as they are. A UTF-16 log of
+  // the driver installer needs it.
   Unicode* unicode = nullptr;
 };
 

@@ -32,9 +32,6 @@ class Shell {
   // The user's short date and long time, as the regional settings write them.
   virtual std::string ShortDateText() = 0;
   virtual std::string LongTimeText() = 0;
-  // WideCharToMultiByte(CP_ACP): UTF-16 text in the ANSI code page, the one every other text of
-  // the program is in; a character the code page lacks becomes its default character.
-  virtual std::string AnsiFromUtf16(const std::u16string& text) = 0;
 };
 
 }  // namespace os

@@ -9,6 +9,7 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "os/Unicode.h"
 
 namespace platform {
 namespace {
@@ -122,7 +123,7 @@ std::string LogAsSingleByteText(const std::string& bytes) {
         static_cast<unsigned char>(bytes[at]) |
         (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8)));
   // The driver folder it is matched against is an ANSI text; so must the log be.
-  return os::Os().shell->AnsiFromUtf16(units);
+  return os::Os().unicode->ToAnsi(units);
 }
 
 std::optional<std::string> FindReturnCode(const std::string& logText,

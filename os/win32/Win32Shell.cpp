@@ -36,19 +36,6 @@ class Win32Shell final : public Shell {
   std::string ShortDateText() override { return Format(false); }
   std::string LongTimeText() override { return Format(true); }
 
-  std::string AnsiFromUtf16(const std::u16string& text) override {
-    if (text.empty()) return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string ansi(static_cast<size_t>(needed), '\0');
-    const int written =
-        WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), needed, nullptr, nullptr);
-    ansi.resize(written > 0 ? static_cast<size_t>(written) : 0);
-    return ansi;
-  }
-
  private:
   static std::string Format(bool time) {
     char buffer[128] = {};

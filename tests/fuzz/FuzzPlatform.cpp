@@ -66,10 +66,16 @@ int QuietShell::ShowMessage(uintptr_t, const std::string&, const std::string&, u
   return (style & 0xF) == os::kMbYesNo ? os::kIdYes : os::kIdOk;
 }
 
-std::string QuietShell::AnsiFromUtf16(const std::u16string& text) {
+std::string QuietUnicode::ToAnsi(const std::u16string& text) {
   std::string ansi;
   for (const char16_t unit : text) ansi.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
   return ansi;
+}
+
+std::u16string QuietUnicode::FromAnsi(const std::string& text) {
+  std::u16string wide;
+  for (const char c : text) wide.push_back(static_cast<unsigned char>(c));
+  return wide;
 }
 
 void RememberingWindows::SetOutcome(const std::string& text, const std::string& title) {
@@ -82,6 +88,7 @@ Platform::Platform() : previous_(os::Os()) {
   os::Platform platform;
   platform.files = &files;
   platform.shell = &shell;
+  platform.unicode = &unicode;
   platform.processes = &processes;
   platform.resources = &resources;
   os::SetOs(platform);

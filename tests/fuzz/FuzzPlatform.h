@@ -11,6 +11,7 @@
 #include "os/Processes.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "os/Unicode.h"
 
 namespace fuzz {
 
@@ -53,7 +54,20 @@ class QuietShell final : public os::Shell {
   os::LocalTime Now() override { return {2026, 12, 8, 9, 30, 0}; }
   std::string ShortDateText() override { return "08/12/2026"; }
   std::string LongTimeText() override { return "09:30:00"; }
-  std::string AnsiFromUtf16(const std::u16string& text) override;
+};
+
+// The UTF-16 side: no folder answers, Latin-1 as the ANSI code page.
+class QuietUnicode final : public os::Unicode {
+ public:
+  std::optional<std::u16string> ProgramFilePath() override { return std::nullopt; }
+  std::optional<std::u16string> TempPath() override { return std::nullopt; }
+  std::optional<std::u16string> SpecialFolder(int) override { return std::nullopt; }
+  std::optional<std::u16string> ShortPath(const std::u16string&) override { return std::nullopt; }
+  std::string ToAnsi(const std::u16string& text) override;
+  std::u16string FromAnsi(const std::string& text) override;
+  int ShowMessage(uintptr_t, const std::u16string&, const std::u16string&, uint32_t) override {
+    return os::kIdOk;
+  }
 };
 
 class EndingProcesses final : public os::Processes {
@@ -111,6 +125,7 @@ class Platform {
   ~Platform();
   MemoryFiles files;
   QuietShell shell;
+  QuietUnicode unicode;
   EndingProcesses processes;
   HeldResources resources;
   RememberingWindows windows;

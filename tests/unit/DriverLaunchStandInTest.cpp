@@ -199,10 +199,10 @@ TEST(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
   const std::string log =
       "\xFF\xFE" +
       dpinst::EncodeForLog(dpinst::FolderLine("C:\\D") + dpinst::ReturnCodeLine(0x100), "\xFF\xFE");
-  fakes::FakeShell shell;
-  os::Platform withShell;
-  withShell.shell = &shell;
-  os::ScopedPlatform scoped(withShell);
+  fakes::FakeUnicode unicode;
+  os::Platform withUnicode;
+  withUnicode.unicode = &unicode;
+  os::ScopedPlatform scoped(withUnicode);
   EXPECT_EQ(platform::FindReturnCode(platform::LogAsSingleByteText(log), "C:\\D\\"), "100");
 }
 

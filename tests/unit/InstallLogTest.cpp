@@ -204,12 +204,12 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
        .caption = "Finished",
        .exitCode = 0},
       {.name = "UTF-16 log, temporary folder outside ASCII",
-       .log = Utf16(u"INFO:   Current working directory: 'C:\\Users\\Пётр\\Temp\\D\\'\r\n"
+       .log = Utf16(u"INFO:   Current working directory: 'C:\\Users\\Zoë Łódź\\Temp\\D\\'\r\n"
                     u"INFO:   Returning with code 0x1\r\n"),
        .shown = true,
        .label = "Installed 1",
        .caption = "Finished",
-       .folder = "C:\\Users\\\xCF?\xF2\xF0\\Temp\\D\\",  // the fake code page lacks "ё"
+       .folder = "C:\\Users\\Zo\xEB L\xF3" "dz\\Temp\\D\\",  // "Ł" as its look-alike, "ź" too
        .exitCode = 0},
       {.name = "LF-only line ends",
        .log = "INFO:   Current working directory: '" + kFolder +

@@ -129,7 +129,7 @@ bool MayEndSilently(const fakes::CallCounter& counter) {
   const bool log = path.ends_with("\\DPINST.LOG");
   return call == "ProgramFilePath" || call == "TempFileName" || ((call == "Copy" || call == "HoldUnchanged") && relaunchCopy) ||
          call == "Execute" || call == "CreateWindow" || call == "IsWow64Process" ||
-         call == "SpecialFolder" || call == "AnsiFromUtf16" ||
+         call == "SpecialFolder" ||
          ((call == "Attributes" || call == "ReadAll") && log);
 }
 
@@ -199,7 +199,8 @@ class WholeRun {
 
  private:
   os::Platform Inner() {
-    return {&files_, &resources_, &processes_, &shell_, &version_, &cabinets_, &services_};
+    return {&files_,    &resources_, &processes_, &shell_,
+            &version_,  &cabinets_,  &services_,  &unicode_};
   }
 
   // One process of the program: its own state and windows, its command line and file.
@@ -299,6 +300,7 @@ class WholeRun {
   fakes::FakeVersion version_;
   cab::posix::MspackCabinets cabinets_;
   fakes::FakeServiceManager services_;
+  fakes::FakeUnicode unicode_;
   fakes::FaultyPlatform faulty_;
   Process* current_ = nullptr;
   int openBoxes_ = 0;

@@ -72,19 +72,6 @@ std::u16string FakeUnicode::FromAnsi(const std::string& text) {
   return wide;
 }
 
-std::string FakeShell::AnsiFromUtf16(const std::u16string& text) {
-  std::string ansi;
-  for (const char16_t unit : text) {
-    if (unit < 0x80)
-      ansi.push_back(static_cast<char>(unit));
-    else if (unit >= 0x410 && unit <= 0x44F)
-      ansi.push_back(static_cast<char>(unit - 0x410 + 0xC0));
-    else
-      ansi.push_back('?');
-  }
-  return ansi;
-}
-
 os::ShellAnswer FakeProcesses::Execute(const os::ShellRequest& request) {
   started.push_back(request);
   if (onExecute) return onExecute(request);

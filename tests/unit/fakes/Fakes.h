@@ -50,9 +50,6 @@ class FakeShell final : public os::Shell {
   os::LocalTime Now() override { return now; }
   std::string ShortDateText() override { return dateText; }
   std::string LongTimeText() override { return timeText; }
-  // A Cyrillic ANSI code page (1251) in its essentials: ASCII, U+0410-U+044F at C0-FF, and "?"
-  // for everything else, as WideCharToMultiByte gives for characters the code page lacks.
-  std::string AnsiFromUtf16(const std::u16string& text) override;
 };
 
 // The UTF-16 side of a Western system (code page 1252, taken as Latin-1 here): other letters

@@ -135,9 +135,6 @@ class FaultyShell final : public os::Shell {
   std::string LongTimeText() override {
     return c_.Fail("LongTimeText") ? std::string() : in_.LongTimeText();
   }
-  std::string AnsiFromUtf16(const std::u16string& text) override {
-    return c_.Fail("AnsiFromUtf16") ? std::string() : in_.AnsiFromUtf16(text);
-  }
 
  private:
   os::Shell& in_;
@@ -275,8 +272,9 @@ FaultyPlatform::FaultyPlatform(const os::Platform& inner, CallCounter& counter)
       version_(std::make_unique<FaultyVersion>(*inner.version, counter)),
       cabinets_(std::make_unique<FaultyCabinets>(*inner.cabinets, counter)),
       services_(std::make_unique<FaultyServices>(*inner.services, counter)) {
+  // The UTF-16 side passes through: what its failures do is the folder checks' own tests'.
   platform_ = {files_.get(),   resources_.get(), processes_.get(), shell_.get(),
-               version_.get(), cabinets_.get(),  services_.get()};
+               version_.get(), cabinets_.get(),  services_.get(),  inner.unicode};
 }
 
 FaultyPlatform::~FaultyPlatform() = default;

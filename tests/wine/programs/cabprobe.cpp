@@ -41,9 +41,6 @@ class PrintingShell final : public os::Shell {
   os::LocalTime Now() override { return real_.Now(); }
   std::string ShortDateText() override { return real_.ShortDateText(); }
   std::string LongTimeText() override { return real_.LongTimeText(); }
-  std::string AnsiFromUtf16(const std::u16string& text) override {
-    return real_.AnsiFromUtf16(text);
-  }
 
  private:
   os::Shell& real_;
