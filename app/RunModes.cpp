@@ -10,6 +10,7 @@
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
+#include "platform/Admission.h"
 
 namespace app {
 namespace {
@@ -63,6 +64,9 @@ bool Main() {
       // alone (or after a relaunch that could not copy), nothing has checked them yet.
       if (!FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(kExitFailed));
       if (State().InstallerPath.empty()) State().InstallerPath = ProgramFile();
+      // Every road to an installation passes here before anything is extracted, and the refusal
+      // ends through the same clean-up and exit code as the edition refusals.
+      platform::CheckMachineSupported();
       ShowWaitWindow();
       // Without the window no timer ever drives the run, and the message loop would wait for
       // ever, and with it the relauncher: end through the clean-up instead.
