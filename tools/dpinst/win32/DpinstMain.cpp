@@ -28,8 +28,9 @@ constexpr dpinst::Architecture kArchitecture = dpinst::Architecture::kX86;
 constexpr char kWidthText[] = "32-bit";
 #endif
 constexpr char kTitle[] = "Driver Package Installer";
-// Nothing was installed and the run itself failed (no setupapi, wrong width): the failure flag
-// alone, which the installer reads as "Aborted".
+// Nothing was installed and the run itself failed (no setupapi, wrong width, no list of the
+// devices, no package in the folder): the failure flag alone, which the installer reads as
+// "Aborted".
 constexpr uint32_t kRunFailed = dpinst::kFlagFailed << 24;
 // UpdateDriverForPlugAndPlayDevices: the device already has a driver at least as good
 // (ERROR_NO_MORE_ITEMS), or the device went away after it was listed (ERROR_NO_SUCH_DEVINST).
@@ -213,10 +214,14 @@ class Installer {
     }
     updateDriver_ = newdevDll_.Get<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
     if (options_.scanHardware) ScanHardware();
-    deviceIds_ = PresentDeviceIds();
-
+    // Without the list of devices no package can be said to be in the store only; without a
+    // package there was nothing to install: both are failures of the run, not successes.
+    if (!PresentDeviceIds(deviceIds_)) return kRunFailed;
     const std::vector<std::string> infs = InfFiles();
-    if (infs.empty()) Line(Level::kWarning, "No driver package (INF file) in the folder.");
+    if (infs.empty()) {
+      Line(Level::kError, "No driver package (INF file) in the folder.");
+      return kRunFailed;
+    }
     for (const std::string& inf : infs) InstallPackage(inf);
     return dpinst::ReturnCode(tally_);
   }
@@ -233,14 +238,13 @@ class Installer {
       Line(Level::kWarning, "Could not scan for hardware changes.");
   }
 
-  std::vector<std::string> PresentDeviceIds() {
-    std::vector<std::string> ids;
+  bool PresentDeviceIds(std::vector<std::string>& ids) {
     HDEVINFO devices =
         setupapi_.getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (devices == INVALID_HANDLE_VALUE) {
-      Line(Level::kWarning,
+      Line(Level::kError,
            "Could not list the present devices (error " + Hex(GetLastError()) + ").");
-      return ids;
+      return false;
     }
     for (DWORD index = 0;; ++index) {
       SP_DEVINFO_DATA device = {};
@@ -268,7 +272,7 @@ class Installer {
       }
     }
     setupapi_.destroyList(devices);
-    return ids;
+    return true;
   }
 
   std::vector<std::string> InfFiles() {
