@@ -153,12 +153,14 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        [](const fs::path& t) {
          Edit(t / "Vista 64bit/norvusb.inf", "Norvane, NTamd64", "Norvane, NTx86");
+         std::ofstream(t / "Vista 64bit/broken.inf") << "[Manufacturer]\nN = N, NTamd64\n";
          Edit(t / "Vista 32bit/norvusb.inf", "Norvane, NTx86", "Norvane, NTx86.10.0");
          Edit(t / "Vista 32bit/norvusb.inf", "[Norvane.NTx86]", "[Norvane.NTx86.10.0]");
        },
        {"TREE/Vista 64bit: error: no INF offers a device to x64 Windows 6.0, 6.1, 6.3, 10.0 build "
-        "19045, 10.0 build 26100; norvusb.inf names the models sections Norvane, Norvane.NTx86 "
-        "(Vista64)",
+        "19045, 10.0 build 26100; broken.inf is no driver package (no [Version] with the signature "
+        "$Windows NT$ or $Chicago$); norvusb.inf names the models sections Norvane, "
+        "Norvane.NTx86 (Vista64)",
         "TREE/Vista 32bit: warning: no INF offers a device to x86 Windows 6.0, 6.1, 6.3 (only to "
         "10.0 build 19045, 10.0 build 26100) (Vista)"}},
       {"catalogs: present in another case, missing, none",

@@ -309,8 +309,11 @@ void CheckInfs(const EditionSystems& windows, const std::vector<Inf>& infs, cons
     std::string sections;
     for (const std::string& section : package.namedSections)
       sections += (sections.empty() ? "" : ", ") + section;
-    named += "; " + inf.name + " names " +
-             (sections.empty() ? "no models section" : "the models sections " + sections);
+    named += "; " + inf.name +
+             (!package.validVersion ? " is no driver package (no [Version] with the signature "
+                                      "$Windows NT$ or $Chicago$)"
+              : sections.empty()    ? " names no models section"
+                                    : " names the models sections " + sections);
     if (!package.validVersion) continue;
     if (package.catalogFile.empty()) {
       findings[{shown,
