@@ -12,7 +12,8 @@ if(INSTALLER_SANITIZE)
 endif()
 
 # The vendor's check of a configuration and driver tree before packaging (scripts/package).
-add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp)
+add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp
+                            tools/dpinst/Inf.cpp)
 target_link_libraries(checkpackage PRIVATE installer_posix)
 
 add_subdirectory(tests/unit)

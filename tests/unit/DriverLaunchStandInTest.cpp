@@ -53,73 +53,106 @@ TEST(StandInOptions, ReadsTheDirectChildrenOfDpInst) {
   }
 }
 
-TEST(StandInInf, ModelsSectionFollowsArchitectureAndVersion) {
-  const std::vector<std::string> all = {"NTx86", "NTamd64", "NTamd64.6.0"};
-  const struct {
-    const char* name;
-    std::vector<std::string> decorations;
-    Architecture architecture;
-    dpinst::WindowsVersion version;
-    std::string section;
-  } rows[] = {
-      {"x86 on XP", all, Architecture::kX86, {5, 1}, "M.NTx86"},
-      {"x86, NT of the same level loses", {"NT", "ntx86"}, Architecture::kX86, {5, 1}, "M.ntx86"},
-      {"higher NT version wins", {"NTx86", "NT.5.1"}, Architecture::kX86, {5, 1}, "M.NT.5.1"},
-      {"amd64 on Server 2003", all, Architecture::kAmd64, {5, 2}, "M.NTamd64"},
-      {"amd64 on Vista", all, Architecture::kAmd64, {6, 1}, "M.NTamd64.6.0"},
-      {"x86 without fitting decoration", {"NTamd64"}, Architecture::kX86, {6, 0}, "M"},
-      {"x86 without decorations (Windows 2000)", {}, Architecture::kX86, {5, 0}, "M"},
-      {"amd64 needs a decoration", {}, Architecture::kAmd64, {6, 0}, ""},
-      {"amd64, only x86 decorated", {"NTx86"}, Architecture::kAmd64, {6, 0}, ""},
-      {"version above the running one", {"NTamd64.6.1"}, Architecture::kAmd64, {6, 0}, ""},
+// Each INF fragment read where our editions run: x86 on Windows 2000, XP, Server 2003 (a
+// Datacenter server), Vista, 7 and 10; x64 on XP x64, Vista, 7 and 10; German (Austria) as the
+// language. A cell lists what is read there; one cell serves all columns, two serve x86 and x64.
+// The rows follow Microsoft's own INF examples where the documentation has them.
+TEST(StandInInf, ReadsEachDocumentedRuleOnEachWindows) {
+  const dpinst::System columns[] = {
+      {Architecture::kX86, {5, 0}},          {Architecture::kX86, {5, 1}},
+      {Architecture::kX86, {5, 2, 3, 0x82}}, {Architecture::kX86, {6, 0}},
+      {Architecture::kX86, {6, 1}},          {Architecture::kX86, {10, 0, 1, 0, 19045}},
+      {Architecture::kAmd64, {5, 2}},        {Architecture::kAmd64, {6, 0}},
+      {Architecture::kAmd64, {6, 1}},        {Architecture::kAmd64, {10, 0, 1, 0, 19045}},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(dpinst::ChooseModelsSection("M", row.decorations, row.architecture, row.version),
-              row.section)
-        << row.name;
-}
-
-TEST(StandInInf, ReadsVersionCatalogueAndHardwareIds) {
-  const std::string inf =
-      "; comment [Version]\r\n"
-      "[version]\r\n"
-      "Signature = \"$Windows NT$\"\r\n"
-      "Class = %NetClass% ; the class\r\n"
-      "CatalogFile = plain.cat\r\n"
-      "CatalogFile.NTamd64 = x64.cat\r\n"
-      "[Manufacturer]\r\n"
-      "%Mfg% = Vendor, NTx86, NTamd64\r\n"
-      "\"Other\" = Second\r\n"
-      "[Vendor.NTx86]\r\n"
-      "%Dev% = Install, USB\\VID_F0CA&PID_0104, USB\\Class_E0\r\n"
-      "[VENDOR.NTAMD64]\r\n"
-      "%Dev% = Install, USB\\VID_F0CA&PID_0104, \\\r\n"
-      "        %CompatId%\r\n"
-      "%Dev2% = Install, usb\\vid_f0ca&pid_0104\r\n"
-      "[Second]\r\n"
-      "%Dev% = Install, PCI\\VEN_F0CA&DEV_0001\r\n"
-      "[Strings]\r\n"
-      "NetClass = \"Net\"\r\n"
-      "CompatId = \"USB\\Class_E0&SubClass_01\"\r\n";
-  const dpinst::InfPackage x64 = dpinst::ParseInf(inf, Architecture::kAmd64, {6, 1});
-  EXPECT_TRUE(x64.hasVersionSection);
-  EXPECT_EQ(x64.signature, "$Windows NT$");
-  EXPECT_EQ(x64.className, "Net");
-  EXPECT_EQ(x64.catalogFile, "x64.cat");
-  EXPECT_EQ(x64.hardwareIds,
-            (std::vector<std::string>{"USB\\VID_F0CA&PID_0104", "USB\\Class_E0&SubClass_01"}));
-  const dpinst::InfPackage x86 = dpinst::ParseInf(inf, Architecture::kX86, {5, 1});
-  EXPECT_EQ(x86.catalogFile, "plain.cat");
-  EXPECT_EQ(x86.hardwareIds, (std::vector<std::string>{"USB\\VID_F0CA&PID_0104", "USB\\Class_E0",
-                                                       "PCI\\VEN_F0CA&DEV_0001"}));
-  EXPECT_FALSE(
-      dpinst::ParseInf("[Strings]\r\nA = B\r\n", Architecture::kX86, {5, 1}).hasVersionSection);
-  // The same INF saved as UTF-16LE reads the same.
-  std::string wide = "\xFF\xFE";
-  for (const char c : inf) wide += std::string{c, '\0'};
-  EXPECT_EQ(
-      dpinst::ParseInf(dpinst::InfAsSingleByteText(wide), Architecture::kAmd64, {6, 1}).hardwareIds,
-      x64.hardwareIds);
+  enum Read { kModels, kIds, kCatalog, kClass };
+  const struct {
+    const char* inf;
+    Read read;
+    const char* cells;                // "|" between cells
+    const char16_t* utf16 = nullptr;  // the INF saved as UTF-16 in place of inf
+  } rows[] = {
+      {"[Manufacturer]\n%FooCorp%=FooMfg, NTx86....0x80, NTamd64", kModels,
+       "FooMfg|FooMfg|FooMfg.NTx86....0x80|FooMfg|FooMfg|FooMfg|FooMfg.NTamd64|FooMfg.NTamd64|"
+       "FooMfg.NTamd64|FooMfg.NTamd64"},
+      {"[Manufacturer]\n%FooCorp%=FooMfg, NT, NT.5, NT.5.5, NT....0x80", kModels,
+       "FooMfg|FooMfg.NT.5|FooMfg.NT.5|FooMfg.NT.5.5|FooMfg.NT.5.5|FooMfg.NT.5.5||||"},
+      {"[Manufacturer]\n%MyName% = MyName,NTx86.6.0,NTx86.5.1,", kModels,
+       "MyName|MyName.NTx86.5.1|MyName.NTx86.5.1|MyName.NTx86.6.0|MyName.NTx86.6.0|"
+       "MyName.NTx86.6.0||||"},
+      {"[Manufacturer]\n%MyMfg% = MyMfg, NTamd64.6.1, NTamd64.10.0, NTamd64.10.0...14310", kModels,
+       "MyMfg|MyMfg|MyMfg|MyMfg|MyMfg|MyMfg|||MyMfg.NTamd64.6.1|MyMfg.NTamd64.10.0...14310"},
+      {"[Manufacturer]\n%M% = M, NTamd64.6.1...99999, NTamd64.6.0", kModels,
+       "M|M|M|M|M|M||M.NTamd64.6.0|M.NTamd64.6.0|M.NTamd64.6.1...99999"},
+      {"[Manufacturer]\n%Msft% = Msft, NTx86.6.0, NTamd64.6.0", kModels,
+       "Msft|Msft|Msft|Msft.NTx86.6.0|Msft.NTx86.6.0|Msft.NTx86.6.0||Msft.NTamd64.6.0|"
+       "Msft.NTamd64.6.0|Msft.NTamd64.6.0"},
+      {"[Manufacturer]\n%M% = M, NTamd64.6.1.3, NTamd64.6.1.1, NTamd64.6.0, NTx86.5.2.3", kModels,
+       "M|M|M.NTx86.5.2.3|M|M|M||M.NTamd64.6.0|M.NTamd64.6.1.1|M.NTamd64.6.1.1"},
+      {"[Manufacturer]\nM = M, NT.6.0, NTx86.6.0, NTarm64.10.0, NTia64, NTarm, NTamd64.10.0, NTx",
+       kModels, "M|M|M|M.NTx86.6.0|M.NTx86.6.0|M.NTx86.6.0||||M.NTamd64.10.0"},
+      {"[Manufacturer]\n%StdMfg% = StdMfg,NTamd64\n[StdMfg.NTamd64]\n"
+       "%*pnp0f0c.DeviceDesc%= Ser_Inst,*PNP0F0C,SERENUM\\PNP0F0C,SERIAL_MOUSE",
+       kIds, "|*PNP0F0C,SERENUM\\PNP0F0C,SERIAL_MOUSE"},
+      // Names in any case, sections of one name merged, comments, quotes, continuation, tokens.
+      {"; [Manufacturer] in a comment\r\n[MANUFACTURER]\r\n%Mfg% = \"Vendor;One\", \\\r\n"
+       "    NTamd64 ; the decoration on the next line\r\n[Vendor;One]\r\n"
+       "%D% = Install, \"PCI\\VEN_1;2\", PCI\\VEN_%%1\r\n[vendor;one.ntamd64]\r\n"
+       "%D% = Install, \"USB\\VID_\"\"Q\"\"\", %Prefix%\\VID_F0CA\r\n[Vendor;One]\r\n"
+       "%D% = Install, ROOT\\MERGED\r\n[Strings]\r\nPrefix = \"USB\"\r\n",
+       kIds, "PCI\\VEN_1;2,PCI\\VEN_%1,ROOT\\MERGED|USB\\VID_\"Q\",USB\\VID_F0CA"},
+      {"[Version]\nCatalogFile=plain.cat\nCatalogFile.ntx86=x86.cat", kCatalog,
+       "x86.cat|plain.cat"},
+      {"[Version]\nCatalogFile.NT = %Name%.cat\nCatalogFile.NTamd64=\"%Name%64.cat\"\n"
+       "CatalogFile=plain.cat\n[Strings]\nName=norvane",
+       kCatalog, "norvane.cat|norvane64.cat"},
+      {"[version]\nsignature = \"$chicago$\"\nClass = %NetClass% ; the class\n"
+       "[Strings]\nNetClass = \"Net\"",
+       kClass, "Net"},
+      {"[Version]\nSignature=$Windows 95$\nClass=Net", kClass, "(not an INF)"},
+      {"[Version]\nSignature=$Windows NT$\nClass=%C%%D%\n[Strings]\nC=en\nD=!\n[Strings.0407]\n"
+       "C=de\nD=!\n[Strings.0C07]\nC=at",
+       kClass, "at%D%"},
+      {"[Version]\nSignature=$Windows NT$\nClass=%C%\n[Strings]\nC=en\n[Strings.0407]\nC=de\n"
+       "[Strings.0007]\nC=neutral",
+       kClass, "neutral"},
+      {"[Version]\nSignature=$Windows NT$\nClass=%C%\n[Strings]\nC=en\n[Strings.0409]\nC=us\n"
+       "[Strings.0x0807]\nC=ch",
+       kClass, "ch"},
+      {"[Version]\nSignature=$Windows NT$\nClass=%C%\n[Strings]\nC=en\n[Strings.0409]\nC=us",
+       kClass, "en"},
+      {"", kCatalog, "Kataloğ.cat", u"[Version]\r\nCatalogFile = Kataloğ.cat ; 𝄞\r\n"},
+  };
+  for (const auto& row : rows) {
+    std::string inf = row.inf;
+    if (row.utf16) {
+      inf = "\xFF\xFE";
+      for (const char16_t* c = row.utf16; *c; ++c)
+        inf += std::string{static_cast<char>(*c & 0xFF), static_cast<char>(*c >> 8)};
+    }
+    std::vector<std::string> cells;
+    for (size_t at = 0;;) {
+      const size_t bar = std::string_view(row.cells).find('|', at);
+      cells.emplace_back(std::string_view(row.cells).substr(at, bar - at));
+      if (bar == std::string_view::npos) break;
+      at = bar + 1;
+    }
+    for (size_t column = 0; column < std::size(columns); ++column) {
+      dpinst::System system = columns[column];
+      system.language = 0x0C07;
+      const dpinst::InfPackage package = dpinst::ParseInf(dpinst::InfText(inf), system);
+      const std::vector<std::string>& list =
+          row.read == kModels ? package.modelsSections : package.hardwareIds;
+      std::string read = row.read == kCatalog ? package.catalogFile
+                         : row.read == kClass
+                             ? (package.validVersion ? package.className : "(not an INF)")
+                             : "";
+      for (const std::string& item : row.read <= kIds ? list : std::vector<std::string>{})
+        read += (read.empty() ? "" : row.read == kIds ? "," : " ") + item;
+      const size_t cell = cells.size() == 1 ? 0 : cells.size() == 2 ? column >= 6 : column;
+      EXPECT_EQ(read, cells.at(cell)) << row.inf << "\ncolumn " << column;
+    }
+  }
 }
 
 TEST(StandInInf, ShippedSamplePackagesFitTheirFolders) {
@@ -138,7 +171,9 @@ TEST(StandInInf, ShippedSamplePackagesFitTheirFolders) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
-    const dpinst::InfPackage package = dpinst::ParseInf(text.str(), row.architecture, row.version);
+    const dpinst::InfPackage package =
+        dpinst::ParseInf(text.str(), {row.architecture, row.version});
+    EXPECT_TRUE(package.validVersion) << row.folder;
     EXPECT_EQ(package.className, "Net") << row.folder;
     EXPECT_EQ(package.signature, "$Windows NT$") << row.folder;
     EXPECT_EQ(package.hardwareIds, std::vector<std::string>{"USB\\VID_F0CA&PID_0104"})

@@ -1,10 +1,11 @@
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,15 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
+void Edit(const fs::path& file, const std::string& from, const std::string& to) {
+  std::stringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  std::ofstream(file, std::ios::binary) << Replaced(text.str(), from, to);
+}
+
 // Each row breaks the shipped configuration or driver tree one way; the findings must name the
-// fault where it is, and nothing else.
+// fault where it is, and nothing else. The shipped sample INFs name no catalog: the warnings for
+// that are looked at only in the rows about catalogs.
 TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
   const std::string shipped = fakes::ShippedConfiguration();
   const std::string unsupported9x[] = {
@@ -145,6 +153,34 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        [](const fs::path& t) { fs::remove_all(t); },
        {"TREE: error: the driver tree is not a folder"}},
+      {"an INF for x86 in the x64 folder, one for Windows 10 alone in the x86 folder",
+       nullptr,
+       [](const fs::path& t) {
+         Edit(t / "Vista 64bit/norvusb.inf", "Norvane, NTamd64", "Norvane, NTx86");
+         std::ofstream(t / "Vista 64bit/broken.inf") << "[Manufacturer]\nN = N, NTamd64\n";
+         Edit(t / "Vista 32bit/norvusb.inf", "Norvane, NTx86", "Norvane, NTx86.10.0");
+         Edit(t / "Vista 32bit/norvusb.inf", "[Norvane.NTx86]", "[Norvane.NTx86.10.0]");
+       },
+       {"TREE/Vista 64bit: error: no INF offers a device to x64 Windows 6.0, 6.1, 6.3, 10.0 build "
+        "19045, 10.0 build 26100; broken.inf is no driver package (no [Version] with the signature "
+        "$Windows NT$ or $Chicago$); norvusb.inf names the models sections Norvane, "
+        "Norvane.NTx86 (Vista64)",
+        "TREE/Vista 32bit: warning: no INF offers a device to x86 Windows 6.0, 6.1, 6.3 (only to "
+        "10.0 build 19045, 10.0 build 26100) (Vista)"}},
+      {"catalogs: present in another case, missing, none",
+       nullptr,
+       [](const fs::path& t) {
+         Edit(t / "2000_XP/norvusb.inf", "[Version]", "[Version]\nCatalogFile = %Name%.cat");
+         Edit(t / "2000_XP/norvusb.inf", "[Strings]", "[Strings]\nName = norvusb");
+         std::ofstream(t / "2000_XP/NorvUsb.CAT") << "catalog";
+         Edit(t / "Vista 64bit/norvusb.inf", "[Version]", "[Version]\nCatalogFile.NTamd64=n64.cat");
+       },
+       {"TREE/Vista 64bit: error: norvusb.inf names the catalog file \"n64.cat\" for x64, which "
+        "the folder lacks (Vista64)",
+        "TREE/XP_2003 64bit: warning: norvusb.inf names no catalog file: Windows installs it only "
+        "as an unsigned package (option legacyMode) (WinXP64, Win2K364)",
+        "TREE/Vista 32bit: warning: norvusb.inf names no catalog file: Windows installs it only as "
+        "an unsigned package (option legacyMode) (Vista)"}},
       {"edition left unsupported on purpose",
        [](std::string c) { return Replaced(c, "Win2K=->DRIVER_SILENT", "Win2K="); },
        nullptr,
@@ -167,7 +203,9 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     for (const package::Finding& finding : package::CheckPackage(config, "config.txt", tree)) {
       std::string line = package::FormatFinding(finding);
       if (line.starts_with(tree.string())) line.replace(0, tree.string().size(), "TREE");
-      found.push_back(line);
+      if (std::string(row.name).starts_with("catalogs") ||
+          line.find("catalog") == std::string::npos)
+        found.push_back(line);
     }
     std::vector<std::string> expected(std::begin(unsupported9x), std::end(unsupported9x));
     expected.insert(expected.end(), row.findings.begin(), row.findings.end());

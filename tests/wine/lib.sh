@@ -148,6 +148,21 @@ installer_variant() {
   fi
 }
 
+# finish_run PROGRAM: a plain start of the Windows path PROGRAM to its finish window, OK pressed;
+# sets finish_label (the window's outcome text) and finish_exit (the whole exit code, hexadecimal).
+finish_run() {
+  local exit_file pid
+  exit_file=$(mktemp)
+  wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$1" >"$exit_file" &
+  pid=$!
+  robot wait Finished 90 || fail "$1 showed no finish window"
+  finish_label=$(window_label Finished)
+  robot click Finished "&Ok"
+  wait_exit $pid 30
+  finish_exit=$(tr -d '\r' <"$exit_file")
+  rm -f "$exit_file"
+}
+
 # The text of the first label of a window.
 window_label() { robot texts "$1" | tr -d '\r' | awk '/^Static\|./ && !n++' | cut -d'|' -f2-; }
 

@@ -59,4 +59,17 @@ grep -q "^ERROR:  'norvusb.inf' is not signed" "$log" || fail "no refusal line: 
 # A launcher whose installer is missing reports the failure flag, not success.
 rm "$other/DPInst$DPINST_WIDTH.exe"
 expect_eq "$(run "$other/RunDPInst$DPINST_WIDTH.exe")" 80000000 "launcher without installer"
+
+# Runs that could not do their work fail: a folder without any INF, and (last: it replaces the
+# prefix's setupapi.dll) a setup API that cannot list the devices.
+rm "$pkg/"*.inf
+expect_eq "$(run "$pkg/DPInst$DPINST_WIDTH.exe")" 80000000 "folder without an INF"
+grep -q "^ERROR:  No driver package" "$log" || fail "no line for the missing INF: $(cat "$log")"
+stage "$pkg" "$SOURCE_DIR/resources/payload/dpinst/dpinst.xml"
+system="$(win_windows)/system32"
+rm -f "$system/setupapi.dll" # a hard link into the template prefix: never written through
+cp "$BUILD_DIR/tests/wine/nodevicesetupapi.dll" "$system/setupapi.dll"
+expect_eq "$(WINEDLLOVERRIDES="$WINEDLLOVERRIDES;setupapi=n" run "$pkg/DPInst$DPINST_WIDTH.exe")" \
+  80000000 "devices not listed"
+grep -q "^ERROR:  Could not list the present devices" "$log" || fail "no line for the device list: $(cat "$log")"
 echo "PASS"

@@ -62,12 +62,8 @@ wine_display
 wine_prefix_new win7
 mkdir -p "$WINEPREFIX/drive_c/dist"
 cp "$out" "$WINEPREFIX/drive_c/dist/"
-wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" 'C:\dist\VendorSetup.exe' >"$work/exit" &
-pid=$!
-robot wait Finished 90 || fail "the packaged program showed no finish window"
-expect_eq "$(window_label Finished)" "If your device isn't plugged in yet, connect it now to finish the installation." "outcome"
-robot click Finished "&Ok"
-wait_exit $pid 30
-expect_eq "$(tr -d '\r' <"$work/exit")" 0 "exit code of the packaged program"
+finish_run 'C:\dist\VendorSetup.exe'
+expect_eq "$finish_label" "If your device isn't plugged in yet, connect it now to finish the installation." "outcome"
+expect_eq "$finish_exit" 0 "exit code of the packaged program"
 grep -q 'Returning with code' "$(win_windows)/DPINST.LOG" || fail "the packaged program's driver installer did not run"
 echo "packaged program under Wine: ok"

@@ -1,38 +1,56 @@
 #pragma once
-// What the package installer needs to know of a driver package's INF file.
+// What the package installer needs to know of a driver package's INF file, read by the rules
+// Microsoft documents for INF files (general syntax, [Version], [Strings], [Manufacturer] and the
+// TargetOSVersion decorations of its models sections), so that the installer and the vendor's
+// packaging check both see in an INF what Windows would see in it.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace dpinst {
 
-enum class Architecture { kX86, kAmd64 };
+enum class Architecture { kX86, kAmd64, kIa64, kArm, kArm64 };
 
+// The running Windows as an INF's decorations describe it (OSVERSIONINFOEX).
 struct WindowsVersion {
   unsigned major = 0, minor = 0;
+  unsigned productType = 1;  // VER_NT_WORKSTATION 1, VER_NT_DOMAIN_CONTROLLER 2, VER_NT_SERVER 3
+  unsigned suiteMask = 0;    // VER_SUITE_... bits
+  unsigned build = 0;
+};
+
+struct System {
+  Architecture architecture = Architecture::kX86;
+  WindowsVersion version;
+  uint16_t language = 0x0409;  // LANGID whose Strings.<LanguageID> section is taken first
 };
 
 struct InfPackage {
-  bool hasVersionSection = false;
-  std::string signature;                 // $Windows NT$, $Chicago$
-  std::string className;                 // Class, e.g. Net
-  std::string catalogFile;               // for this architecture; empty when none is named
-  std::vector<std::string> hardwareIds;  // hardware and compatible ids of the chosen models
+  bool validVersion = false;  // a [Version] section whose signature is $Windows NT$ or $Chicago$
+  std::string signature;
+  std::string className;
+  std::string catalogFile;                  // for this platform; empty when none is named
+  std::vector<std::string> modelsSections;  // the chosen models section of each manufacturer
+  std::vector<std::string> namedSections;   // every models section [Manufacturer] names
+  std::vector<std::string> hardwareIds;     // hardware and compatible ids of the chosen sections
 };
 
-// An INF saved as UTF-16LE (byte-order mark FF FE) as single-byte text; others unchanged.
-std::string InfAsSingleByteText(const std::string& bytes);
+// The INF's bytes as text in which the INF's syntax can be read byte by byte: UTF-16LE (byte-order
+// mark FF FE) becomes UTF-8 whole, a UTF-8 byte-order mark is dropped, anything else (text in the
+// ANSI code page) is left as it is.
+std::string InfText(const std::string& bytes);
 
-// The models section a [Manufacturer] entry names for this Windows, as Windows picks it: among
-// the decorations of the entry ("NTx86", "NTamd64.6.0", "NT") the one for this architecture or
-// for all NT, whose version is not above the running one, the highest version winning and the
-// architecture's own before plain NT. Without a fitting decoration the undecorated section serves
-// on 32-bit Windows only; on 64-bit Windows the entry gives no models (empty result).
+// The models section a [Manufacturer] entry names for this system, as Windows picks it: Windows
+// 2000 knows no decorations and takes the undecorated section; later Windows take, among the
+// decorations that apply (architecture, version not above the running one, product type and
+// suite mask matching), the highest version, at an equal version the highest build number, then
+// the closest match; with none that applies, the undecorated section, which 64-bit Windows never
+// takes. Empty when the entry gives this system no models section.
 std::string ChooseModelsSection(const std::string& base,
-                                const std::vector<std::string>& decorations,
-                                Architecture architecture, WindowsVersion version);
+                                const std::vector<std::string>& decorations, const System& system);
 
-InfPackage ParseInf(std::string_view text, Architecture architecture, WindowsVersion version);
+InfPackage ParseInf(std::string_view text, const System& system);
 
 // The INF's ids that a device reports among its hardware or compatible ids, without regard to
 // letter case; each once, in the INF's order.

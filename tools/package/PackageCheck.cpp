@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string_view>
+#include <tuple>
 
 #include "app/InstallerState.h"
 #include "platform/Configuration.h"
+#include "tools/dpinst/Inf.h"
 
 namespace package {
 namespace {
@@ -229,11 +233,107 @@ std::optional<fs::path> FindFolder(const fs::path& root, const std::string& rela
   return folder;
 }
 
-bool HoldsInf(const fs::path& folder) {
+struct Inf {
+  std::string name;
+  std::string text;
+};
+
+std::vector<Inf> InfFiles(const fs::path& folder) {
+  std::vector<Inf> infs;
   std::error_code failed;
   for (const auto& entry : fs::directory_iterator(folder, failed))
-    if (entry.is_regular_file() && Lower(entry.path().extension().string()) == ".inf") return true;
-  return false;
+    if (entry.is_regular_file() && Lower(entry.path().extension().string()) == ".inf") {
+      std::stringstream bytes;
+      bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+      infs.push_back({entry.path().filename().string(), dpinst::InfText(bytes.str())});
+    }
+  std::sort(infs.begin(), infs.end(), [](const Inf& a, const Inf& b) { return a.name < b.name; });
+  return infs;
+}
+
+// The Windows each edition of the configuration stands for, as the INF's decorations see them:
+// processor, version, product type (1 workstation, 3 server). The Vista editions are every later
+// Windows too.
+struct EditionSystems {
+  std::string_view edition;
+  dpinst::Architecture architecture;
+  std::vector<dpinst::WindowsVersion> versions;
+};
+
+const std::vector<EditionSystems>& EditionWindows() {
+  using dpinst::Architecture;
+  const std::vector<dpinst::WindowsVersion> vistaAndLater = {
+      {6, 0, 1}, {6, 1, 1}, {6, 3, 1}, {10, 0, 1, 0, 19045}, {10, 0, 1, 0, 26100}};
+  static const std::vector<EditionSystems> table = {
+      {"Win2K", Architecture::kX86, {{5, 0, 1}}},
+      {"WinXP", Architecture::kX86, {{5, 1, 1}}},
+      {"WinXP64", Architecture::kAmd64, {{5, 2, 1}}},
+      {"Win2K3", Architecture::kX86, {{5, 2, 3}}},
+      {"Win2K364", Architecture::kAmd64, {{5, 2, 3}}},
+      {"Vista", Architecture::kX86, vistaAndLater},
+      {"Vista64", Architecture::kAmd64, vistaAndLater},
+  };
+  return table;
+}
+
+std::string VersionText(const dpinst::WindowsVersion& version) {
+  std::string text = std::to_string(version.major) + "." + std::to_string(version.minor);
+  if (version.productType == 3) text += " server";
+  if (version.build) text += " build " + std::to_string(version.build);
+  return text;
+}
+
+using FolderFindings =
+    std::map<std::tuple<std::string, std::string, bool>, std::vector<std::string>>;
+
+// What the edition's INF files offer its Windows: at least one device on each (an error when on
+// none, a warning when on some only), and the catalog each names for its processor, present.
+void CheckInfs(const EditionSystems& windows, const std::vector<Inf>& infs, const fs::path& folder,
+               const std::string& shown, FolderFindings& findings) {
+  const bool x64 = windows.architecture == dpinst::Architecture::kAmd64;
+  const std::string processor = x64 ? "x64" : "x86";
+  std::string missed, served, named;
+  for (const dpinst::WindowsVersion& version : windows.versions) {
+    bool offered = false;
+    for (const Inf& inf : infs) {
+      const dpinst::InfPackage package =
+          dpinst::ParseInf(inf.text, {windows.architecture, version});
+      offered = offered || (package.validVersion && !package.hardwareIds.empty());
+    }
+    (offered ? served : missed) +=
+        ((offered ? served : missed).empty() ? "" : ", ") + VersionText(version);
+  }
+  for (const Inf& inf : infs) {
+    const dpinst::InfPackage package =
+        dpinst::ParseInf(inf.text, {windows.architecture, windows.versions.front()});
+    std::string sections;
+    for (const std::string& section : package.namedSections)
+      sections += (sections.empty() ? "" : ", ") + section;
+    named += "; " + inf.name +
+             (!package.validVersion ? " is no driver package (no [Version] with the signature "
+                                      "$Windows NT$ or $Chicago$)"
+              : sections.empty()    ? " names no models section"
+                                    : " names the models sections " + sections);
+    if (!package.validVersion) continue;
+    if (package.catalogFile.empty()) {
+      findings[{shown,
+                inf.name + " names no catalog file: Windows installs it only as an unsigned "
+                           "package (option legacyMode)",
+                false}]
+          .push_back(std::string(windows.edition));
+    } else if (const auto catalog = FindEntry(folder, package.catalogFile);
+               !catalog || !fs::is_regular_file(*catalog)) {
+      findings[{shown,
+                inf.name + " names the catalog file \"" + package.catalogFile + "\" for " +
+                    processor + ", which the folder lacks",
+                true}]
+          .push_back(std::string(windows.edition));
+    }
+  }
+  if (missed.empty()) return;
+  const std::string text = "no INF offers a device to " + processor + " Windows " + missed +
+                           (served.empty() ? named : " (only to " + served + ")");
+  findings[{shown, text, served.empty()}].push_back(std::string(windows.edition));
 }
 
 int LastLineOf(const std::vector<Line>& lines, const std::string& name) {
@@ -259,7 +359,7 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
     findings.push_back({true, driverTree.string(), "the driver tree is not a folder"});
 
   // Folder findings name every edition that shares the folder, once.
-  std::map<std::pair<std::string, std::string>, std::vector<std::string>> folderFindings;
+  FolderFindings folderFindings;
   for (const platform::NameAndKey& edition : platform::kEditionNames) {
     // What the installer itself reads on this edition.
     app::InstallerState& state = app::State();
@@ -313,20 +413,25 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
     std::replace(relative.begin(), relative.end(), '\\', '/');
     const std::string shown = (driverTree / relative).string();
     const auto folder = FindFolder(driverTree, subfolder);
+    const std::vector<Inf> infs = folder && runsInstaller ? InfFiles(*folder) : std::vector<Inf>{};
     std::string problem;
     if (!folder) {
       problem = "driver folder missing";
-    } else if (runsInstaller && !HoldsInf(*folder)) {
+    } else if (runsInstaller && infs.empty()) {
       problem = "driver folder holds no INF file";
     } else if (!runsInstaller && !FindEntry(*folder, mode)) {
       problem = "program \"" + mode + "\" (InstallMode) missing from the driver folder";
+    } else if (runsInstaller) {
+      for (const EditionSystems& windows : EditionWindows())
+        if (windows.edition == name) CheckInfs(windows, infs, *folder, shown, folderFindings);
     }
-    if (!problem.empty()) folderFindings[{shown, problem}].push_back(name);
+    if (!problem.empty()) folderFindings[{shown, problem, true}].push_back(name);
   }
   for (const auto& [key, editions] : folderFindings) {
     std::string names;
     for (const std::string& edition : editions) names += (names.empty() ? "" : ", ") + edition;
-    findings.push_back({true, key.first, key.second + " (" + names + ")"});
+    const auto& [where, text, error] = key;
+    findings.push_back({error, where, text + " (" + names + ")"});
   }
   app::State() = app::InstallerState();
   return findings;

@@ -28,8 +28,9 @@ constexpr dpinst::Architecture kArchitecture = dpinst::Architecture::kX86;
 constexpr char kWidthText[] = "32-bit";
 #endif
 constexpr char kTitle[] = "Driver Package Installer";
-// Nothing was installed and the run itself failed (no setupapi, wrong width): the failure flag
-// alone, which the installer reads as "Aborted".
+// Nothing was installed and the run itself failed (no setupapi, wrong width, no list of the
+// devices, no package in the folder): the failure flag alone, which the installer reads as
+// "Aborted".
 constexpr uint32_t kRunFailed = dpinst::kFlagFailed << 24;
 // UpdateDriverForPlugAndPlayDevices: the device already has a driver at least as good
 // (ERROR_NO_MORE_ITEMS), or the device went away after it was listed (ERROR_NO_SUCH_DEVINST).
@@ -93,9 +94,53 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return ok;
 }
 
-bool IsPlainFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+std::wstring Wide(const std::string& text, UINT codePage) {
+  const int length =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0)
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+  return wide;
+}
+
+// An INF as UTF-8 whatever its encoding: UTF-16 files keep every letter, ANSI ones are read in
+// the code page Windows reads them in.
+std::string InfAsUtf8(const std::string& bytes) {
+  std::string text = dpinst::InfText(bytes);
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xEF\xBB\xBF")) return text;
+  const std::wstring wide = Wide(text, CP_ACP);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  text.assign(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0)
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
+                        nullptr, nullptr);
+  return text;
+}
+
+bool IsPlainFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The version Windows really runs: GetVersionEx answers a program what its manifest declares (6.2
+// on Windows 8.1 and later without the newest declaration), the kernel's own call does not.
+// Windows 2000 may lack that call; its GetVersionEx answers truly.
+dpinst::WindowsVersion RunningVersion() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOEXW wide = {};
+  wide.dwOSVersionInfoSize = sizeof wide;
+  if (rtlGetVersion && rtlGetVersion(&wide) == 0)
+    return {wide.dwMajorVersion, wide.dwMinorVersion, wide.wProductType, wide.wSuiteMask,
+            wide.dwBuildNumber};
+  OSVERSIONINFOEXA ansi = {};
+  ansi.dwOSVersionInfoSize = sizeof ansi;
+  if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&ansi))) return {};
+  return {ansi.dwMajorVersion, ansi.dwMinorVersion, ansi.wProductType, ansi.wSuiteMask,
+          ansi.dwBuildNumber};
 }
 
 // The run goes into the log in one write at its end, so that runs of two installers started at
@@ -157,15 +202,15 @@ class Installer {
                   now.wDay, now.wHour, now.wMinute, now.wSecond);
     Line(Level::kInfo, std::string("Norvane driver package installer (") + kWidthText +
                            "), run started " + stamp + ".");
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
-      version_ = {version.dwMajorVersion, version.dwMinorVersion};
-      char text[64];
-      std::snprintf(text, sizeof text, "Windows version %lu.%lu, build %lu.",
-                    version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber);
-      Line(Level::kInfo, text);
-    }
+    system_.version = RunningVersion();
+    system_.language = GetUserDefaultUILanguage();
+    const dpinst::WindowsVersion& version = system_.version;
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "Windows version %u.%u, build %u, product type %u, suites 0x%X, language 0x%04X.",
+                  version.major, version.minor, version.build, version.productType,
+                  version.suiteMask, system_.language);
+    Line(Level::kInfo, text);
   }
 
   void ReadOptions() {
@@ -213,10 +258,14 @@ class Installer {
     }
     updateDriver_ = newdevDll_.Get<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
     if (options_.scanHardware) ScanHardware();
-    deviceIds_ = PresentDeviceIds();
-
+    // Without the list of devices no package can be said to be in the store only; without a
+    // package there was nothing to install: both are failures of the run, not successes.
+    if (!PresentDeviceIds(deviceIds_)) return kRunFailed;
     const std::vector<std::string> infs = InfFiles();
-    if (infs.empty()) Line(Level::kWarning, "No driver package (INF file) in the folder.");
+    if (infs.empty()) {
+      Line(Level::kError, "No driver package (INF file) in the folder.");
+      return kRunFailed;
+    }
     for (const std::string& inf : infs) InstallPackage(inf);
     return dpinst::ReturnCode(tally_);
   }
@@ -233,14 +282,13 @@ class Installer {
       Line(Level::kWarning, "Could not scan for hardware changes.");
   }
 
-  std::vector<std::string> PresentDeviceIds() {
-    std::vector<std::string> ids;
+  bool PresentDeviceIds(std::vector<std::string>& ids) {
     HDEVINFO devices =
         setupapi_.getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (devices == INVALID_HANDLE_VALUE) {
-      Line(Level::kWarning,
+      Line(Level::kError,
            "Could not list the present devices (error " + Hex(GetLastError()) + ").");
-      return ids;
+      return false;
     }
     for (DWORD index = 0;; ++index) {
       SP_DEVINFO_DATA device = {};
@@ -268,7 +316,7 @@ class Installer {
       }
     }
     setupapi_.destroyList(devices);
-    return ids;
+    return true;
   }
 
   std::vector<std::string> InfFiles() {
@@ -297,12 +345,18 @@ class Installer {
     Line(Level::kInfo, "Found driver package: '" + path + "'.");
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) return Fail("Could not read '" + name + "'.");
-    const dpinst::InfPackage package =
-        dpinst::ParseInf(dpinst::InfAsSingleByteText(bytes), kArchitecture, version_);
-    if (!package.hasVersionSection)
-      return Fail("'" + name + "' has no [Version] section: not a driver package.");
+    const dpinst::InfPackage package = dpinst::ParseInf(InfAsUtf8(bytes), system_);
+    if (!package.validVersion)
+      return Fail("'" + name +
+                  "' has no [Version] section with the signature $Windows NT$ or $Chicago$: not "
+                  "a driver package.");
+    std::string models;
+    for (const std::string& section : package.modelsSections)
+      models += (models.empty() ? "[" : ", [") + section + "]";
+    Line(Level::kInfo, "Models for this Windows: " + (models.empty() ? "none" : models) + ".");
     if (!options_.legacyMode &&
-        (package.catalogFile.empty() || !IsPlainFile(folder_ + "\\" + package.catalogFile)))
+        (package.catalogFile.empty() ||
+         !IsPlainFile(Wide(folder_, CP_ACP) + L"\\" + Wide(package.catalogFile, CP_UTF8))))
       return Fail("'" + name +
                   "' is not signed: it names no catalogue file that is present. Unsigned "
                   "packages are installed only with the option legacyMode.");
@@ -370,7 +424,7 @@ class Installer {
   std::string folder_;
   std::string log_;
   dpinst::Options options_;
-  dpinst::WindowsVersion version_;
+  dpinst::System system_{kArchitecture, {}, 0x0409};
   dpinst::Tally tally_;
   Library setupapiDll_{"setupapi.dll"};
   Library newdevDll_{"newdev.dll"};

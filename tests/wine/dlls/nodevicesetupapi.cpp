@@ -1,0 +1,36 @@
+// Put in place of setupapi.dll (with the override setupapi=n): a setup API whose device list
+// always fails, as it does when the Plug and Play service is not answering. Only the functions
+// the package installer looks up are there; nothing else can be done with it.
+#include <windows.h>
+
+#include <setupapi.h>
+
+extern "C" {
+
+__declspec(dllexport) BOOL WINAPI
+    SetupCopyOEMInfA(PCSTR, PCSTR, DWORD, DWORD, PSTR, DWORD, PDWORD, PSTR*) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+__declspec(dllexport) HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID*, PCSTR, HWND, DWORD) {
+  SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+  return INVALID_HANDLE_VALUE;
+}
+
+__declspec(dllexport) BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO, DWORD, PSP_DEVINFO_DATA) {
+  SetLastError(ERROR_NO_MORE_ITEMS);
+  return FALSE;
+}
+
+__declspec(dllexport) BOOL WINAPI
+    SetupDiGetDeviceRegistryPropertyA(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE, DWORD,
+                                      PDWORD) {
+  SetLastError(ERROR_INVALID_DATA);
+  return FALSE;
+}
+
+__declspec(dllexport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO) {
+  return TRUE;
+}
+}
