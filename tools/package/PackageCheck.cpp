@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "platform/Configuration.h"
 
 namespace package {
@@ -117,8 +117,8 @@ enum class AfterSetup { None, Counted, Info, Wireless, Switch };
 
 AfterSetup AfterSetupKind(const std::string& line) {
   constexpr char kUnset[] = "\x01";
-  app::InstallerState& state = app::State();
-  state = app::InstallerState();
+  run::InstallerState& state = run::State();
+  state = run::InstallerState();
   state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
       state.MsgInstallInfo = state.MsgWirelessService = kUnset;
   platform::ReadAfterSetupLine(line);
@@ -127,7 +127,7 @@ AfterSetup AfterSetupKind(const std::string& line) {
     return AfterSetup::Counted;
   if (state.MsgInstallInfo != kUnset) return AfterSetup::Info;
   if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
-  if (state.CheckWirelessService == app::kTrue || line == "X:X  CheckSvc:No")
+  if (state.CheckWirelessService == run::kTrue || line == "X:X  CheckSvc:No")
     return AfterSetup::Switch;
   return AfterSetup::None;
 }
@@ -262,8 +262,8 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
   std::map<std::pair<std::string, std::string>, std::vector<std::string>> folderFindings;
   for (const platform::NameAndKey& edition : platform::kEditionNames) {
     // What the installer itself reads on this edition.
-    app::InstallerState& state = app::State();
-    state = app::InstallerState();
+    run::InstallerState& state = run::State();
+    state = run::InstallerState();
     state.PlatformKey = std::string(edition.platformKey);
     for (const Line& line : lines) {
       if (StartsWith(line.text, "X:X")) platform::ReadAfterSetupLine(line.text);
@@ -323,7 +323,7 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
     for (const std::string& edition : editions) names += (names.empty() ? "" : ", ") + edition;
     findings.push_back({true, key.first, key.second + " (" + names + ")"});
   }
-  app::State() = app::InstallerState();
+  run::State() = run::InstallerState();
   return findings;
 }
 

@@ -4,7 +4,7 @@
 // HasWindowsVistaSP1 and HasAdministratorRights for that key.
 #include <cstdio>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/win32/Backends.h"
 #include "platform/Edition.h"
 
@@ -12,8 +12,8 @@ int main() {
   os::Platform windows;
   windows.version = &os::win32::VersionBackend();
   os::SetOs(windows);
-  app::State().PlatformKey = platform::DetectPlatformKey();
-  std::printf("%s %d %d %d %d\n", app::State().PlatformKey.c_str(), platform::HasWindows2000SP4(),
+  run::State().PlatformKey = platform::DetectPlatformKey();
+  std::printf("%s %d %d %d %d\n", run::State().PlatformKey.c_str(), platform::HasWindows2000SP4(),
               platform::HasWindowsXPSP2(), platform::HasWindowsVistaSP1(),
               platform::HasAdministratorRights());
   return 0;
