@@ -12,6 +12,7 @@
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
+#include "platform/Admission.h"
 #include "platform/InstallLog.h"
 
 namespace app {
@@ -71,6 +72,9 @@ bool Main() {
       if (!run::FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(run::kExitFailed));
       if (run::State().InstallerPath.empty()) run::State().InstallerPath = run::ProgramFile();
       HandOverRunSteps();
+      // Every road to an installation passes here before anything is extracted, and the refusal
+      // ends through the same clean-up and exit code as the edition refusals.
+      platform::CheckMachineSupported();
       run::ShowWaitWindow();
       // Without the window no timer ever drives the run, and the message loop would wait for
       // ever, and with it the relauncher: end through the clean-up instead.

@@ -7,6 +7,7 @@
 #include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "os/Version.h"
 #include "platform/Edition.h"
 
 namespace platform {
@@ -27,6 +28,13 @@ std::string ServicePackMessage(int servicePack) {
 }
 
 }  // namespace
+
+// The only Windows that answers for its machine and runs an x86 or x64 program on anything else
+// is Windows on ARM64.
+void CheckMachineSupported() {
+  if (HasDriverForMachine(os::Os().version->NativeMachine())) return;
+  Refuse("This installer has no driver for Windows on ARM processors.");
+}
 
 void CheckEditionSupported() {
   if (!run::State().InstallMode.empty()) return;

@@ -8,6 +8,9 @@ namespace platform {
 // The web site named in the service-pack messages.
 inline constexpr const char* kMakerWebSite = "http://www.microsoft.com";
 
+// Refuses a machine the driver folders have no driver for. Windows on ARM runs this program
+// through emulation and calls itself 64-bit, but an x64 driver cannot load there.
+void CheckMachineSupported();
 // Refuses an edition whose configuration line is missing or empty.
 void CheckEditionSupported();
 // The edition's name for people; empty for "95" and unknown keys.

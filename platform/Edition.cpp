@@ -83,6 +83,11 @@ bool AsksAdministratorTest(std::string_view platformKey) {
   return false;
 }
 
+bool HasDriverForMachine(uint16_t nativeMachine) {
+  return nativeMachine == os::kMachineUnknown || nativeMachine == os::kMachineX86 ||
+         nativeMachine == os::kMachineX64;
+}
+
 bool ServicePackTextContains(const os::VersionRecord& record, std::string_view text) {
   const std::string_view servicePack(record.servicePack, sizeof record.servicePack);
   return servicePack.find(text) != std::string_view::npos;

@@ -35,6 +35,9 @@ std::string ClassifyEdition(const std::optional<os::VersionRecord>& record, bool
 // Whether the administrator answer of the shell decides for this key; the 9x editions and
 // unknown ones have no such notion and count as administrator.
 bool AsksAdministratorTest(std::string_view platformKey);
+// Whether the driver folders can serve the machine Windows runs on: x86 and x64 can. Without an
+// answer (kMachineUnknown: before Windows 10 1709) the machine is one of them, as it always was.
+bool HasDriverForMachine(uint16_t nativeMachine);
 // Searches all 128 characters of the service-pack text, NUL and what follows it included.
 bool ServicePackTextContains(const os::VersionRecord& record, std::string_view text);
 

@@ -11,6 +11,14 @@ namespace {
 
 static_assert(sizeof(OSVERSIONINFOA) == 148);
 
+// Functions newer than Windows 2000 are looked up at run time, never imported: a missing import
+// would keep the program from starting there at all.
+template <typename Fn>
+Fn Kernel32Function(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
 class Win32Version final : public Version {
  public:
   bool Query(VersionRecord& record) override {
@@ -36,15 +44,23 @@ class Win32Version final : public Version {
     // A 64-bit process only runs on 64-bit Windows.
     return true;
 #else
-    // Looked up at run time: Windows 2000 and XP before SP2 lack it.
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    // Windows 2000 and XP before SP2 lack it.
+    const auto isWow64 = Kernel32Function<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
     if (!isWow64) return std::nullopt;
     BOOL flag = FALSE;
     if (!isWow64(GetCurrentProcess(), &flag)) return std::nullopt;
     return flag != FALSE;
 #endif
+  }
+
+  uint16_t NativeMachine() override {
+    // Windows 10 1709 and later. Unlike IsWow64Process it sees through x64 emulation on ARM64,
+    // for both widths of the program.
+    const auto isWow64 =
+        Kernel32Function<BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*)>("IsWow64Process2");
+    USHORT process, native;
+    if (!isWow64 || !isWow64(GetCurrentProcess(), &process, &native)) return kMachineUnknown;
+    return native;
   }
 
   std::optional<bool> IsUserAnAdmin() override {

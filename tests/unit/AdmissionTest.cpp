@@ -86,6 +86,32 @@ TEST_F(AdmissionTest, EveryKeyWithTheShippedConfigurationAndWithout) {
   }
 }
 
+// The 32-bit program on 32-bit Windows, or on 64-bit Windows (which the 64-bit build always is).
+TEST_F(AdmissionTest, Machines) {
+  const std::optional<std::string> passes;
+  const std::optional<std::string> refused =
+      "This installer has no driver for Windows on ARM processors.";
+  const struct {
+    const char* name;
+    uint16_t machine;
+    std::optional<std::string> refusal;
+  } rows[] = {
+      {"no IsWow64Process2 (before Windows 10 1709)", os::kMachineUnknown, passes},
+      {"x86", os::kMachineX86, passes},
+      {"x64", os::kMachineX64, passes},
+      {"ARM64", os::kMachineArm64, refused},
+      {"ARM32, or any other", 0x01c4, refused},
+  };
+  for (const auto& row : rows) {
+    for (const bool wow64 : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (wow64 ? ", 64-bit" : ", 32-bit"));
+      version.wow64 = wow64;
+      version.nativeMachine = row.machine;
+      EXPECT_EQ(Refusal(platform::CheckMachineSupported), row.refusal);
+    }
+  }
+}
+
 TEST_F(AdmissionTest, ServicePacks) {
   const std::optional<std::string> passes;
   const struct {

@@ -67,21 +67,28 @@ class EditionTest : public fakes::PlatformTest {
   }
 };
 
+// The native machine never changes the key: Windows on ARM keeps the key of 64-bit Windows, and a
+// configuration written for x86 and x64 keeps its meaning.
 TEST_F(EditionTest, DetectAsksTheSixtyFourBitQuestionOnlyWhereItMatters) {
   for (const Edition& row : kEditions) {
     for (const std::optional<bool> wow64 : {std::optional<bool>(), std::optional(true)}) {
-      SCOPED_TRACE(std::string(row.name) + (wow64 ? " on 64-bit" : " without IsWow64Process"));
-      Answer(row.record);
-      version.wow64 = wow64;
-      version.wow64Queries = 0;
-      run::State().PlatformKey = "left alone";
-      const std::string key = platform::DetectPlatformKey();
-      EXPECT_EQ(key, wow64 ? row.key64 : row.key32);
-      const bool asks = platform::AsksWow64(platform::BaseEditionKey(row.record));
-      EXPECT_EQ(version.wow64Queries, asks ? 1 : 0);
-      // The base key stays behind until the caller stores the result.
-      EXPECT_EQ(run::State().PlatformKey,
-                asks ? platform::BaseEditionKey(row.record) : std::string("left alone"));
+      for (const uint16_t machine :
+           {os::kMachineUnknown, os::kMachineX86, os::kMachineX64, os::kMachineArm64}) {
+        SCOPED_TRACE(std::string(row.name) + (wow64 ? " on 64-bit" : " without IsWow64Process") +
+                     ", machine " + std::to_string(machine));
+        Answer(row.record);
+        version.wow64 = wow64;
+        version.nativeMachine = machine;
+        version.wow64Queries = 0;
+        run::State().PlatformKey = "left alone";
+        const std::string key = platform::DetectPlatformKey();
+        EXPECT_EQ(key, wow64 ? row.key64 : row.key32);
+        const bool asks = platform::AsksWow64(platform::BaseEditionKey(row.record));
+        EXPECT_EQ(version.wow64Queries, asks ? 1 : 0);
+        // The base key stays behind until the caller stores the result.
+        EXPECT_EQ(run::State().PlatformKey,
+                  asks ? platform::BaseEditionKey(row.record) : std::string("left alone"));
+      }
     }
   }
 }

@@ -190,12 +190,20 @@ class WholeRun {
     return false;
   }
   const std::vector<fakes::ShownMessage>& Messages() const { return shell_.messages; }
+  // The command lines of the processes the run started.
+  std::vector<std::string> started() const {
+    std::vector<std::string> parameters;
+    for (const auto& request : processes_.started) parameters.push_back(request.parameters);
+    return parameters;
+  }
 
   fakes::CallCounter counter;
   std::string hung;            // where a process could go on no further, if one did
   bool endedUnderBox = false;  // a process ended while one of its message boxes was open
   bool finishShown = false;
   bool driverInstallerRan = false;
+  int exitCode = -1;  // of the process that ended last: after Run, the program's own
+  fakes::FakeVersion& version() { return version_; }
 
  private:
   os::Platform Inner() {
@@ -219,8 +227,9 @@ class WholeRun {
     openBoxes_ = 0;
     try {
       if (app::Main()) DriveEvents(process);
-    } catch (const fakes::ProcessEnded&) {
+    } catch (const fakes::ProcessEnded& ended) {
       if (openBoxes_ > 0) endedUnderBox = true;
+      exitCode = ended.code;
     }
     openBoxes_ = parentBoxes;
     current_ = parent;
@@ -277,6 +286,7 @@ class WholeRun {
     const std::string file = Upper(request.file);
     if (request.parameters == "temp" || request.parameters.rfind("/ExTracT ", 0) == 0) {
       RunProcess(request.file, request.parameters);
+      processes_.exitCodes[started.process] = static_cast<uint32_t>(exitCode);
     } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
       driverInstallerRan = true;
       // The stand-in's own files are not the program's platform calls: written directly.
@@ -314,11 +324,28 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   EXPECT_TRUE(run.driverInstallerRan);
   EXPECT_TRUE(run.EarlierLogKept());
   EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  EXPECT_EQ(run.exitCode, 3010);
   std::vector<std::string> texts;
   for (const auto& message : run.Messages()) texts.push_back(message.text);
   ASSERT_FALSE(texts.empty());
   EXPECT_NE(texts[0].find("Please reboot"), std::string::npos);
   EXPECT_GT(run.counter.calls, 100);
+}
+
+// Windows on ARM64 runs the 32-bit program as 64-bit Windows would; the run stops before its
+// workers extract anything.
+TEST(WholeRun, WindowsOnArmIsRefusedBeforeAnythingIsExtracted) {
+  WholeRun run(0);
+  run.version().nativeMachine = os::kMachineArm64;
+  run.Run();
+  EXPECT_EQ(run.exitCode, 1633);
+  ASSERT_EQ(run.Messages().size(), 1u);
+  EXPECT_EQ(run.Messages()[0].text, "This installer has no driver for Windows on ARM processors.");
+  EXPECT_EQ(run.Messages()[0].title, run::kAppTitle);
+  EXPECT_FALSE(run.driverInstallerRan);
+  EXPECT_EQ(run.started(), std::vector<std::string>{"temp"});
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  EXPECT_TRUE(run.EarlierLogKept());
 }
 
 TEST(WholeRun, EverySingleFailingCallLeavesTheRunSound) {

@@ -279,6 +279,11 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
           {false, lineWhere(modeLine), name + " is left unsupported: the installer refuses it"});
       continue;
     }
+    // Windows on ARM64 runs the program as a 64-bit edition would, but no x64 driver loads there.
+    if (name == "Vista64")
+      findings.push_back(
+          {false, lineWhere(modeLine),
+           "Vista64 covers x64 processors only: the installer refuses Windows on ARM"});
     if (subfolder.empty()) {
       findings.push_back(
           {true, lineWhere(modeLine),

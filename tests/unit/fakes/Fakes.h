@@ -119,6 +119,7 @@ class FakeVersion final : public os::Version {
   os::VersionRecord record;
   std::optional<bool> wow64 = false;
   std::optional<bool> admin = true;
+  uint16_t nativeMachine = os::kMachineUnknown;  // as before Windows 10 1709
   int queries = 0;
   int wow64Queries = 0;
   int adminQueries = 0;
@@ -129,6 +130,7 @@ class FakeVersion final : public os::Version {
     ++wow64Queries;
     return wow64;
   }
+  uint16_t NativeMachine() override { return nativeMachine; }
   std::optional<bool> IsUserAnAdmin() override {
     ++adminQueries;
     return admin;

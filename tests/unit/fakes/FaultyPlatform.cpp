@@ -188,6 +188,10 @@ class FaultyVersion final : public os::Version {
     if (c_.Fail("IsWow64Process")) return std::nullopt;
     return in_.IsWow64Process();
   }
+  uint16_t NativeMachine() override {
+    if (c_.Fail("NativeMachine")) return os::kMachineUnknown;
+    return in_.NativeMachine();
+  }
   std::optional<bool> IsUserAnAdmin() override {
     if (c_.Fail("IsUserAnAdmin")) return std::nullopt;
     return in_.IsUserAnAdmin();

@@ -17,6 +17,7 @@ class StandardUser final : public os::Version {
   explicit StandardUser(os::Version& real) : real_(real) {}
   bool Query(os::VersionRecord& record) override { return real_.Query(record); }
   std::optional<bool> IsWow64Process() override { return real_.IsWow64Process(); }
+  uint16_t NativeMachine() override { return real_.NativeMachine(); }
   std::optional<bool> IsUserAnAdmin() override { return false; }
 
  private:
