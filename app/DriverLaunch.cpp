@@ -2,11 +2,11 @@
 
 #include <initializer_list>
 
-#include "app/ExitCodes.h"
-#include "app/InstallerState.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "platform/InstallLog.h"
@@ -24,7 +24,7 @@ void StageFirstExisting(const std::string& staging, const std::string& driverFol
                         std::initializer_list<const char*> candidates, const char* target) {
   for (const char* candidate : candidates) {
     const std::string source = staging + candidate;
-    if (!FileExists(source)) continue;
+    if (!run::FileExists(source)) continue;
     os::Os().files->Copy(source, driverFolder + (*target ? target : candidate));
     return;
   }
@@ -33,18 +33,18 @@ void StageFirstExisting(const std::string& staging, const std::string& driverFol
 }  // namespace
 
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder) {
-  InstallerState& state = State();
+  run::InstallerState& state = run::State();
   const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
   DriverSubfolder = driverFolder;
-  ProgressWindow& wait = Ui().Wait();
+  run::ProgressWindow& wait = run::Ui().Wait();
   const std::string mode = state.InstallMode;
 
   if (mode != kSilentMode && mode != kDriverMode) {
     // Another program of the driver folder does the installation its own way.
     wait.SetVisible(false);
-    uint32_t exitCode = kExitFailed;
+    uint32_t exitCode = run::kExitFailed;
     ShellRunAndWait(wait.Handle(), "open", driverFolder + mode, "", "", kShowNormal, &exitCode);
-    State().ExitCode = ExitCodeOfSetupProgram(exitCode);
+    run::State().ExitCode = run::ExitCodeOfSetupProgram(exitCode);
     return;
   }
   const bool silent = mode == kSilentMode;
@@ -67,16 +67,16 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
                        {wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe", installer.c_str()},
                        installer.c_str());
     StageFirstExisting(staging, driverFolder, launchers, launcher.c_str());
-    DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
+    run::DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
     wait.SetVisible(false);
     platform::PreserveInstallLog(1);
     const std::string program =
-        FileExists(driverFolder + launcher) ? driverFolder + launcher : driverFolder + installer;
+        run::FileExists(driverFolder + launcher) ? driverFolder + launcher : driverFolder + installer;
     // Without the log analysis the launcher's exit code, which is the driver installer's return
     // code, tells how it went.
     uint32_t returnCode = 0x80000000u;  // not started: the failure flag, nothing counted
     ShellRunAndWait(wait.Handle(), "open", program, "", "", kShowNormal, &returnCode);
-    if (!silent) state.ExitCode = ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
+    if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
   }
 

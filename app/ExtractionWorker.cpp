@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "app/CloseDown.h"
-#include "app/InstallerState.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
@@ -19,11 +19,11 @@ constexpr int kShowHidden = 0;
 
 void Advance(int16_t& counter, int step) {
   counter = static_cast<int16_t>(counter + step);
-  Ui().Wait().SetProgress(counter);
+  run::Ui().Wait().SetProgress(counter);
 }
 
 void RunWorker(const std::string& resourceId) {
-  ShellRunAndWait(0, "open", State().InstallerPath, "/ExTracT " + ExeName() + " " + resourceId, "",
+  ShellRunAndWait(0, "open", run::State().InstallerPath, "/ExTracT " + run::ExeName() + " " + resourceId, "",
                   kShowHidden);
 }
 
@@ -76,22 +76,22 @@ bool SaveResourceToFile(int32_t id, const std::string& type, const std::string& 
 }
 
 void RemoveInstallerFile() {
-  os::Os().files->RemoveFile(State().InstallerPath);
+  os::Os().files->RemoveFile(run::State().InstallerPath);
 }
 
 void RunExtractionWorker(const std::string& workerArgument) {
   os::Files& files = *os::Os().files;
   // From here on a failing step is passed over: the parent judges the result by the file alone.
-  InitWorkPaths();
-  if (!FolderExists(State().InstallFolder)) files.CreateFolder(State().InstallFolder);
+  run::InitWorkPaths();
+  if (!run::FolderExists(run::State().InstallFolder)) files.CreateFolder(run::State().InstallFolder);
   // The bytes pass through a temporary file inside the work folder: in the temporary folder
   // itself any process of the user could change them before they are put in place. A rename
   // puts the cabinet in place without writing its bytes a second time; where the platform cannot
   // rename, the copy and the delete leave the same files behind.
   const std::string tempPath =
-      files.TempFileName(EnsureTrailingBackslash(State().InstallFolder), ExeName());
+      files.TempFileName(run::EnsureTrailingBackslash(run::State().InstallFolder), run::ExeName());
   SaveResourceToFile(WorkerResourceId(workerArgument), "CAB", tempPath);
-  const std::string cabinetPath = State().InstallFolder + "\\" + workerArgument + ".cab";
+  const std::string cabinetPath = run::State().InstallFolder + "\\" + workerArgument + ".cab";
   if (!files.Move(tempPath, cabinetPath)) {
     files.Copy(tempPath, cabinetPath);
     files.RemoveFile(tempPath);
@@ -101,14 +101,14 @@ void RunExtractionWorker(const std::string& workerArgument) {
 void ExtractPayloads(int16_t& counter) {
   os::Shell& shell = *os::Os().shell;
   shell.Sleep(10);
-  InitWorkPaths();
-  if (!CreateWorkFolder()) {
+  run::InitWorkPaths();
+  if (!run::CreateWorkFolder()) {
     shell.ShowMessage(0,
-                      "The installer could not prepare its work folder " + State().InstallFolder +
+                      "The installer could not prepare its work folder " + run::State().InstallFolder +
                           ". Close the programs that use it, or remove it, and start the "
                           "installer again.",
-                      kAppTitle, os::kMbOk);
-    UnloadWait();
+                      run::kAppTitle, os::kMbOk);
+    run::UnloadWait();
   }
   // From here on a failing step is passed over; RunInstallation looks at the files themselves.
   Advance(counter, 5);
@@ -120,7 +120,7 @@ void ExtractPayloads(int16_t& counter) {
   RemoveInstallerFile();
   Advance(counter, 5);
 
-  const std::string configPath = State().TempFolder + "config.txt";
+  const std::string configPath = run::State().TempFolder + "config.txt";
   if (const auto config = os::Os().resources->Find("CONFIG", 7)) {
     // Half a configuration would be read as the whole one, and its missing texts would end the
     // run without a word; without the file the run reports the configuration it cannot read.

@@ -1,11 +1,11 @@
 #include "app/InstallationSequence.h"
 
-#include "app/CloseDown.h"
+#include "run/CloseDown.h"
 #include "app/DriverLaunch.h"
-#include "app/ExitCodes.h"
-#include "app/InstallerState.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "cab/ExtractFilesFromCab.h"
 #include "os/Files.h"
 #include "os/Platform.h"
@@ -18,23 +18,23 @@ namespace app {
 namespace {
 
 bool HasBytes(const std::string& path) {
-  return FileExists(path) && os::Os().files->Length(path).value_or(0) != 0;
+  return run::FileExists(path) && os::Os().files->Length(path).value_or(0) != 0;
 }
 
 }  // namespace
 
 void RunInstallation() {
-  InstallerState& state = State();
+  run::InstallerState& state = run::State();
   os::Shell& shell = *os::Os().shell;
 
   // The driver cabinet: missing is passed over, empty means the worker could not write it.
   const std::string driverCabinet = state.InstallFolder + "\\1.cab";
-  if (FileExists(driverCabinet)) {
+  if (run::FileExists(driverCabinet)) {
     if (HasBytes(driverCabinet)) {
       cab::ExtractFilesFromCab(driverCabinet, state.InstallFolder + "\\driver\\");
     } else {
-      shell.ShowMessage(0, "Error extracting files", kAppTitle, os::kMbOk);
-      UnloadWait();
+      shell.ShowMessage(0, "Error extracting files", run::kAppTitle, os::kMbOk);
+      run::UnloadWait();
     }
   }
   shell.Sleep(5);
@@ -46,35 +46,35 @@ void RunInstallation() {
   state.PlatformKey = platform::DetectPlatformKey();
   platform::ReadConfiguration();
   state.IsAdministrator = platform::HasAdministratorRights();
-  if (state.IsAdministrator != kTrue) {
+  if (state.IsAdministrator != run::kTrue) {
     const int answer = shell.ShowMessage(
         0,
         "You do not seem to have administrator rights. The installation might fail. Do you want "
         "to continue?",
         "Critical Error", os::kMbYesNo);
     if (answer == os::kIdNo) {
-      state.ExitCode = kExitUserDeclined;
-      UnloadWait();
+      state.ExitCode = run::kExitUserDeclined;
+      run::UnloadWait();
     }
   }
   platform::CheckEditionSupported();
   platform::CheckServicePack();
 
-  ProgressWindow& wait = Ui().Wait();
+  run::ProgressWindow& wait = run::Ui().Wait();
   wait.SetStatusText("Files extracted. Loading Setup...");
   wait.StopTimer();
   wait.SetProgress(90);
   StartDriverSetup();
 
   // A finish window on screen leads the run to its end from here.
-  if (Ui().IsFinishLoaded() && Ui().Finish().IsVisibleAndEnabled()) return;
-  UnloadWait();
+  if (run::Ui().IsFinishLoaded() && run::Ui().Finish().IsVisibleAndEnabled()) return;
+  run::UnloadWait();
 }
 
 void StartDriverSetup() {
-  const std::string& key = State().PlatformKey;
+  const std::string& key = run::State().PlatformKey;
   int16_t processorWidth = key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0 ? 2 : 1;
-  LaunchDriverInstaller(processorWidth, State().DriverSubfolder);
+  LaunchDriverInstaller(processorWidth, run::State().DriverSubfolder);
 }
 
 }  // namespace app

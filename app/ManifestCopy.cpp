@@ -1,7 +1,7 @@
 #include "app/ManifestCopy.h"
 
-#include "app/InstallerState.h"
-#include "app/WorkFolders.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -22,14 +22,14 @@ std::string ManifestCopyPath(const std::string& exeFolder, const std::string& ex
 
 void RunManifestCopy() {
   os::Shell& shell = *os::Os().shell;
-  const std::string programFile = ProgramFile();
-  const bool manifestFound = FileExists(programFile + ".manifest");
-  const bool programFound = FileExists(programFile);
+  const std::string programFile = run::ProgramFile();
+  const bool manifestFound = run::FileExists(programFile + ".manifest");
+  const bool programFound = run::FileExists(programFile);
   if (!manifestFound || !programFound) {
-    shell.ShowMessage(0, "Manifest file not found.", kAppTitle, os::kMbOk);
+    shell.ShowMessage(0, "Manifest file not found.", run::kAppTitle, os::kMbOk);
     return;
   }
-  const std::string copyPath = ManifestCopyPath(ExeFolder(), ExeName(), shell.Now());
+  const std::string copyPath = ManifestCopyPath(run::ExeFolder(), run::ExeName(), shell.Now());
   shell.Sleep(50);
   if (!os::Os().files->Copy(programFile, copyPath)) return;
   shell.Sleep(50);
@@ -41,7 +41,7 @@ void RunManifestCopy() {
   shell.Sleep(50);
   shell.ShowMessage(
       0, copyPath + ": A copy of the installer has been written, with the manifest file included.",
-      kAppTitle, os::kMbOk);
+      run::kAppTitle, os::kMbOk);
 }
 
 bool EmbedManifest(const std::string& source, const std::string& target) {

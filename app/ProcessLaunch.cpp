@@ -1,6 +1,6 @@
 #include "app/ProcessLaunch.h"
 
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 
@@ -14,7 +14,7 @@ uint32_t ShellRunAndWait(uintptr_t owner, const std::string& verb, const std::st
   const auto result =
       answer.succeeded ? static_cast<uint32_t>(answer.instApp) : answer.lastError;
   if (answer.process != 0) {
-    if (show != 0 && Ui().IsWaitLoaded() && Ui().Wait().IsVisible()) Ui().Wait().SetVisible(false);
+    if (show != 0 && run::Ui().IsWaitLoaded() && run::Ui().Wait().IsVisible()) run::Ui().Wait().SetVisible(false);
     const uint32_t code = processes.WaitAndClose(answer.process);
     if (exitCode) *exitCode = code;
   }

@@ -1,11 +1,11 @@
 #include "app/Relaunch.h"
 
-#include "app/ExitCodes.h"
-#include "app/InstallerState.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
 #include "app/StreamMarker.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -18,7 +18,7 @@ namespace {
 void RemoveFinishedCopy(const std::string& path) {
   os::Files& files = *os::Os().files;
   for (int attempt = 0; attempt < 20; ++attempt) {
-    if (files.RemoveFile(path) || !FileExists(path)) return;
+    if (files.RemoveFile(path) || !run::FileExists(path)) return;
     os::Os().shell->Sleep(100);
   }
 }
@@ -27,10 +27,10 @@ void RemoveFinishedCopy(const std::string& path) {
 
 std::optional<uint32_t> RunRelaunch() {
   os::Files& files = *os::Os().files;
-  const std::string programFile = ProgramFile();
+  const std::string programFile = run::ProgramFile();
   if (!StreamExists(programFile + ":DATA")) return std::nullopt;
 
-  const std::string copyBase = MakeTempFileName();
+  const std::string copyBase = run::MakeTempFileName();
   const std::string copyProgram = copyBase + ".exe";
   // Nothing has started yet; what the copy left (the empty temporary file, part of a copy) would
   // otherwise stay in the user's temporary folder for good. Nothing was installed: a deployment
@@ -38,10 +38,10 @@ std::optional<uint32_t> RunRelaunch() {
   const auto giveUp = [&] {
     files.RemoveFile(copyProgram);
     files.RemoveFile(copyBase);
-    os::EndProcess(static_cast<int>(kExitFailed));
+    os::EndProcess(static_cast<int>(run::kExitFailed));
   };
   if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) giveUp();
-  State().InstallerPath = copyProgram;
+  run::State().InstallerPath = copyProgram;
   if (!DeleteStream(copyProgram + ":DATA")) return std::nullopt;
   // The copy will run with this process's administrator rights from the user's temporary folder,
   // where any program of the user's can write. From here until the run ends nobody can change
@@ -52,14 +52,14 @@ std::optional<uint32_t> RunRelaunch() {
     giveUp();
   }
 
-  const uintptr_t owner = Ui().LoadTempForm();
+  const uintptr_t owner = run::Ui().LoadTempForm();
   // The run ends with its outcome as its exit code; a run that never started installed nothing.
-  uint32_t exitCode = kExitFailed;
-  ShellRunAndWait(owner, "open", State().InstallerPath, "temp", "", 1, &exitCode);
+  uint32_t exitCode = run::kExitFailed;
+  ShellRunAndWait(owner, "open", run::State().InstallerPath, "temp", "", 1, &exitCode);
   heldCopy.reset();
   RemoveFinishedCopy(copyBase);
   RemoveFinishedCopy(copyProgram);
-  Ui().UnloadTempForm();
+  run::Ui().UnloadTempForm();
   return exitCode;
 }
 

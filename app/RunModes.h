@@ -23,6 +23,9 @@ std::string ManifestCommandLine(const std::string& exeName);
 std::optional<std::string> WorkerArgument(const std::string& commandLine,
                                           const std::string& exeName);
 
+// Gives the progress window's timer and the final clean-up the installation run's own steps.
+void HandOverRunSteps();
+
 // Runs the role of this process. True when a window stays open and the message loop must run.
 bool Main();
 

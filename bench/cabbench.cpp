@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "cab/CabFile.h"
 #include "os/win32/Backends.h"
 
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   os::SetOs(os::win32::Win32Platform());
-  app::State().InstallFolder = std::string(argv[2]) + "\\bench_InstallationFolder";
+  run::State().InstallFolder = std::string(argv[2]) + "\\bench_InstallationFolder";
 
   auto object = cab::CabFile::Create();
   object->CabName = argv[1];

@@ -3,9 +3,9 @@
 #include <climits>
 #include <cstring>
 
-#include "app/CloseDown.h"
-#include "app/InstallerState.h"
-#include "app/Windows.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
 #include "cab/Callback.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
@@ -29,7 +29,7 @@ bool IsSeparator(char c) {
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with any extension.
 bool IsDeviceName(std::string component) {
-  component = app::UpperCase(component.substr(0, component.find('.')));
+  component = run::UpperCase(component.substr(0, component.find('.')));
   while (!component.empty() && component.back() == ' ') component.pop_back();
   if (component == "CON" || component == "PRN" || component == "AUX" || component == "NUL")
     return true;
@@ -47,10 +47,10 @@ CabError NameMissing() {
 }
 
 [[noreturn]] void EndAfterExtractionError() {
-  os::Os().shell->ShowMessage(0, "Error while extracting files from the archive", app::kAppTitle,
+  os::Os().shell->ShowMessage(0, "Error while extracting files from the archive", run::kAppTitle,
                               os::kMbOk);
-  if (app::Ui().IsFinishLoaded()) app::Ui().Finish().Unload();
-  app::UnloadWait();
+  if (run::Ui().IsFinishLoaded()) run::Ui().Finish().Unload();
+  run::UnloadWait();
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ uint32_t CabFile::HandleNotification(uintptr_t context, uint32_t notification, u
 MaybeCabError CabFile::PrepareFileTarget(os::FileInCabinetInfo& info, bool& write) {
   write = false;
   const std::string storedName = FromAnsi(info.NameInCabinet);
-  if (!FileToExtract.empty() && app::LowerCase(storedName) != app::LowerCase(FileToExtract))
+  if (!FileToExtract.empty() && run::LowerCase(storedName) != run::LowerCase(FileToExtract))
     return std::nullopt;
 
   bool cancel = false;

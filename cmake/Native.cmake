@@ -42,3 +42,8 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()
+
+# Includes point down the floors only (tests/check_layers.py names the ones that do not).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/check_layers.py
+                                    ${CMAKE_SOURCE_DIR})

@@ -41,8 +41,9 @@ target_link_libraries(installer_win32 PUBLIC
 # tables: about 48 KB. No product code raises any (the cabinet code passes its failures as values),
 # so every product source is built without them.
 file(GLOB NO_EXCEPTION_SOURCES CONFIGURE_DEPENDS
-     app/*.cpp app/win32/*.cpp cab/*.cpp cab/win32/*.cpp platform/*.cpp platform/win32/*.cpp
-     service/*.cpp service/win32/*.cpp ui/*.cpp ui/win32/*.cpp os/*.cpp os/win32/*.cpp)
+     run/*.cpp run/win32/*.cpp app/*.cpp app/win32/*.cpp cab/*.cpp cab/win32/*.cpp platform/*.cpp
+     platform/win32/*.cpp service/*.cpp service/win32/*.cpp ui/*.cpp ui/win32/*.cpp os/*.cpp
+     os/win32/*.cpp)
 # The program runs a single thread, so its function-local statics need no locks either; the
 # library's locking guard would bring the exception machinery back (it raises on recursion).
 # Nothing asks a type for its name or casts across the hierarchy, so the run-time type records
@@ -63,7 +64,8 @@ set(PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
 add_subdirectory(tools)
 add_subdirectory(resources)
 
-file(GLOB ENTRY_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
+# The entry and the standard library's failure paths (run/win32), which must be in the link itself.
+file(GLOB ENTRY_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp run/win32/*.cpp)
 add_executable(${INSTALLER_NAME} WIN32 ${ENTRY_SOURCES} resources/installer.rc)
 target_compile_options(${INSTALLER_NAME} PRIVATE -ffunction-sections -fdata-sections)
 target_link_libraries(${INSTALLER_NAME} PRIVATE installer_win32)

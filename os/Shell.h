@@ -13,6 +13,7 @@ inline constexpr uint32_t kMbIconInformation = 0x40;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+inline constexpr int kWindowsFolderId = 36;  // CSIDL_WINDOWS, for SpecialFolder
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "app/CloseDown.h"
-#include "app/ExitCodes.h"
-#include "app/InstallerState.h"
+#include "run/CloseDown.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Version.h"
@@ -14,9 +14,9 @@ namespace platform {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& message) {
-  os::Os().shell->ShowMessage(0, message, app::kAppTitle, os::kMbOk);
-  app::State().ExitCode = app::kExitUnsupported;
-  app::UnloadWait();
+  os::Os().shell->ShowMessage(0, message, run::kAppTitle, os::kMbOk);
+  run::State().ExitCode = run::kExitUnsupported;
+  run::UnloadWait();
 }
 
 std::string ServicePackMessage(int servicePack) {
@@ -37,7 +37,7 @@ void CheckMachineSupported() {
 }
 
 void CheckEditionSupported() {
-  if (!app::State().InstallMode.empty()) return;
+  if (!run::State().InstallMode.empty()) return;
   Refuse("This installer can't be used on " + PlatformDisplayName());
 }
 
@@ -56,15 +56,15 @@ std::string PlatformDisplayName() {
       {"VISTA", "Windows Vista"},
       {"VISTA64", "Windows Vista (x86_64)"},
   };
-  const std::string key = app::UpperCase(app::State().PlatformKey);
+  const std::string key = run::UpperCase(run::State().PlatformKey);
   for (const auto& row : kNames)
     if (row.key == key) return std::string(row.name);
   return "";
 }
 
 void CheckServicePack() {
-  const std::string& key = app::State().PlatformKey;
-  app::Flag present;
+  const std::string& key = run::State().PlatformKey;
+  run::Flag present;
   int required;
   if (key == "Win2K") {
     present = HasWindows2000SP4();
@@ -76,13 +76,13 @@ void CheckServicePack() {
     // Windows 7 and later share the Vista key but cannot take a Vista service pack, and already
     // contain what it brought: asking their users to install one would shut them out for good.
     present = HasWindowsVistaSP1();
-    if (present != app::kTrue) present = IsWindowsAfterVista();
+    if (present != run::kTrue) present = IsWindowsAfterVista();
     required = 1;
   } else {
     return;
   }
-  if (present == app::kTrue) return;
-  if (app::State().ServicePackRequired != app::kTrue) return;
+  if (present == run::kTrue) return;
+  if (run::State().ServicePackRequired != run::kTrue) return;
   Refuse(ServicePackMessage(required));
 }
 

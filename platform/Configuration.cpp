@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/CloseDown.h"
-#include "app/InstallerState.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
@@ -16,7 +16,7 @@ namespace {
 template <size_t N>
 bool AppliesHere(const NameAndKey (&table)[N], std::string_view name) {
   for (const NameAndKey& row : table)
-    if (row.name == name) return row.platformKey == app::State().PlatformKey;
+    if (row.name == name) return row.platformKey == run::State().PlatformKey;
   return false;
 }
 
@@ -61,7 +61,7 @@ void ReadConfiguration() {
   }
   std::string message(kConfigurationError);
   if (readable) {
-    const app::InstallerState& state = app::State();
+    const run::InstallerState& state = run::State();
     const bool runsProgram = !state.InstallMode.empty() && state.InstallMode != "->DRIVER_SILENT" &&
                              state.InstallMode != "->DRIVER";
     const std::string& outside =
@@ -71,8 +71,8 @@ void ReadConfiguration() {
     if (outside.empty()) return;
     message = std::string(kConfigurationPathError) + outside;
   }
-  os::Os().shell->ShowMessage(0, message, app::kAppTitle, os::kMbOk);
-  app::UnloadWait();
+  os::Os().shell->ShowMessage(0, message, run::kAppTitle, os::kMbOk);
+  run::UnloadWait();
 }
 
 // Joined to the driver folder, the path must name something inside it.
@@ -85,14 +85,14 @@ bool ReadConfigLine(std::string_view line) {
   if (line.empty() || line[0] == ' ' || line[0] == '[' || StartsWith(line, "X:X")) return true;
   if (line[0] == '$') return ReadDriverFolderLine(line);
   const Cut cut = CutAtEquals(line);
-  app::InstallerState& state = app::State();
+  run::InstallerState& state = run::State();
   if (AppliesHere(kEditionNames, cut.name)) {
     if (!cut.value) return false;
     state.InstallMode = std::string(*cut.value);
   } else if (AppliesHere(kServicePackNames, cut.name)) {
     if (!cut.value) return false;
     // Only ever raised: a later "False" does not undo an earlier "True".
-    if (app::UpperCase(std::string(*cut.value)) == "TRUE") state.ServicePackRequired = app::kTrue;
+    if (run::UpperCase(std::string(*cut.value)) == "TRUE") state.ServicePackRequired = run::kTrue;
   }
   return true;
 }
@@ -102,12 +102,12 @@ bool ReadDriverFolderLine(std::string_view line) {
   const Cut cut = CutAtEquals(line);
   if (!AppliesHere(kEditionNames, cut.name)) return true;
   if (!cut.value) return false;
-  app::State().DriverSubfolder = std::string(*cut.value);
+  run::State().DriverSubfolder = std::string(*cut.value);
   return true;
 }
 
 void ReadAfterSetupLine(std::string_view line) {
-  app::InstallerState& state = app::State();
+  run::InstallerState& state = run::State();
   const struct {
     std::string_view prefix;
     std::string* text;
@@ -118,7 +118,7 @@ void ReadAfterSetupLine(std::string_view line) {
       {"X:X  INSTALLINFO=", &state.MsgInstallInfo},
   };
   // Only the head is compared, so only the head is upper-cased; the text keeps its own case.
-  const std::string head = app::UpperCase(std::string(line.substr(0, 24)));
+  const std::string head = run::UpperCase(std::string(line.substr(0, 24)));
   for (const auto& row : texts) {
     if (StartsWith(head, row.prefix)) {
       *row.text = std::string(line.substr(row.prefix.size()));
@@ -126,7 +126,7 @@ void ReadAfterSetupLine(std::string_view line) {
     }
   }
   if (line == "X:X  CheckSvc:Yes") {
-    state.CheckWirelessService = app::kTrue;
+    state.CheckWirelessService = run::kTrue;
     return;
   }
   constexpr std::string_view kWirelessMessage = "X:X  INSTALLWZCMSG=";

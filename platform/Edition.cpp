@@ -10,8 +10,8 @@ namespace {
 constexpr uint32_t kWindows9x = 1;
 constexpr uint32_t kWindowsNt = 2;
 
-app::Flag ToFlag(bool value) {
-  return value ? app::kTrue : app::kFalse;
+run::Flag ToFlag(bool value) {
+  return value ? run::kTrue : run::kFalse;
 }
 
 // Every query starts from a fresh record with the size set, as GetVersionExA requires.
@@ -30,11 +30,11 @@ bool IsNt(uint32_t major, uint32_t minor) {
 
 // The edition test comes first and the text is read from a second, separate query. Every text
 // is searched, so the answer does not depend on their order.
-app::Flag HasServicePack(app::Flag (*editionTest)(),
+run::Flag HasServicePack(run::Flag (*editionTest)(),
                          std::initializer_list<std::string_view> texts) {
-  if (editionTest() != app::kTrue) return app::kFalse;
+  if (editionTest() != run::kTrue) return run::kFalse;
   const auto record = QueryVersion();
-  if (!record) return app::kFalse;
+  if (!record) return run::kFalse;
   bool found = false;
   for (const std::string_view text : texts) found = ServicePackTextContains(*record, text) || found;
   return ToFlag(found);
@@ -98,49 +98,49 @@ std::string DetectPlatformKey() {
   const std::string base = BaseEditionKey(record);
   if (!AsksWow64(base)) return base;
   // IsWow64Platform decides on the stored key, so the base key has to be there first.
-  app::State().PlatformKey = base;
-  return ClassifyEdition(record, IsWow64Platform() == app::kTrue);
+  run::State().PlatformKey = base;
+  return ClassifyEdition(record, IsWow64Platform() == run::kTrue);
 }
 
-app::Flag IsWow64Platform() {
-  if (!AsksWow64(app::State().PlatformKey)) return app::kFalse;
+run::Flag IsWow64Platform() {
+  if (!AsksWow64(run::State().PlatformKey)) return run::kFalse;
   // Missing (Windows 2000, XP before SP2) or failing: treated as 32-bit Windows.
   return ToFlag(os::Os().version->IsWow64Process().value_or(false));
 }
 
-app::Flag HasAdministratorRights() {
-  if (!AsksAdministratorTest(app::State().PlatformKey)) return app::kTrue;
+run::Flag HasAdministratorRights() {
+  if (!AsksAdministratorTest(run::State().PlatformKey)) return run::kTrue;
   // Unreachable test: not an administrator, so the run asks the user whether to go on.
   return ToFlag(os::Os().version->IsUserAnAdmin().value_or(false));
 }
 
-app::Flag IsWindows2000() {
+run::Flag IsWindows2000() {
   return ToFlag(IsNt(5, 0));
 }
-app::Flag IsWindowsXP() {
+run::Flag IsWindowsXP() {
   return ToFlag(IsNt(5, 1));
 }
-app::Flag IsWindowsVista() {
+run::Flag IsWindowsVista() {
   return ToFlag(IsNt(6, 0));
 }
 
-app::Flag IsWindowsAfterVista() {
+run::Flag IsWindowsAfterVista() {
   const auto record = QueryVersion();
   return ToFlag(record && record->platformId == kWindowsNt && record->major == 6 &&
                 record->minor >= 1);
 }
 
-app::Flag HasWindows2000SP4() {
+run::Flag HasWindows2000SP4() {
   return HasServicePack(IsWindows2000,
                         {"Service Pack 7", "Service Pack 6", "Service Pack 5", "Service Pack 4"});
 }
 
-app::Flag HasWindowsXPSP2() {
+run::Flag HasWindowsXPSP2() {
   return HasServicePack(IsWindowsXP,
                         {"Service Pack 5", "Service Pack 4", "Service Pack 3", "Service Pack 2"});
 }
 
-app::Flag HasWindowsVistaSP1() {
+run::Flag HasWindowsVistaSP1() {
   return HasServicePack(IsWindowsVista,
                         {"Service Pack 4", "Service Pack 3", "Service Pack 2", "Service Pack 1"});
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/Version.h"
 
 namespace platform {
@@ -12,18 +12,18 @@ namespace platform {
 // On NT 5.1, 5.2 and 6.x writes the base key ("WinXP", "Win2K3", "Vista") into
 // State().PlatformKey before the 64-bit test reads it; the caller stores the returned key.
 std::string DetectPlatformKey();
-app::Flag IsWow64Platform();
-app::Flag HasAdministratorRights();
-app::Flag IsWindows2000();
-app::Flag IsWindowsXP();
-app::Flag IsWindowsVista();
-app::Flag HasWindows2000SP4();
-app::Flag HasWindowsXPSP2();
-app::Flag HasWindowsVistaSP1();
+run::Flag IsWow64Platform();
+run::Flag HasAdministratorRights();
+run::Flag IsWindows2000();
+run::Flag IsWindowsXP();
+run::Flag IsWindowsVista();
+run::Flag HasWindows2000SP4();
+run::Flag HasWindowsXPSP2();
+run::Flag HasWindowsVistaSP1();
 
 // NT 6.1 and later as the program sees them (7, and 8 and up without a supportedOS manifest):
 // they share the Vista key but already carry everything Vista's service packs brought.
-app::Flag IsWindowsAfterVista();
+run::Flag IsWindowsAfterVista();
 
 // The decisions without the platform: `record` is empty when GetVersionExA did not return 1.
 // The key without its processor width: "WinXP" also on 64-bit XP.

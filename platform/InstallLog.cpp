@@ -2,10 +2,10 @@
 
 #include <cstddef>
 
-#include "app/AnsiPaths.h"
-#include "app/ExitCodes.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/AnsiPaths.h"
+#include "run/ExitCodes.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
@@ -22,7 +22,7 @@ constexpr size_t kFolderLinePrefix = 36;
 constexpr size_t kCodeLinePrefix = 30;
 
 std::string InstallLogPath() {
-  return FindSystemFolder(kWindowsFolderId) + "\\DPINST.LOG";
+  return FindSystemFolder(os::kWindowsFolderId) + "\\DPINST.LOG";
 }
 
 std::string SavedLogPath(const std::string& windowsFolder) {
@@ -63,8 +63,8 @@ bool FolderLineMatches(const std::string& line, const std::string& driverFolder)
       line.size() > kFolderLinePrefix + 1
           ? line.substr(kFolderLinePrefix, line.size() - kFolderLinePrefix - 1)
           : std::string();
-  const std::string folder = app::UpperCase(logged);
-  const std::string wanted = app::UpperCase(driverFolder);
+  const std::string folder = run::UpperCase(logged);
+  const std::string wanted = run::UpperCase(driverFolder);
   return folder + "\\" == wanted || folder == wanted + "\\" || folder == wanted;
 }
 
@@ -74,12 +74,12 @@ std::string FindSystemFolder(int folderId) {
   const auto answer = os::Os().shell->SpecialFolder(folderId);
   if (!answer) return {};
   const std::string path = answer->substr(0, answer->find('\0'));
-  return Trim(app::UsableAnsiPath(path, app::WideSpecialFolder(folderId)).value_or(path));
+  return Trim(run::UsableAnsiPath(path, run::WideSpecialFolder(folderId)).value_or(path));
 }
 
-app::Flag InstallLogExists() {
-  return app::FileExists(FindSystemFolder(kWindowsFolderId) + "\\DPInst.LOG") ? app::kTrue
-                                                                              : app::kFalse;
+run::Flag InstallLogExists() {
+  return run::FileExists(FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG") ? run::kTrue
+                                                                              : run::kFalse;
 }
 
 double HexToNumber(std::string_view text) {
@@ -131,7 +131,7 @@ std::optional<std::string> FindReturnCode(const std::string& logText,
   bool folderFound = false;
   std::optional<std::string> code;
   ForEachLine(logText, [&](const std::string& line) {
-    const std::string upper = app::UpperCase(line);
+    const std::string upper = run::UpperCase(line);
     if (!folderFound) {
       if (upper.find(kFolderWords) != std::string::npos && FolderLineMatches(line, driverFolder))
         folderFound = true;
@@ -144,7 +144,7 @@ std::optional<std::string> FindReturnCode(const std::string& logText,
   return code;
 }
 
-LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& state) {
+LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& state) {
   const size_t n = returnCode.size();
   if (n == 0 || n > 8) return {};
   // Groups of two digits from the right; the leftmost may have one, missing ones count 0.
@@ -161,7 +161,7 @@ LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& sta
   const int flags = group(3);
   // Also when the finish window shows nothing: the deployment tool learns what the driver
   // installer did, whatever texts the configuration carries.
-  state.ExitCode = app::ExitCodeOfInstallerFlags(flags);
+  state.ExitCode = run::ExitCodeOfInstallerFlags(flags);
 
   ReplaceAll(state.MsgInstalledCorrectly, "%1", std::to_string(installed));
   ReplaceAll(state.MsgInstalledDrvStore, "%1", std::to_string(storeOnly));
@@ -196,23 +196,23 @@ LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& sta
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
-  if (InstallLogExists() != app::kTrue) return;
+  if (InstallLogExists() != run::kTrue) return;
   const std::string logPath = InstallLogPath();
-  if (!app::FileExists(logPath)) return;
+  if (!run::FileExists(logPath)) return;
   const auto bytes = os::Os().files->ReadAll(logPath);
   if (!bytes) return;
   const auto code = FindReturnCode(LogAsSingleByteText(*bytes), driverFolder);
   if (!code || code->empty() || code->size() > 8) return;
 
-  const LogOutcome outcome = DecideOutcome(*code, app::State());
-  app::Ui().Wait().SetVisible(false);
+  const LogOutcome outcome = DecideOutcome(*code, run::State());
+  run::Ui().Wait().SetVisible(false);
   if (!outcome.show) return;
-  app::FinishWindow& finish = app::Ui().Finish();
+  run::FinishWindow& finish = run::Ui().Finish();
   finish.SetOutcome(outcome.label, outcome.caption);
   finish.ShowAndFocus();
   if (!outcome.message.empty()) {
     finish.HoldCountdown(true);
-    os::Os().shell->ShowMessage(finish.Handle(), outcome.message, app::kAppTitle, os::kMbOk);
+    os::Os().shell->ShowMessage(finish.Handle(), outcome.message, run::kAppTitle, os::kMbOk);
     finish.HoldCountdown(false);
   }
 }
@@ -234,17 +234,17 @@ void PreserveInstallLog(int mode) {
   os::Files& files = *os::Os().files;
   // The saved name comes from the clock's texts; the merge looks under the name the log was set
   // aside with, or a run that crosses the hour would leave the earlier log split off for good.
-  std::string& setAsidePath = app::State().SetAsideLogPath;
+  std::string& setAsidePath = run::State().SetAsideLogPath;
   // One look at the Windows folder for both names: with two, a failing look for one of them
   // would set the log aside to (or merge it from) the root of the drive.
-  const std::string windowsFolder = FindSystemFolder(kWindowsFolderId);
+  const std::string windowsFolder = FindSystemFolder(os::kWindowsFolderId);
   if (windowsFolder.empty()) return;
   const std::string logPath = windowsFolder + "\\DPINST.LOG";
   const std::string savedPath =
       mode == 2 && !setAsidePath.empty() ? setAsidePath : SavedLogPath(windowsFolder);
   if (mode == 1) {
-    if (!app::FileExists(logPath)) return;
-    const bool secured = app::FileExists(savedPath)
+    if (!run::FileExists(logPath)) return;
+    const bool secured = run::FileExists(savedPath)
                              ? AppendFileBytes(logPath, savedPath).has_value()
                              : files.Copy(logPath, savedPath);
     if (secured) {
@@ -252,7 +252,7 @@ void PreserveInstallLog(int mode) {
       files.RemoveFile(logPath);
     }
   } else if (mode == 2) {
-    if (!setAsidePath.empty() && !app::FileExists(logPath) && app::FileExists(savedPath)) {
+    if (!setAsidePath.empty() && !run::FileExists(logPath) && run::FileExists(savedPath)) {
       // The driver installer wrote no log of its own (it never ran, or failed first): the
       // earlier log goes back to its place rather than staying under the set-aside name.
       if (files.Copy(savedPath, logPath)) {
@@ -261,7 +261,7 @@ void PreserveInstallLog(int mode) {
       }
       return;
     }
-    if (!app::FileExists(logPath) || !app::FileExists(savedPath)) return;
+    if (!run::FileExists(logPath) || !run::FileExists(savedPath)) return;
     if (!AppendFileBytes(logPath, savedPath)) return;
     if (!files.Copy(savedPath, logPath)) return;
     files.RemoveFile(savedPath);

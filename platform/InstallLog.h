@@ -6,18 +6,16 @@
 #include <string>
 #include <string_view>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 namespace platform {
 
-inline constexpr int kWindowsFolderId = 36;
-
-// The shell's special folder (kWindowsFolderId is the Windows folder), spaces trimmed, in its
+// The shell's special folder (os::kWindowsFolderId is the Windows folder), spaces trimmed, in its
 // short form where the ANSI code page lacks letters of its name; empty when none.
 std::string FindSystemFolder(int folderId);
 
 // Windows folder + "\DPInst.LOG" exists and is not a folder.
-app::Flag InstallLogExists();
+run::Flag InstallLogExists();
 
 // Hexadecimal digits, optionally after "&H"; other characters count as 0. More than 23 digits
 // give 0. A double keeps the magnitude of long texts instead of wrapping around.
@@ -46,7 +44,7 @@ std::optional<std::string> FindReturnCode(const std::string& logText,
 // Splits the code into its four fields, replaces the placeholders of the three messages in the
 // state (as the run keeps them afterwards), sets the run's exit code and decides the outcome.
 // Codes of 0 or more than 8 digits decide nothing and leave the messages and exit code alone.
-LogOutcome DecideOutcome(const std::string& returnCode, app::InstallerState& state);
+LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& state);
 
 // Reads the log of the run in driverFolder and fills and shows the finish window.
 void AnalyseInstallLog(const std::string& driverFolder);

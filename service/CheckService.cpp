@@ -1,6 +1,6 @@
 #include "service/CheckService.h"
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 namespace service {
 namespace {
@@ -20,7 +20,7 @@ void DefaultIfEmpty(std::string& text, const char* fallback) {
 std::string CheckService::Run(std::string& SvcName, bool SvcStop) {
   if (SvcName.empty()) SvcName = "WZCSVC";
   config_ = GetServiceConfig(SvcName);
-  const std::string before = app::UpperCase(CurrentStateName(SvcName));
+  const std::string before = run::UpperCase(CurrentStateName(SvcName));
 
   // Only a stopped or paused service is touched; the start type is written first and its result
   // is not looked at, so a service whose start type cannot be changed is still started.

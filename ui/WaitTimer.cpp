@@ -27,14 +27,14 @@ void WaitTimer::Tick(WaitTickHost& host) {
   ++ProgressStep;
   host.SetBarValue(ProgressStep);
 
-  if (ProgressStep == 45 && ExtractionStarted == app::kFalse) {
+  if (ProgressStep == 45 && ExtractionStarted == run::kFalse) {
     int16_t counter = 45;
     host.ExtractPayloads(counter);
-    ExtractionStarted = app::kTrue;
+    ExtractionStarted = run::kTrue;
     host.SetTimerInterval(3);
     ProgressStep = static_cast<int16_t>(host.BarValue());
   }
-  if (ProgressStep == 85 && ExtractionStarted == app::kTrue) {
+  if (ProgressStep == 85 && ExtractionStarted == run::kTrue) {
     if (host.ConfigTextExists() || ++configLooks_ >= kConfigLooks) {
       host.RunInstallation();
       host.SetTimerInterval(1);

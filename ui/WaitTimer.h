@@ -3,7 +3,7 @@
 // this state machine; the window and the run are reached through the host.
 #include <cstdint>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 namespace ui {
 
@@ -26,7 +26,7 @@ class WaitTimer {
   void Tick(WaitTickHost& host);
 
   int16_t ProgressStep = 0;
-  app::Flag ExtractionStarted = app::kFalse;
+  run::Flag ExtractionStarted = run::kFalse;
 
   // Passes of 85 that find no config.txt before the installation runs all the same and reports
   // the missing configuration: the file is written by this process, so it is not going to come,

@@ -1,6 +1,6 @@
 #include "ui/WirelessServiceStep.h"
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "platform/Edition.h"
@@ -24,18 +24,18 @@ bool UsesTranslucency(const std::string& platformKey) {
 
 void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string()>& detectKey,
                                 const ServiceStarter& startService) {
-  app::InstallerState& state = app::State();
-  if (state.ServiceCheckDone != app::kFalse || state.CheckWirelessService != app::kTrue) return;
+  run::InstallerState& state = run::State();
+  if (state.ServiceCheckDone != run::kFalse || state.CheckWirelessService != run::kTrue) return;
 
   std::string serviceName = WirelessServiceFor(detectKey());
   if (serviceName.empty()) {
-    state.ServiceCheckDone = app::kFalse;
-    state.CheckWirelessService = app::kFalse;
+    state.ServiceCheckDone = run::kFalse;
+    state.CheckWirelessService = run::kFalse;
     return;
   }
   const std::string answer = startService(serviceName);
-  state.ServiceCheckDone = app::kTrue;
-  state.CheckWirelessService = app::kFalse;
+  state.ServiceCheckDone = run::kTrue;
+  state.CheckWirelessService = run::kFalse;
 
   // "Started:Running": the start request was taken and the service was already up when the
   // check looked again; this step started it all the same.

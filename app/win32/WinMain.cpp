@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/RunModes.h"
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "os/win32/Backends.h"
 #include "ui/win32/Win32Windows.h"
 
@@ -9,7 +9,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Every mode, before its first window or shell call.
   os::win32::RestrictDllSearch();
   os::SetOs(os::win32::Win32Platform());
-  app::SetUi(&ui::win32::WindowsBackend());
+  run::SetUi(&ui::win32::WindowsBackend());
   if (!app::Main()) return 0;
   // From here window events drive the run; the final clean-up ends the process.
   MSG message;

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 namespace fuzz {
 namespace {
 
 std::string Key(const std::string& path) {
-  return app::UpperCase(path);
+  return run::UpperCase(path);
 }
 
 }  // namespace
@@ -92,13 +92,13 @@ Platform::Platform() : previous_(os::Os()) {
   platform.processes = &processes;
   platform.resources = &resources;
   os::SetOs(platform);
-  app::SetUi(&windows);
-  app::State() = app::InstallerState();
+  run::SetUi(&windows);
+  run::State() = run::InstallerState();
 }
 
 Platform::~Platform() {
   os::SetOs(previous_);
-  app::SetUi(nullptr);
+  run::SetUi(nullptr);
 }
 
 }  // namespace fuzz

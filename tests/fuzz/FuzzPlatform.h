@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -92,12 +92,12 @@ class HeldResources final : public os::Resources {
   }
 };
 
-class RememberingWindows final : public app::Windows, app::ProgressWindow, app::FinishWindow {
+class RememberingWindows final : public run::Windows, run::ProgressWindow, run::FinishWindow {
  public:
   std::string label, caption;
   bool shown = false, finishLoaded = false;
-  app::ProgressWindow& Wait() override { return *this; }
-  app::FinishWindow& Finish() override { return *this; }
+  run::ProgressWindow& Wait() override { return *this; }
+  run::FinishWindow& Finish() override { return *this; }
   bool IsWaitLoaded() const override { return true; }
   bool IsFinishLoaded() const override { return finishLoaded; }
   uintptr_t LoadTempForm() override { return 1; }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "platform/Configuration.h"
 #include "tests/fuzz/FuzzPlatform.h"
 
@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                       "WinXP64", "Win2K3", "Win2K364", "Vista", "Vista64"};
   if (size == 0) return 0;
   fuzz::Platform platform;
-  app::State().PlatformKey = kKeys[data[0] % std::size(kKeys)];
-  app::State().TempFolder = "C:\\Temp\\";
-  app::State().InstallFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
+  run::State().PlatformKey = kKeys[data[0] % std::size(kKeys)];
+  run::State().TempFolder = "C:\\Temp\\";
+  run::State().InstallFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
   // The run reads the bytes it holds; config.txt beside them must go when the run ends.
   platform.resources.configuration.assign(reinterpret_cast<const char*>(data + 1), size - 1);
   platform.files.WriteAll("C:\\Temp\\config.txt", platform.resources.configuration);

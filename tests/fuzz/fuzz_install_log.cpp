@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "platform/InstallLog.h"
 #include "tests/fuzz/FuzzPlatform.h"
 
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string log(reinterpret_cast<const char*>(data + 1), size - 1);
   if (data[0] & 1) log.insert(0, "\xFF\xFE");
   platform.files.WriteAll("C:\\Windows\\DPINST.LOG", log);
-  app::InstallerState& state = app::State();
+  run::InstallerState& state = run::State();
   state.MsgInstalledCorrectly = "%1 installed";
   state.MsgInstalledDrvStore = "%1 in the store";
   state.MsgInstallFailed = "%1 failed";

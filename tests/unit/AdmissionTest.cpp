@@ -36,7 +36,7 @@ class AdmissionTest : public fakes::PlatformTest {
       EXPECT_EQ(ended.code, 1633);
       EXPECT_EQ(shell.messages.size(), 1u);
       if (shell.messages.empty()) return "<ended without a message>";
-      EXPECT_EQ(shell.messages[0].title, app::kAppTitle);
+      EXPECT_EQ(shell.messages[0].title, run::kAppTitle);
       EXPECT_EQ(shell.messages[0].style, os::kMbOk);
       return shell.messages[0].text;
     }
@@ -68,10 +68,10 @@ TEST_F(AdmissionTest, EveryKeyWithTheShippedConfigurationAndWithout) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string("key '") + row.key + "'");
     const std::string refusal = std::string("This installer can't be used on ") + row.displayName;
-    app::State() = app::InstallerState();
-    app::State().TempFolder = "C:\\Temp\\";
-    app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
-    app::State().PlatformKey = row.key;
+    run::State() = run::InstallerState();
+    run::State().TempFolder = "C:\\Temp\\";
+    run::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
+    run::State().PlatformKey = row.key;
     WriteFile("C:\\Temp\\config.txt", shipped);
     platform::ReadConfiguration();
     EXPECT_EQ(Refusal(platform::CheckEditionSupported),
@@ -80,7 +80,7 @@ TEST_F(AdmissionTest, EveryKeyWithTheShippedConfigurationAndWithout) {
       // The shipped file requires no service pack, whatever the platform answers.
       version.querySucceeds = false;
       EXPECT_EQ(Refusal(platform::CheckServicePack), std::nullopt);
-      app::State().InstallMode.clear();
+      run::State().InstallMode.clear();
       EXPECT_EQ(Refusal(platform::CheckEditionSupported), refusal);
     }
   }
@@ -120,7 +120,7 @@ TEST_F(AdmissionTest, ServicePacks) {
     bool queried;  // false: the version query fails
     uint32_t major, minor;
     const char* servicePack;
-    app::Flag required;
+    run::Flag required;
     std::optional<std::string> refusal;
   } rows[] = {
       {"2000 SP2", "Win2K", true, 5, 0, "Service Pack 2", -1, kServicePack4},
@@ -146,8 +146,8 @@ TEST_F(AdmissionTest, ServicePacks) {
     version.Set(2, row.major, row.minor, row.servicePack);
     version.querySucceeds = row.queried;
     version.queries = 0;
-    app::State().PlatformKey = row.key;
-    app::State().ServicePackRequired = row.required;
+    run::State().PlatformKey = row.key;
+    run::State().ServicePackRequired = row.required;
     EXPECT_EQ(Refusal(platform::CheckServicePack), row.refusal);
     // The platform is asked even when no service pack is required.
     const bool checked = std::string(row.key) == "Win2K" || std::string(row.key) == "WinXP" ||

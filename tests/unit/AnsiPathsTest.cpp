@@ -3,16 +3,16 @@
 #include <optional>
 #include <string>
 
-#include "app/AnsiPaths.h"
-#include "app/InstallerState.h"
+#include "run/AnsiPaths.h"
+#include "run/InstallerState.h"
 #include "app/RunModes.h"
-#include "app/WorkFolders.h"
+#include "run/WorkFolders.h"
 #include "platform/InstallLog.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
 
-using app::PlatformFolder;
+using run::PlatformFolder;
 
 class AnsiPathsTest : public fakes::PlatformTest {
  protected:
@@ -22,18 +22,18 @@ class AnsiPathsTest : public fakes::PlatformTest {
     if (folder == PlatformFolder::Program) unicode.programPath = wide;
     if (folder == PlatformFolder::Temp) unicode.tempPath = wide;
     if (folder == PlatformFolder::Windows)
-      unicode.specialFolders[platform::kWindowsFolderId] = wide;
+      unicode.specialFolders[os::kWindowsFolderId] = wide;
   }
 
   // The path the run uses for that folder, as each of its users asks for it.
   static std::string PathInUse(PlatformFolder folder) {
     switch (folder) {
       case PlatformFolder::Program:
-        return app::ProgramFile();
+        return run::ProgramFile();
       case PlatformFolder::Temp:
-        return app::GetTempFolder();
+        return run::GetTempFolder();
       case PlatformFolder::Windows:
-        return platform::FindSystemFolder(platform::kWindowsFolderId);
+        return platform::FindSystemFolder(os::kWindowsFolderId);
     }
     return {};
   }
@@ -81,13 +81,13 @@ TEST_F(AnsiPathsTest, EachPlatformPathIsUsedInAFormTheAnsiFunctionsCanOpen) {
     SCOPED_TRACE(row.name);
     unicode = fakes::FakeUnicode();
     processes.programPath = row.folder == PlatformFolder::Program ? row.ansi : "C:\\X\\I.exe";
-    shell.specialFolders[platform::kWindowsFolderId] = row.ansi;
+    shell.specialFolders[os::kWindowsFolderId] = row.ansi;
     AnswerWide(row.folder, row.wide);
     if (!row.named.empty()) unicode.shortPaths[row.named] = row.shortName;
 
     // Where no form is usable, the ANSI answer stands: the run has refused to start by then.
     EXPECT_EQ(PathInUse(row.folder), row.usable.value_or(row.ansi));
-    EXPECT_EQ(app::FoldersUsable({row.folder}), row.usable.has_value());
+    EXPECT_EQ(run::FoldersUsable({row.folder}), row.usable.has_value());
     // A folder without usable form is named in the message with every letter.
     ASSERT_EQ(unicode.messages.size(), row.usable ? 0u : 1u);
     if (!row.usable) EXPECT_NE(unicode.messages[0].find(row.wide), std::u16string::npos);

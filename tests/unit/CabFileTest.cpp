@@ -84,8 +84,8 @@ class CabFileTest : public fakes::PlatformTest {
   // The failure path ends with the final clean-up, which removes the work folder and clears
   // the paths; every run in these tests has them set, as the installation run has.
   static void SetWorkPaths() {
-    app::State().TempFolder = "C:\\Temp\\";
-    app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
+    run::State().TempFolder = "C:\\Temp\\";
+    run::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
   }
 
   // Records the events of one object as "before:<name>" and "after:<target>".
@@ -113,7 +113,7 @@ class CabFileTest : public fakes::PlatformTest {
     }
     ASSERT_EQ(shell.messages.size(), 1u) << row;
     EXPECT_EQ(shell.messages[0].text, "Error while extracting files from the archive") << row;
-    EXPECT_EQ(shell.messages[0].title, app::kAppTitle) << row;
+    EXPECT_EQ(shell.messages[0].title, run::kAppTitle) << row;
     EXPECT_EQ(shell.messages[0].style, os::kMbOk) << row;
   }
 

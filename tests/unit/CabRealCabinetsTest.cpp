@@ -22,8 +22,8 @@ class RealCabinetsTest : public fakes::PlatformTest {
   }
 
   void SetWorkPaths() {
-    app::State().TempFolder = "C:\\Temp\\";
-    app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
+    run::State().TempFolder = "C:\\Temp\\";
+    run::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
   }
 
   // Packs the tree below C:\Temp\src with gcab -z into C:\Temp\<name>.

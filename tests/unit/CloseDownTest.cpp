@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/CloseDown.h"
-#include "app/InstallerState.h"
+#include "app/RunModes.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -9,6 +10,7 @@ namespace {
 class CloseDownTest : public fakes::PlatformTest {
  protected:
   CloseDownTest() {
+    app::HandOverRunSteps();
     processes.programPath = "C:\\Temp\\Ins1A2B.tmp.exe";
     files.CreateFolder("C:\\Windows");
     WriteFile("C:\\Windows\\win.ini", "keep");
@@ -26,17 +28,17 @@ TEST_F(CloseDownTest, ClosingBeforeThePathsAreSetRemovesOnlyTheRunsFiles) {
   for (const bool pathsSet : {false, true}) {
     SCOPED_TRACE(pathsSet ? "paths set" : "paths not set yet");
     if (pathsSet) {
-      app::State().TempFolder = "C:\\Temp\\";
-      app::State().InstallFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
+      run::State().TempFolder = "C:\\Temp\\";
+      run::State().InstallFolder = "C:\\Temp\\Ins1A2B.tmp_InstallationFolder";
       WriteFile("C:\\Temp\\config.txt", "[Config]");
       files.CreateFolder("C:\\Temp\\Ins1A2B.tmp_InstallationFolder");
     }
-    EXPECT_THROW(app::UnloadWait(), fakes::ProcessEnded);
+    EXPECT_THROW(run::UnloadWait(), fakes::ProcessEnded);
     EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Ins1A2B.tmp_InstallationFolder")));
     EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
     EXPECT_EQ(ReadFile("C:\\Temp\\other.txt"), "keep");
     EXPECT_EQ(ReadFile("C:\\Windows\\win.ini"), "keep");
-    EXPECT_TRUE(app::State().InstallFolder.empty());
+    EXPECT_TRUE(run::State().InstallFolder.empty());
   }
 }
 
@@ -45,7 +47,7 @@ TEST_F(CloseDownTest, CloseDownMergesTheSetAsideLogAndUnloadsBothWindows) {
   WriteFile("C:\\Windows\\DPINST.LOG", "new run\r\n");
   WriteFile("C:\\Windows\\DPINST.128", "earlier run\r\n");  // set aside at 8:xx on 12/07
   windows.finish.SetOutcome("text", "Finished");
-  EXPECT_THROW(app::CloseDown(), fakes::ProcessEnded);
+  EXPECT_THROW(run::CloseDown(), fakes::ProcessEnded);
   EXPECT_EQ(ReadFile("C:\\Windows\\DPINST.LOG"), "earlier run\r\nnew run\r\n");
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Windows\\DPINST.128")));
   EXPECT_TRUE(windows.finish.unloaded);

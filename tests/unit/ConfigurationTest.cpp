@@ -16,10 +16,10 @@ class ConfigurationTest : public fakes::PlatformTest {
   // on disk since: what the run reads must not follow it.
   bool Read(const std::string& key, const std::optional<std::string>& bytes,
             const std::string& message = "Error reading configuration settings.") {
-    app::State() = app::InstallerState();
-    app::State().TempFolder = "C:\\Temp\\";
-    app::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
-    app::State().PlatformKey = key;
+    run::State() = run::InstallerState();
+    run::State().TempFolder = "C:\\Temp\\";
+    run::State().InstallFolder = "C:\\Temp\\Installer_InstallationFolder";
+    run::State().PlatformKey = key;
     shell.messages.clear();
     resources.resources.erase({"CONFIG", 7});
     if (bytes) resources.resources[{"CONFIG", 7}] = *bytes;
@@ -31,7 +31,7 @@ class ConfigurationTest : public fakes::PlatformTest {
     } catch (const fakes::ProcessEnded&) {
       EXPECT_EQ(shell.messages.size(), 1u);
       EXPECT_EQ(shell.messages.at(0).text, message);
-      EXPECT_EQ(shell.messages.at(0).title, app::kAppTitle);
+      EXPECT_EQ(shell.messages.at(0).title, run::kAppTitle);
       EXPECT_EQ(shell.messages.at(0).style, os::kMbOk);
       EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
       return true;
@@ -65,10 +65,10 @@ TEST_F(ConfigurationTest, ShippedFileForEveryKey) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string("key '") + row.key + "'");
     ASSERT_FALSE(Read(row.key, shipped));
-    const app::InstallerState& state = app::State();
+    const run::InstallerState& state = run::State();
     EXPECT_EQ(state.InstallMode, row.installMode);
     EXPECT_EQ(state.DriverSubfolder, row.folder);
-    EXPECT_EQ(state.ServicePackRequired, app::kFalse);
+    EXPECT_EQ(state.ServicePackRequired, run::kFalse);
     EXPECT_EQ(state.MsgInstalledCorrectly, "The drivers have been successfully installed.");
     EXPECT_EQ(state.MsgInstalledDrvStore,
               "If your device isn't plugged in yet, connect it now to finish the installation.");
@@ -77,15 +77,15 @@ TEST_F(ConfigurationTest, ShippedFileForEveryKey) {
               "-(error:%1)");
     EXPECT_EQ(state.MsgInstallInfo, "");
     EXPECT_EQ(state.MsgWirelessService, " %$ %$%$ %$");
-    EXPECT_EQ(state.CheckWirelessService, app::kFalse);
+    EXPECT_EQ(state.CheckWirelessService, run::kFalse);
   }
 }
 
 struct Outcome {
   std::string installMode{};
   std::string folder{};
-  app::Flag servicePackRequired = 0;
-  app::Flag checkService = 0;
+  run::Flag servicePackRequired = 0;
+  run::Flag checkService = 0;
   std::string correctly{};  // MsgInstalledCorrectly
 };
 
@@ -189,7 +189,7 @@ TEST_F(ConfigurationTest, HostileAndUnusualFiles) {
     SCOPED_TRACE(row.name);
     ASSERT_EQ(Read(row.key, row.bytes), row.error);
     if (row.error) continue;
-    const app::InstallerState& state = app::State();
+    const run::InstallerState& state = run::State();
     EXPECT_EQ(state.InstallMode, row.outcome.installMode);
     EXPECT_EQ(state.DriverSubfolder, row.outcome.folder);
     EXPECT_EQ(state.ServicePackRequired, row.outcome.servicePackRequired);
@@ -237,7 +237,7 @@ TEST_F(ConfigurationTest, EachAfterSetupKeyFillsItsOwnText) {
   ASSERT_FALSE(Read("98",
                     "X:X  INSTALLEDCORRECTLY=c\r\nX:X  InstalledDrvStore=d\r\nX:X  installfailed=f"
                     "\r\nX:X  InstallInfo=i\r\nX:X  InstallWZCMsg=w\r\nX:X  Other=o"));
-  const app::InstallerState& state = app::State();
+  const run::InstallerState& state = run::State();
   EXPECT_EQ(state.MsgInstalledCorrectly, "c");
   EXPECT_EQ(state.MsgInstalledDrvStore, "d");
   EXPECT_EQ(state.MsgInstallFailed, "f");

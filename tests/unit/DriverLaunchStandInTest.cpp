@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "platform/InstallLog.h"
 #include "tests/unit/fakes/Fakes.h"

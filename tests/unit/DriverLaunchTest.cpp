@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/DriverLaunch.h"
-#include "app/InstallerState.h"
-#include "app/WorkFolders.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -21,14 +21,14 @@ class DriverLaunchTest : public fakes::PlatformTest {
   DriverLaunchTest() {
     shell.specialFolders[36] = "C:\\Windows";
     files.CreateFolder("C:\\Windows");
-    app::State().InstallFolder = kInstall;
+    run::State().InstallFolder = kInstall;
     files.CreateFolder(kInstall);
     files.CreateFolder(kInstall + "\\driver");
     files.CreateFolder(kInstall + "\\driver\\DPInst");
     files.CreateFolder(kInstall + "\\driver\\Vista 64bit");
-    app::State().DriverSubfolder = "Vista 64bit\\";
-    app::State().MsgInstalledCorrectly = "%1 installed";
-    app::State().MsgInstalledDrvStore = "%1 in the store";
+    run::State().DriverSubfolder = "Vista 64bit\\";
+    run::State().MsgInstalledCorrectly = "%1 installed";
+    run::State().MsgInstalledDrvStore = "%1 in the store";
   }
   std::string DriverFolder() const { return kInstall + "\\Driver\\Vista 64bit\\"; }
   std::vector<std::string> DriverFolderNames() {
@@ -92,14 +92,14 @@ TEST_F(DriverLaunchTest, StagingPicksTheFirstCandidatePerWidth) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    app::DeleteFolderTree(DriverFolder());
+    run::DeleteFolderTree(DriverFolder());
     files.CreateFolder(DriverFolder());
     files.CreateFolder(kStaging);
     for (const std::string& name : row.payload) WriteFile(kStaging + name, "payload " + name);
     processes.started.clear();
     processes.waited.clear();
     windows = fakes::FakeWindows();
-    app::State().InstallMode = "->DRIVER";
+    run::State().InstallMode = "->DRIVER";
     int16_t width = row.width;
     std::string subfolder = "Vista 64bit\\";
 
@@ -151,7 +151,7 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.mode);
-    app::DeleteFolderTree(DriverFolder());
+    run::DeleteFolderTree(DriverFolder());
     files.CreateFolder(DriverFolder());
     files.CreateFolder(kStaging);
     for (const char* name : {"DPInst.xml", "DPInstX64Vista.exe", "prjRunWait.exe"})
@@ -162,8 +162,8 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     processes.started.clear();
     processes.waited.clear();
     windows = fakes::FakeWindows();
-    app::State().InstallMode = row.mode;
-    app::State().ExitCode = app::kExitFailed;
+    run::State().InstallMode = row.mode;
+    run::State().ExitCode = run::kExitFailed;
     processes.exitCodes[7] = row.programExit;
     bool logSetAside = false;
     processes.onExecute = [&](const os::ShellRequest&) {
@@ -187,7 +187,7 @@ TEST_F(DriverLaunchTest, ModesDecideStagingAndAnalysis) {
     EXPECT_EQ(std::filesystem::exists(Host(kStaging)), !row.staged);
     EXPECT_EQ(logSetAside, row.staged);
     EXPECT_EQ(windows.finish.shown, row.analysed);
-    EXPECT_EQ(app::State().ExitCode, row.runExit);
+    EXPECT_EQ(run::State().ExitCode, row.runExit);
     if (row.analysed) {
       EXPECT_EQ(windows.finish.label, "1 in the store");
     }

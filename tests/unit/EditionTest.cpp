@@ -24,7 +24,7 @@ struct Edition {
   std::optional<os::VersionRecord> record;
   const char* key32;        // on 32-bit Windows
   const char* key64;        // the 32-bit program on 64-bit Windows, or the 64-bit build
-  app::Flag sp4, sp2, sp1;  // HasWindows2000SP4, HasWindowsXPSP2, HasWindowsVistaSP1
+  run::Flag sp4, sp2, sp1;  // HasWindows2000SP4, HasWindowsXPSP2, HasWindowsVistaSP1
 };
 
 const Edition kEditions[] = {
@@ -80,13 +80,13 @@ TEST_F(EditionTest, DetectAsksTheSixtyFourBitQuestionOnlyWhereItMatters) {
         version.wow64 = wow64;
         version.nativeMachine = machine;
         version.wow64Queries = 0;
-        app::State().PlatformKey = "left alone";
+        run::State().PlatformKey = "left alone";
         const std::string key = platform::DetectPlatformKey();
         EXPECT_EQ(key, wow64 ? row.key64 : row.key32);
         const bool asks = platform::AsksWow64(platform::BaseEditionKey(row.record));
         EXPECT_EQ(version.wow64Queries, asks ? 1 : 0);
         // The base key stays behind until the caller stores the result.
-        EXPECT_EQ(app::State().PlatformKey,
+        EXPECT_EQ(run::State().PlatformKey,
                   asks ? platform::BaseEditionKey(row.record) : std::string("left alone"));
       }
     }
@@ -116,7 +116,7 @@ TEST_F(EditionTest, AdministratorQuestion) {
   const struct {
     const char* key;
     std::optional<bool> shell;
-    app::Flag expected;
+    run::Flag expected;
     int asked;
   } rows[] = {
       {"WinXP", true, -1, 1},      {"Win2K", false, 0, 1},   {"Vista64", std::nullopt, 0, 1},
@@ -125,7 +125,7 @@ TEST_F(EditionTest, AdministratorQuestion) {
       {"98", std::nullopt, -1, 0}, {"ME", false, -1, 0},     {"vista", false, -1, 0},
   };
   for (const auto& row : rows) {
-    app::State().PlatformKey = row.key;
+    run::State().PlatformKey = row.key;
     version.admin = row.shell;
     version.adminQueries = 0;
     EXPECT_EQ(platform::HasAdministratorRights(), row.expected) << "key '" << row.key << "'";

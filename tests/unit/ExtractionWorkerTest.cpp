@@ -12,7 +12,7 @@ class ExtractionWorkerTest : public fakes::PlatformTest {
  protected:
   ExtractionWorkerTest() {
     processes.programPath = "C:\\Temp\\Installer.exe";
-    app::State().InstallerPath = "C:\\Temp\\Installer.exe";
+    run::State().InstallerPath = "C:\\Temp\\Installer.exe";
     WriteFile("C:\\Temp\\Installer.exe", "MZ program");
     resources.resources[{"CAB", 386}] = std::string("MSCF\0\0\x01\x02 dpinst payload", 24);
     resources.resources[{"CAB", 1}] = "MSCF driver payload";
@@ -49,7 +49,7 @@ TEST_F(ExtractionWorkerTest, PayloadsRunBothWorkersHiddenAndRaiseTheCounterTo70)
   EXPECT_EQ(shell.sleeps, (std::vector<uint32_t>{10, 10, 25}));
   EXPECT_FALSE(fs::exists(Host("C:\\Temp\\Installer.exe"))) << "the installer file is removed";
   EXPECT_EQ(ReadFile("C:\\Temp\\config.txt"), "[Vista]\r\nSupported=yes\r\n");
-  EXPECT_EQ(app::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
+  EXPECT_EQ(run::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
   EXPECT_FALSE(windows.wait.visible == false) << "hidden workers leave the window alone";
 }
 

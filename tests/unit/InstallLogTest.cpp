@@ -2,7 +2,7 @@
 #include <set>
 #include <string>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/Files.h"
 #include "platform/InstallLog.h"
 #include "tests/unit/fakes/Fakes.h"
@@ -58,7 +58,7 @@ struct AnalysisRow {
   std::string label = "", caption = "", message = "";
   bool waitHidden = true;
   std::string folder = kFolder;
-  uint32_t exitCode = app::kExitFailed;  // the run's exit code afterwards
+  uint32_t exitCode = run::kExitFailed;  // the run's exit code afterwards
 };
 
 TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
@@ -225,16 +225,16 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
     shell.messages.clear();
     files.RemoveFile(kLogPath);
     if (!row.log.empty()) WriteFile(kLogPath, row.log);
-    app::State().MsgInstalledCorrectly = row.c;
-    app::State().MsgInstalledDrvStore = row.d;
-    app::State().MsgInstallFailed = row.f;
-    app::State().ExitCode = app::kExitFailed;
+    run::State().MsgInstalledCorrectly = row.c;
+    run::State().MsgInstalledDrvStore = row.d;
+    run::State().MsgInstallFailed = row.f;
+    run::State().ExitCode = run::kExitFailed;
 
     bool heldWhileOpen = false;
     shell.onMessage = [&](const fakes::ShownMessage&) { heldWhileOpen = windows.finish.held; };
     platform::AnalyseInstallLog(row.folder);
 
-    EXPECT_EQ(app::State().ExitCode, row.exitCode);
+    EXPECT_EQ(run::State().ExitCode, row.exitCode);
     EXPECT_EQ(windows.finish.shown, row.shown);
     EXPECT_EQ(windows.finish.loaded, row.shown);
     EXPECT_EQ(windows.finish.label, row.label);
@@ -245,7 +245,7 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
     } else {
       ASSERT_EQ(shell.messages.size(), 1u);
       EXPECT_EQ(shell.messages[0].text, row.message);
-      EXPECT_EQ(shell.messages[0].title, app::kAppTitle);
+      EXPECT_EQ(shell.messages[0].title, run::kAppTitle);
       EXPECT_EQ(shell.messages[0].style, os::kMbOk);
       EXPECT_TRUE(heldWhileOpen) << "the countdown could end the run under the open box";
       EXPECT_FALSE(windows.finish.held);
@@ -255,24 +255,24 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
 
 TEST_F(InstallLogTest, PlaceholdersAreReplacedForTheRestOfTheRun) {
   WriteFile(kLogPath, LogRun(kFolder, "20301"));
-  app::State().MsgInstalledCorrectly = "%1 of %1 installed";
-  app::State().MsgInstalledDrvStore = "%1 stored";
-  app::State().MsgInstallFailed = "%1%1 failed";
+  run::State().MsgInstalledCorrectly = "%1 of %1 installed";
+  run::State().MsgInstalledDrvStore = "%1 stored";
+  run::State().MsgInstallFailed = "%1%1 failed";
   platform::AnalyseInstallLog(kFolder);
-  EXPECT_EQ(app::State().MsgInstalledCorrectly, "1 of 1 installed");
-  EXPECT_EQ(app::State().MsgInstalledDrvStore, "3 stored");
-  EXPECT_EQ(app::State().MsgInstallFailed, "22 failed");
+  EXPECT_EQ(run::State().MsgInstalledCorrectly, "1 of 1 installed");
+  EXPECT_EQ(run::State().MsgInstalledDrvStore, "3 stored");
+  EXPECT_EQ(run::State().MsgInstallFailed, "22 failed");
 }
 
 TEST_F(InstallLogTest, WindowsFolderComesTrimmedFromTheShell) {
   shell.specialFolders[36] = "  C:\\Windows ";
   EXPECT_EQ(platform::FindSystemFolder(36), "C:\\Windows");
-  EXPECT_EQ(platform::InstallLogExists(), app::kFalse);
+  EXPECT_EQ(platform::InstallLogExists(), run::kFalse);
   WriteFile("C:\\Windows\\dpinst.log", "x");
-  EXPECT_EQ(platform::InstallLogExists(), app::kTrue);
+  EXPECT_EQ(platform::InstallLogExists(), run::kTrue);
   shell.specialFolders.erase(36);
   EXPECT_EQ(platform::FindSystemFolder(36), "");
-  EXPECT_EQ(platform::InstallLogExists(), app::kFalse);
+  EXPECT_EQ(platform::InstallLogExists(), run::kFalse);
 }
 
 TEST(HexToNumber, ReadsDigitsOfEitherCase) {

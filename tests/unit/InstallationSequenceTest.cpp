@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "app/InstallationSequence.h"
-#include "app/InstallerState.h"
-#include "app/WorkFolders.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -17,8 +17,8 @@ class InstallationSequenceTest : public fakes::PlatformTest {
  protected:
   InstallationSequenceTest() {
     processes.programPath = "C:\\Temp\\Ins1A2B.tmp.exe";
-    app::InitWorkPaths();
-    files.CreateFolder(app::State().InstallFolder);
+    run::InitWorkPaths();
+    files.CreateFolder(run::State().InstallFolder);
     WriteFile("C:\\Temp\\config.txt", ShippedConfiguration());
     shell.specialFolders[36] = "C:\\Windows";
     files.CreateFolder("C:\\Windows");
@@ -46,7 +46,7 @@ class InstallationSequenceTest : public fakes::PlatformTest {
 };
 
 TEST_F(InstallationSequenceTest, EmptyDriverCabinetEndsWithTheExtractionMessageAndCleansUp) {
-  WriteFile(app::State().InstallFolder + "\\1.cab", "");
+  WriteFile(run::State().InstallFolder + "\\1.cab", "");
   EXPECT_TRUE(RunToEnd());
   ASSERT_EQ(MessageTexts(), std::vector<std::string>{"Error extracting files"});
   EXPECT_EQ(shell.messages[0].title, "Norvane Driver/Utility Installer v1.4");
@@ -87,7 +87,7 @@ TEST_F(InstallationSequenceTest, AdministratorQuestion) {
     SCOPED_TRACE(row.name);
     shell.messages.clear();
     processes.started.clear();
-    files.CreateFolder(app::State().InstallFolder);
+    files.CreateFolder(run::State().InstallFolder);
     WriteFile("C:\\Temp\\config.txt", ShippedConfiguration());
     version.Set(row.platformId, row.major, row.minor, "");
     version.admin = row.admin;
@@ -103,8 +103,8 @@ TEST_F(InstallationSequenceTest, AdministratorQuestion) {
     }
     EXPECT_EQ(!processes.started.empty(), row.launched);
     EXPECT_EQ(endedWith, row.exitCode);
-    app::State().ExitCode = app::kExitFailed;
-    app::InitWorkPaths();  // the clean-up emptied the paths
+    run::State().ExitCode = run::kExitFailed;
+    run::InitWorkPaths();  // the clean-up emptied the paths
   }
 }
 
@@ -125,7 +125,7 @@ TEST_F(InstallationSequenceTest, ProcessorWidthFollowsTheKeysEnding) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.major) + "." + std::to_string(row.minor));
     processes.started.clear();
-    files.CreateFolder(app::State().InstallFolder);
+    files.CreateFolder(run::State().InstallFolder);
     WriteFile("C:\\Temp\\config.txt", ShippedConfiguration());
     version.Set(2, row.major, row.minor, "Service Pack 4");
     version.wow64 = row.wow64;
@@ -133,7 +133,7 @@ TEST_F(InstallationSequenceTest, ProcessorWidthFollowsTheKeysEnding) {
     ASSERT_EQ(processes.started.size(), 1u);
     EXPECT_EQ(processes.started[0].file,
               std::string("C:\\Temp\\Ins1A2B.tmp_InstallationFolder\\Driver\\") + row.program);
-    app::InitWorkPaths();
+    run::InitWorkPaths();
   }
 }
 

@@ -70,7 +70,7 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
     EXPECT_EQ(request.owner, 0x9abcu);  // the hidden form `temp`
     EXPECT_EQ(request.file.rfind(temp + "Ins", 0), 0u) << request.file;
     EXPECT_EQ(request.file.substr(request.file.size() - 8), ".tmp.exe");
-    EXPECT_EQ(app::State().InstallerPath, request.file);
+    EXPECT_EQ(run::State().InstallerPath, request.file);
     EXPECT_EQ(copySeen, "MZ program");
     EXPECT_EQ(processes.waited, row.started ? std::vector<uintptr_t>{9} : std::vector<uintptr_t>{});
     processes.waited.clear();

@@ -63,8 +63,8 @@ TEST(ProgramIdentity, NameAndFolderComeFromTheProgramPath) {
       {"C:\\x.y\\My Drv.exe", "My Drv", "C:\\x.y"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(app::ExeNameOf(row.path), row.name) << row.path;
-    EXPECT_EQ(app::ExeFolderOf(row.path), row.folder) << row.path;
+    EXPECT_EQ(run::ExeNameOf(row.path), row.name) << row.path;
+    EXPECT_EQ(run::ExeFolderOf(row.path), row.folder) << row.path;
   }
 }
 
@@ -102,7 +102,7 @@ TEST_F(MainTest, InstallationRunShowsTheProgressWindowAndKeepsRunning) {
   windows.wait.visible = false;
   EXPECT_TRUE(app::Main());
   EXPECT_TRUE(windows.wait.visible);
-  EXPECT_EQ(app::State().InstallerPath, "C:\\Users\\me\\Downloads\\Installer.exe");
+  EXPECT_EQ(run::State().InstallerPath, "C:\\Users\\me\\Downloads\\Installer.exe");
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST(WaitTimer, NormalRunExtractsAt45ResumesFrom70AndInstallsAt85) {
   EXPECT_EQ(host.extractions, 1);
   EXPECT_EQ(host.installations, 1);
   EXPECT_EQ(host.intervals, (std::vector<uint32_t>{3, 1}));
-  EXPECT_EQ(timer.ExtractionStarted, app::kTrue);
+  EXPECT_EQ(timer.ExtractionStarted, run::kTrue);
   EXPECT_EQ(timer.ProgressStep, 85);
 }
 

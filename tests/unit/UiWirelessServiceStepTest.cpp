@@ -12,12 +12,12 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
   const struct {
     const char* name;
     const char* key;
-    app::Flag done, check;
+    run::Flag done, check;
     const char* answer;
     const char* message;
     const char* expectService;  // nullptr: no service asked
     const char* expectShown;    // nullptr: no message box
-    app::Flag expectDone, expectCheck;
+    run::Flag expectDone, expectCheck;
   } rows[] = {
       {"XP, started", "WinXP", 0, -1, "Started:Starting", "Started.", "WZCSVC", "Started.", -1, 0},
       {"XP 64", "WinXP64", 0, -1, ":Running", "Started.", "WZCSVC", nullptr, -1, 0},
@@ -37,7 +37,7 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
       {"not configured", "WinXP", 0, 0, "Started:Starting", "m", nullptr, nullptr, 0, 0},
   };
   for (const auto& row : rows) {
-    app::InstallerState& state = app::State();
+    run::InstallerState& state = run::State();
     state.ServiceCheckDone = row.done;
     state.CheckWirelessService = row.check;
     state.MsgWirelessService = row.message;
@@ -75,8 +75,8 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
 }
 
 TEST_F(WirelessServiceStep, NeverRunsTwice) {
-  app::State().CheckWirelessService = app::kTrue;
-  app::State().MsgWirelessService = "Started.";
+  run::State().CheckWirelessService = run::kTrue;
+  run::State().MsgWirelessService = "Started.";
   int starts = 0;
   const auto start = [&](std::string&) {
     ++starts;
@@ -84,7 +84,7 @@ TEST_F(WirelessServiceStep, NeverRunsTwice) {
   };
   ui::ShowWirelessServiceMessage(
       0, [] { return std::string("WinXP"); }, start);
-  app::State().CheckWirelessService = app::kTrue;  // even if something asked for it again
+  run::State().CheckWirelessService = run::kTrue;  // even if something asked for it again
   ui::ShowWirelessServiceMessage(
       0, [] { return std::string("WinXP"); }, start);
   EXPECT_EQ(starts, 1);

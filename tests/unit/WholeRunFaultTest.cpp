@@ -15,11 +15,11 @@
 #include <map>
 #include <set>
 
-#include "app/CloseDown.h"
+#include "run/CloseDown.h"
 #include "app/ExtractionWorker.h"
 #include "app/InstallationSequence.h"
 #include "app/RunModes.h"
-#include "app/WorkFolders.h"
+#include "run/WorkFolders.h"
 #include "cab/posix/MspackCabinets.h"
 #include "tests/tools/CabWriter.h"
 #include "tests/unit/fakes/FakeServices.h"
@@ -39,7 +39,7 @@ const std::string kEarlierLog =
 constexpr int kMaxSteps = 5000;  // timer events of one process before it counts as hung
 
 // The windows of one simulated process; creating the progress window is a call that may fail.
-class RunWindows final : public app::Windows {
+class RunWindows final : public run::Windows {
  public:
   explicit RunWindows(fakes::CallCounter& counter) : counter_(counter) {}
   fakes::FakeProgressWindow wait;
@@ -48,11 +48,11 @@ class RunWindows final : public app::Windows {
   ui::CountdownLabels countdown;
   bool countdownRunning = true;
 
-  app::ProgressWindow& Wait() override {
+  run::ProgressWindow& Wait() override {
     if (!waitLoaded) waitLoaded = !counter_.Fail("CreateWindow");
     return wait;
   }
-  app::FinishWindow& Finish() override { return finish; }
+  run::FinishWindow& Finish() override { return finish; }
   bool IsWaitLoaded() const override { return waitLoaded; }
   bool IsFinishLoaded() const override { return finish.loaded && !finish.unloaded; }
   uintptr_t LoadTempForm() override { return 0x9abc; }
@@ -71,7 +71,7 @@ class TickHost final : public ui::WaitTickHost {
   void SetTimerInterval(uint32_t) override {}
   void ExtractPayloads(int16_t& counter) override { app::ExtractPayloads(counter); }
   bool ConfigTextExists() override {
-    return app::FileExists(app::State().TempFolder + "config.txt");
+    return run::FileExists(run::State().TempFolder + "config.txt");
   }
   void RunInstallation() override { app::RunInstallation(); }
 
@@ -93,7 +93,7 @@ std::filesystem::path NewRoot() {
 }
 
 std::string Upper(std::string text) {
-  return app::UpperCase(std::move(text));
+  return run::UpperCase(std::move(text));
 }
 
 // A leftover is the failing call's own doing when that call removes it, or lists or tests what
@@ -213,14 +213,14 @@ class WholeRun {
 
   // One process of the program: its own state and windows, its command line and file.
   void RunProcess(const std::string& program, const std::string& arguments) {
-    const app::InstallerState parentState = app::State();
+    const run::InstallerState parentState = run::State();
     const std::string parentArguments = processes_.arguments,
                       parentProgram = processes_.programPath;
     Process* const parent = current_;
     const int parentBoxes = openBoxes_;
     Process process(counter);
-    app::Windows* const parentUi = app::SetUi(&process.windows);
-    app::State() = app::InstallerState();
+    run::Windows* const parentUi = run::SetUi(&process.windows);
+    run::State() = run::InstallerState();
     processes_.arguments = arguments;
     processes_.programPath = program;
     current_ = &process;
@@ -233,8 +233,8 @@ class WholeRun {
     }
     openBoxes_ = parentBoxes;
     current_ = parent;
-    app::SetUi(parentUi);
-    app::State() = parentState;
+    run::SetUi(parentUi);
+    run::State() = parentState;
     processes_.arguments = parentArguments;
     processes_.programPath = parentProgram;
   }
@@ -265,7 +265,7 @@ class WholeRun {
         windows.countdownRunning = false;
         windows.finish.shown = false;
         ui::RunWirelessServiceStep(windows.finish.Handle());
-        app::CloseDown();
+        run::CloseDown();
       }
       return true;
     }
@@ -290,7 +290,7 @@ class WholeRun {
     } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
       driverInstallerRan = true;
       // The stand-in's own files are not the program's platform calls: written directly.
-      const std::string folder = app::ExeFolderOf(request.file) + "\\";
+      const std::string folder = run::ExeFolderOf(request.file) + "\\";
       const std::string logPath = "C:\\Windows\\DPINST.LOG";
       const std::string text = dpinst::FolderLine(folder) + dpinst::ReturnCodeLine(0x40000001);
       const auto existing = files_.ReadAll(logPath);
@@ -341,7 +341,7 @@ TEST(WholeRun, WindowsOnArmIsRefusedBeforeAnythingIsExtracted) {
   EXPECT_EQ(run.exitCode, 1633);
   ASSERT_EQ(run.Messages().size(), 1u);
   EXPECT_EQ(run.Messages()[0].text, "This installer has no driver for Windows on ARM processors.");
-  EXPECT_EQ(run.Messages()[0].title, app::kAppTitle);
+  EXPECT_EQ(run.Messages()[0].title, run::kAppTitle);
   EXPECT_FALSE(run.driverInstallerRan);
   EXPECT_EQ(run.started(), std::vector<std::string>{"temp"});
   EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());

@@ -2,38 +2,38 @@
 #include <gtest/gtest.h>
 
 #include "app/ExtractionWorker.h"
-#include "app/InstallerState.h"
-#include "app/WorkFolders.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
 
 TEST(EnsureTrailingBackslash, AddsExactlyOne) {
-  EXPECT_EQ(app::EnsureTrailingBackslash(""), "\\");
-  EXPECT_EQ(app::EnsureTrailingBackslash("C:\\X"), "C:\\X\\");
-  EXPECT_EQ(app::EnsureTrailingBackslash("C:\\X\\"), "C:\\X\\");
+  EXPECT_EQ(run::EnsureTrailingBackslash(""), "\\");
+  EXPECT_EQ(run::EnsureTrailingBackslash("C:\\X"), "C:\\X\\");
+  EXPECT_EQ(run::EnsureTrailingBackslash("C:\\X\\"), "C:\\X\\");
 }
 
 class WorkFoldersTest : public fakes::PlatformTest {};
 
 TEST_F(WorkFoldersTest, WorkPathsFollowTheProgramName) {
   processes.programPath = "C:\\Downloads\\Installer.exe";
-  app::InitWorkPaths();
-  EXPECT_EQ(app::State().TempFolder, "C:\\Temp\\");
-  EXPECT_EQ(app::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
-  app::InitWorkPaths();
-  EXPECT_EQ(app::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
+  run::InitWorkPaths();
+  EXPECT_EQ(run::State().TempFolder, "C:\\Temp\\");
+  EXPECT_EQ(run::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
+  run::InitWorkPaths();
+  EXPECT_EQ(run::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
   processes.programPath = "C:\\Temp\\Ins1A2B.tmp.exe";
-  app::InitWorkPaths();
-  EXPECT_EQ(app::State().InstallFolder, "C:\\Temp\\Ins1A2B.tmp_InstallationFolder");
+  run::InitWorkPaths();
+  EXPECT_EQ(run::State().InstallFolder, "C:\\Temp\\Ins1A2B.tmp_InstallationFolder");
 }
 
 TEST_F(WorkFoldersTest, TempFileNamesAreNewEmptyFiles) {
-  const std::string first = app::MakeTempFileName();
-  const std::string second = app::MakeTempFileName();
+  const std::string first = run::MakeTempFileName();
+  const std::string second = run::MakeTempFileName();
   EXPECT_NE(first, second);
   EXPECT_EQ(first.rfind("C:\\Temp\\Ins", 0), 0u) << first;
-  EXPECT_TRUE(app::FileExists(first));
+  EXPECT_TRUE(run::FileExists(first));
   EXPECT_EQ(files.Length(first), 0u);
 }
 
@@ -50,8 +50,8 @@ TEST_F(WorkFoldersTest, FileAndFolderTestsTellTheKindsApart) {
       {"C:\\Temp\\missing", false, false}, {"Q:\\nothing\\here", false, false},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(app::FileExists(row.path), row.file) << row.path;
-    EXPECT_EQ(app::FolderExists(row.path), row.folder) << row.path;
+    EXPECT_EQ(run::FileExists(row.path), row.file) << row.path;
+    EXPECT_EQ(run::FolderExists(row.path), row.folder) << row.path;
   }
 }
 
@@ -67,7 +67,7 @@ TEST_F(WorkFoldersTest, DeleteFolderTreeRemovesNestedAndReadOnlyFiles) {
   files.CreateFolder("C:\\Temp\\Work\\empty");
   WriteFile("C:\\Temp\\keep.txt", "keep");
 
-  app::DeleteFolderTree("C:\\Temp\\Work");
+  run::DeleteFolderTree("C:\\Temp\\Work");
 
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Work")));
   EXPECT_EQ(ReadFile("C:\\Temp\\keep.txt"), "keep");
@@ -106,7 +106,7 @@ TEST_F(WorkFoldersTest, DeleteFolderTreeRemovesLinksAsLinks) {
     }
     ASSERT_TRUE(*files.Attributes(row.link) & os::kAttrReparsePoint);
 
-    app::DeleteFolderTree("C:\\Temp\\Work");
+    run::DeleteFolderTree("C:\\Temp\\Work");
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(linkPath))) << "the link stayed";
     EXPECT_FALSE(fs::exists(fs::symlink_status(Host("C:\\Temp\\Work"))));
@@ -130,7 +130,7 @@ class StuckFiles final : public os::posix::PosixFiles {
 
  private:
   bool Under(const std::string& path) const {
-    return !stuck.empty() && app::LowerCase(path).rfind(app::LowerCase(stuck), 0) == 0;
+    return !stuck.empty() && run::LowerCase(path).rfind(run::LowerCase(stuck), 0) == 0;
   }
 };
 
@@ -163,7 +163,7 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    app::ReleaseWorkFolder();
+    run::ReleaseWorkFolder();
     stuckFiles.stuck.clear();
     fs::remove_all(Host(work));
     fs::create_directories(Host("C:\\Elsewhere"));
@@ -224,11 +224,11 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
     EXPECT_TRUE(fs::is_empty(host)) << "made fresh";
     EXPECT_EQ(fs::status(host).permissions() & fs::perms::all, fs::perms::owner_all);
   }
-  app::ReleaseWorkFolder();
+  run::ReleaseWorkFolder();
 }
 
 TEST_F(WorkFoldersTest, DeleteFolderTreeOfAMissingFolderDoesNothing) {
-  app::DeleteFolderTree("C:\\Temp\\never");
+  run::DeleteFolderTree("C:\\Temp\\never");
   EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp")));
 }
 

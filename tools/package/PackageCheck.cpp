@@ -9,7 +9,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "platform/Configuration.h"
 #include "tools/dpinst/Inf.h"
 
@@ -121,8 +121,8 @@ enum class AfterSetup { None, Counted, Info, Wireless, Switch };
 
 AfterSetup AfterSetupKind(const std::string& line) {
   constexpr char kUnset[] = "\x01";
-  app::InstallerState& state = app::State();
-  state = app::InstallerState();
+  run::InstallerState& state = run::State();
+  state = run::InstallerState();
   state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
       state.MsgInstallInfo = state.MsgWirelessService = kUnset;
   platform::ReadAfterSetupLine(line);
@@ -131,7 +131,7 @@ AfterSetup AfterSetupKind(const std::string& line) {
     return AfterSetup::Counted;
   if (state.MsgInstallInfo != kUnset) return AfterSetup::Info;
   if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
-  if (state.CheckWirelessService == app::kTrue || line == "X:X  CheckSvc:No")
+  if (state.CheckWirelessService == run::kTrue || line == "X:X  CheckSvc:No")
     return AfterSetup::Switch;
   return AfterSetup::None;
 }
@@ -362,8 +362,8 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
   FolderFindings folderFindings;
   for (const platform::NameAndKey& edition : platform::kEditionNames) {
     // What the installer itself reads on this edition.
-    app::InstallerState& state = app::State();
-    state = app::InstallerState();
+    run::InstallerState& state = run::State();
+    state = run::InstallerState();
     state.PlatformKey = std::string(edition.platformKey);
     for (const Line& line : lines) {
       if (StartsWith(line.text, "X:X")) platform::ReadAfterSetupLine(line.text);
@@ -433,7 +433,7 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
     const auto& [where, text, error] = key;
     findings.push_back({error, where, text + " (" + names + ")"});
   }
-  app::State() = app::InstallerState();
+  run::State() = run::InstallerState();
   return findings;
 }
 

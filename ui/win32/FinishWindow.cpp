@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/CloseDown.h"
+#include "run/CloseDown.h"
 #include "ui/WirelessServiceStep.h"
 #include "ui/win32/ModComCTL.h"
 #include "ui/win32/Painting.h"
@@ -149,7 +149,7 @@ void FinishWindow::EndFinishWindow() {
   Timer_.SetEnabled(false);
   ShowWindow(hwnd_, SW_HIDE);
   ShowWirelessServiceMessage();
-  app::CloseDown();
+  run::CloseDown();
 }
 
 void FinishWindow::ShowWirelessServiceMessage() {
@@ -158,7 +158,7 @@ void FinishWindow::ShowWirelessServiceMessage() {
 
 bool FinishWindow::ClosingKey(WPARAM character) {
   if (character != 'X' && character != 'x' && character != 27) return false;
-  app::CloseDown();
+  run::CloseDown();
 }
 
 bool FinishWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -192,7 +192,7 @@ bool FinishWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_CLOSE:
       // Closed by the system (Alt+F4, the task manager): leave as the closing keys do, or the
       // hidden progress window would keep the process alive.
-      app::CloseDown();
+      run::CloseDown();
   }
   (void)lParam;
   return false;

@@ -1,12 +1,12 @@
 #pragma once
 // The finish window `Finish`: shows the outcome, counts down from 14 and leads the run to its end.
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "ui/Countdown.h"
 #include "ui/win32/FormWindow.h"
 
 namespace ui::win32 {
 
-class FinishWindow final : public FormWindow, public app::FinishWindow {
+class FinishWindow final : public FormWindow, public run::FinishWindow {
  public:
   FinishWindow();
   ~FinishWindow() override;

@@ -1,6 +1,6 @@
 #include "ui/win32/FormWindow.h"
 
-#include "app/CloseDown.h"
+#include "run/CloseDown.h"
 #include "ui/Twips.h"
 #include "ui/win32/Painting.h"
 #include "ui/win32/Translucency.h"

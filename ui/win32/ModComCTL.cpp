@@ -28,18 +28,18 @@ void InitControlLibrary() {
   if (const auto init = CommonControlsFunction<void(WINAPI*)()>("InitCommonControls")) init();
 }
 
-app::Flag InitControlLibraryEx(uint32_t Classes) {
+run::Flag InitControlLibraryEx(uint32_t Classes) {
   // comctl32 before 4.70 (Windows 95 without a newer Internet Explorer) lacks the Ex entry.
   using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   const auto initEx = CommonControlsFunction<InitEx>("InitCommonControlsEx");
   if (!initEx) {
     InitControlLibrary();
-    return app::kFalse;
+    return run::kFalse;
   }
   INITCOMMONCONTROLSEX record = {};
   record.dwSize = 8;
   record.dwICC = Classes;
-  return initEx(&record) ? app::kTrue : app::kFalse;
+  return initEx(&record) ? run::kTrue : run::kFalse;
 }
 
 }  // namespace ui::win32

@@ -2,12 +2,12 @@
 // Registration of the common control classes.
 #include <cstdint>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 namespace ui::win32 {
 
 void InitControlLibrary();
 // InitCommonControlsEx with the class mask; InitCommonControls where the former is missing.
-app::Flag InitControlLibraryEx(uint32_t Classes);
+run::Flag InitControlLibraryEx(uint32_t Classes);
 
 }  // namespace ui::win32

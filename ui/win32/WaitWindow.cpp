@@ -2,11 +2,10 @@
 
 #include <iterator>
 
-#include "app/CloseDown.h"
-#include "app/ExtractionWorker.h"
-#include "app/InstallationSequence.h"
-#include "app/InstallerState.h"
-#include "app/WorkFolders.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
+#include "run/RunSteps.h"
+#include "run/WorkFolders.h"
 #include "ui/win32/ModComCTL.h"
 #include "ui/win32/Painting.h"
 
@@ -77,15 +76,15 @@ void WaitWindow::PaintStripPictures(HDC strip) {
 }
 
 void WaitWindow::ExtractPayloads(int16_t& counter) {
-  app::ExtractPayloads(counter);
+  run::Steps().ExtractPayloads(counter);
 }
 
 bool WaitWindow::ConfigTextExists() {
-  return app::FileExists(app::State().TempFolder + "config.txt");
+  return run::FileExists(run::State().TempFolder + "config.txt");
 }
 
 void WaitWindow::RunInstallation() {
-  app::RunInstallation();
+  run::Steps().RunInstallation();
 }
 
 bool WaitWindow::Handle(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -96,7 +95,7 @@ bool WaitWindow::Handle(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
       return true;
     case WM_CLOSE:
       // A close request is never refused; unloading this window is the run's final clean-up.
-      app::UnloadWait();
+      run::UnloadWait();
   }
   return false;
 }

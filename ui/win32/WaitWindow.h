@@ -1,13 +1,13 @@
 #pragma once
 // The progress window `wait`: its timer drives the installation run.
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "ui/WaitTimer.h"
 #include "ui/win32/BarControl.h"
 #include "ui/win32/FormWindow.h"
 
 namespace ui::win32 {
 
-class WaitWindow final : public FormWindow, public app::ProgressWindow, private WaitTickHost {
+class WaitWindow final : public FormWindow, public run::ProgressWindow, private WaitTickHost {
  public:
   WaitWindow();
   ~WaitWindow() override;

@@ -36,13 +36,13 @@ class TempForm {
   HWND lbltempName_ = nullptr;
 };
 
-class Win32Windows final : public app::Windows {
+class Win32Windows final : public run::Windows {
  public:
-  app::ProgressWindow& Wait() override {
+  run::ProgressWindow& Wait() override {
     if (!wait_.Loaded()) wait_.Load();
     return wait_;
   }
-  app::FinishWindow& Finish() override {
+  run::FinishWindow& Finish() override {
     if (!finish_.Loaded()) finish_.Load();
     return finish_;
   }
@@ -59,7 +59,7 @@ class Win32Windows final : public app::Windows {
 
 }  // namespace
 
-app::Windows& WindowsBackend() {
+run::Windows& WindowsBackend() {
   // Never destroyed: the process ends from inside a window procedure, and no destructor should
   // reach for windows then.
   static Win32Windows& windows = *new Win32Windows;

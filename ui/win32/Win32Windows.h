@@ -1,9 +1,9 @@
 #pragma once
 // The installer's Win32 windows.
-#include "app/Windows.h"
+#include "run/Windows.h"
 
 namespace ui::win32 {
 
-app::Windows& WindowsBackend();
+run::Windows& WindowsBackend();
 
 }  // namespace ui::win32

@@ -115,14 +115,14 @@ PlatformTest::PlatformTest() : root(NewRoot()), files(root), previous_(os::Os())
   resources.resources[{"CONFIG", 7}] = ShippedConfiguration();
   platform.unicode = &unicode;
   os::SetOs(platform);
-  previousUi_ = app::SetUi(&windows);
-  app::State() = app::InstallerState();
+  previousUi_ = run::SetUi(&windows);
+  run::State() = run::InstallerState();
 }
 
 PlatformTest::~PlatformTest() {
   os::SetOs(previous_);
-  app::SetUi(previousUi_);
-  app::State() = app::InstallerState();
+  run::SetUi(previousUi_);
+  run::State() = run::InstallerState();
   std::error_code error;
   std::filesystem::permissions(root, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, error);

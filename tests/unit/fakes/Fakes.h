@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/InstallerState.h"
-#include "app/Windows.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Resources.h"
@@ -137,7 +137,7 @@ class FakeVersion final : public os::Version {
   }
 };
 
-class FakeProgressWindow final : public app::ProgressWindow {
+class FakeProgressWindow final : public run::ProgressWindow {
  public:
   int progress = 1;
   std::vector<int> progressHistory;
@@ -153,7 +153,7 @@ class FakeProgressWindow final : public app::ProgressWindow {
   uintptr_t Handle() const override { return 0x1234; }
 };
 
-class FakeFinishWindow final : public app::FinishWindow {
+class FakeFinishWindow final : public run::FinishWindow {
  public:
   bool loaded = false;
   bool held = false;
@@ -173,17 +173,17 @@ class FakeFinishWindow final : public app::FinishWindow {
   uintptr_t Handle() const override { return 0x5678; }
 };
 
-class FakeWindows final : public app::Windows {
+class FakeWindows final : public run::Windows {
  public:
   FakeProgressWindow wait;
   FakeFinishWindow finish;
   bool waitLoaded = true;
   bool waitCannotBeCreated = false;
-  app::ProgressWindow& Wait() override {
+  run::ProgressWindow& Wait() override {
     waitLoaded = !waitCannotBeCreated;
     return wait;
   }
-  app::FinishWindow& Finish() override { return finish; }
+  run::FinishWindow& Finish() override { return finish; }
   bool IsWaitLoaded() const override { return waitLoaded; }
   bool IsFinishLoaded() const override { return finish.loaded; }
   bool tempLoaded = false;
@@ -222,7 +222,7 @@ class PlatformTest : public ::testing::Test {
 
  private:
   os::Platform previous_;
-  app::Windows* previousUi_ = nullptr;
+  run::Windows* previousUi_ = nullptr;
 };
 
 }  // namespace fakes

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/InstallerState.h"
-#include "app/Windows.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
 #include "cab/CabFile.h"
 #include "cab/Callback.h"
 #include "os/Cabinets.h"
@@ -65,8 +65,8 @@ class PrintingProcesses final : public os::Processes {
   os::Processes& real_;
 };
 
-class NoWindows final : public app::Windows {
-  class Bar final : public app::ProgressWindow {
+class NoWindows final : public run::Windows {
+  class Bar final : public run::ProgressWindow {
    public:
     void SetProgress(int) override {}
     int Progress() const override { return 0; }
@@ -78,8 +78,8 @@ class NoWindows final : public app::Windows {
   } bar_;
 
  public:
-  app::ProgressWindow& Wait() override { return bar_; }
-  app::FinishWindow& Finish() override { std::abort(); }
+  run::ProgressWindow& Wait() override { return bar_; }
+  run::FinishWindow& Finish() override { std::abort(); }
   bool IsWaitLoaded() const override { return false; }
   bool IsFinishLoaded() const override { return false; }
   uintptr_t LoadTempForm() override { return 0; }
@@ -100,14 +100,14 @@ int main(int argc, char** argv) {
   platform.processes = &processes;
   os::SetOs(platform);
   NoWindows windows;
-  app::SetUi(&windows);
+  run::SetUi(&windows);
   if (argc < 3) return 2;
   const std::string command = argv[1];
 
   if (command == "extract" && argc >= 4) {
     // The final clean-up of the failure path removes the work folder: give it one of its own.
-    app::State().TempFolder = std::string(argv[3]) + "\\";
-    app::State().InstallFolder = std::string(argv[3]) + "\\probe_InstallationFolder";
+    run::State().TempFolder = std::string(argv[3]) + "\\";
+    run::State().InstallFolder = std::string(argv[3]) + "\\probe_InstallationFolder";
     auto object = cab::CabFile::Create();
     object->CabName = argv[2];
     object->AfterExtract = [](const std::string& target) -> cab::MaybeCabError {

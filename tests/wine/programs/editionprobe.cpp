@@ -5,7 +5,7 @@
 // (0 where IsWow64Process2 is missing).
 #include <cstdio>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/Version.h"
 #include "os/win32/Backends.h"
 #include "platform/Edition.h"
@@ -14,8 +14,8 @@ int main() {
   os::Platform windows;
   windows.version = &os::win32::VersionBackend();
   os::SetOs(windows);
-  app::State().PlatformKey = platform::DetectPlatformKey();
-  std::printf("%s %d %d %d %d %x\n", app::State().PlatformKey.c_str(),
+  run::State().PlatformKey = platform::DetectPlatformKey();
+  std::printf("%s %d %d %d %d %x\n", run::State().PlatformKey.c_str(),
               platform::HasWindows2000SP4(), platform::HasWindowsXPSP2(),
               platform::HasWindowsVistaSP1(), platform::HasAdministratorRights(),
               os::Os().version->NativeMachine());

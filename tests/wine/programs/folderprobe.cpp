@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/WorkFolders.h"
+#include "run/WorkFolders.h"
 #include "os/win32/Backends.h"
 
 int main(int argc, char** argv) {
@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string command = argv[1];
   if (command == "delete") {
-    app::DeleteFolderTree(argv[2]);
+    run::DeleteFolderTree(argv[2]);
     return 0;
   }
   if (command == "exists") {
-    std::printf("%d %d\n", app::FileExists(argv[2]) ? 1 : 0, app::FolderExists(argv[2]) ? 1 : 0);
+    std::printf("%d %d\n", run::FileExists(argv[2]) ? 1 : 0, run::FolderExists(argv[2]) ? 1 : 0);
     return 0;
   }
   if (command == "hold" && argc > 3) {

@@ -12,14 +12,14 @@
 #include <string>
 
 #include "app/ProcessLaunch.h"
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "os/win32/Backends.h"
 
 namespace {
 
-class RecordingWindows final : public app::Windows {
+class RecordingWindows final : public run::Windows {
  public:
-  class Bar final : public app::ProgressWindow {
+  class Bar final : public run::ProgressWindow {
    public:
     bool visible = false;
     int hides = 0;
@@ -35,8 +35,8 @@ class RecordingWindows final : public app::Windows {
     uintptr_t Handle() const override { return 0; }
   } bar;
 
-  app::ProgressWindow& Wait() override { return bar; }
-  app::FinishWindow& Finish() override { std::abort(); }
+  run::ProgressWindow& Wait() override { return bar; }
+  run::FinishWindow& Finish() override { std::abort(); }
   bool IsWaitLoaded() const override { return true; }
   bool IsFinishLoaded() const override { return false; }
   uintptr_t LoadTempForm() override { return 0; }
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   }
   if (command == "run" && argc > 5) {
     RecordingWindows windows;
-    app::SetUi(&windows);
+    run::SetUi(&windows);
     windows.bar.visible = std::atoi(argv[5]) != 0;
     const DWORD start = GetTickCount();
     const uint32_t result =

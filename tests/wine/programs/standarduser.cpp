@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/RunModes.h"
-#include "app/Windows.h"
+#include "run/Windows.h"
 #include "os/Platform.h"
 #include "os/Version.h"
 #include "os/win32/Backends.h"
@@ -31,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static StandardUser version(*platform.version);
   platform.version = &version;
   os::SetOs(platform);
-  app::SetUi(&ui::win32::WindowsBackend());
+  run::SetUi(&ui::win32::WindowsBackend());
   if (!app::Main()) return 0;
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

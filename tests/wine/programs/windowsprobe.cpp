@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/InstallerState.h"
-#include "app/Windows.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
 #include "os/Processes.h"
 #include "os/win32/Backends.h"
 #include "ui/win32/Painting.h"
@@ -34,7 +34,7 @@ class ReportingProcesses final : public os::Processes {
   uint32_t WaitAndClose(uintptr_t process) override { return real_.WaitAndClose(process); }
   [[noreturn]] void EndProcess(int code) override {
     std::printf("ended ServiceCheckDone=%d CheckWirelessService=%d\n",
-                app::State().ServiceCheckDone, app::State().CheckWirelessService);
+                run::State().ServiceCheckDone, run::State().CheckWirelessService);
     std::fflush(stdout);
     real_.EndProcess(code);
     std::_Exit(code);  // not reached; says so to the compiler, which sees a virtual call above
@@ -78,45 +78,45 @@ int main(int argc, char** argv) {
   static ReportingProcesses processes(*platform.processes);
   platform.processes = &processes;
   os::SetOs(platform);
-  app::SetUi(&ui::win32::WindowsBackend());
+  run::SetUi(&ui::win32::WindowsBackend());
   setvbuf(stdout, nullptr, _IONBF, 0);
 
   // The clean-up deletes the work folder and config.txt: keep them somewhere of our own.
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
-  app::State().TempFolder = std::string(temp) + "windowsprobe\\";
-  app::State().InstallFolder = app::State().TempFolder + "windowsprobe_InstallationFolder";
+  run::State().TempFolder = std::string(temp) + "windowsprobe\\";
+  run::State().InstallFolder = run::State().TempFolder + "windowsprobe_InstallationFolder";
 
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "wait" && argc > 3) {
     if (argc > 4 && std::string(argv[4]) == "own-gradient")
       ui::win32::UseOwnGradientInterpolation(true);
-    app::ProgressWindow& wait = app::Ui().Wait();
+    run::ProgressWindow& wait = run::Ui().Wait();
     wait.StopTimer();
     wait.SetProgress(std::atoi(argv[2]));
     wait.SetStatusText(argv[3]);
-    app::ShowWaitWindow();
+    run::ShowWaitWindow();
     std::printf("bar %d\n", wait.Progress());
     return MessageLoop();
   }
   if (mode == "finish" && argc > 3) {
     if (argc > 4 && std::string(argv[4]) == "check") {
-      app::State().CheckWirelessService = app::kTrue;
-      app::State().MsgWirelessService = "The wireless service%$was started.";
+      run::State().CheckWirelessService = run::kTrue;
+      run::State().MsgWirelessService = "The wireless service%$was started.";
     }
-    app::Ui().Finish().SetOutcome(argv[2], argv[3]);
-    app::Ui().Finish().ShowAndFocus();
-    std::printf("shown %d\n", app::Ui().Finish().IsVisibleAndEnabled() ? 1 : 0);
+    run::Ui().Finish().SetOutcome(argv[2], argv[3]);
+    run::Ui().Finish().ShowAndFocus();
+    std::printf("shown %d\n", run::Ui().Finish().IsVisibleAndEnabled() ? 1 : 0);
     return MessageLoop();
   }
   if (mode == "translucency") return Translucency();
   if (mode == "temp") {
-    HWND form = reinterpret_cast<HWND>(app::Ui().LoadTempForm());
+    HWND form = reinterpret_cast<HWND>(run::Ui().LoadTempForm());
     char childClass[64] = {};
     GetClassNameA(GetWindow(form, GW_CHILD), childClass, sizeof childClass);
     std::printf("form %d visible %d child %s\n", IsWindow(form) ? 1 : 0,
                 IsWindowVisible(form) ? 1 : 0, childClass);
-    app::Ui().UnloadTempForm();
+    run::Ui().UnloadTempForm();
     std::printf("after unload %d\n", IsWindow(form) ? 1 : 0);
     return 0;
   }

@@ -1,12 +1,12 @@
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 
 #include <algorithm>
 
-#include "app/AnsiPaths.h"
+#include "run/AnsiPaths.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 
-namespace app {
+namespace run {
 
 InstallerState& State() {
   static InstallerState state;
@@ -51,4 +51,4 @@ std::string ExeName() { return ExeNameOf(ProgramFilePath()); }
 std::string ExeFolder() { return ExeFolderOf(ProgramFilePath()); }
 std::string ProgramFile() { return ExeFolder() + "\\" + ExeName() + ".exe"; }
 
-}  // namespace app
+}  // namespace run

@@ -1,6 +1,6 @@
-#include "app/ExitCodes.h"
+#include "run/ExitCodes.h"
 
-namespace app {
+namespace run {
 
 uint32_t ExitCodeOfInstallerFlags(int flags) {
   switch (flags) {
@@ -17,4 +17,4 @@ uint32_t ExitCodeOfSetupProgram(uint32_t code) {
   return code == kExitInstalled || code == kExitRestartNeeded ? code : kExitFailed;
 }
 
-}  // namespace app
+}  // namespace run

@@ -1,15 +1,14 @@
-#include "app/AnsiPaths.h"
+#include "run/AnsiPaths.h"
 
 #include <string_view>
 
-#include "app/InstallerState.h"
+#include "run/InstallerState.h"
 #include "os/AnsiPath.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
-#include "platform/InstallLog.h"
 
-namespace app {
+namespace run {
 namespace {
 
 std::u16string Widened(std::string_view ascii) {
@@ -23,7 +22,7 @@ std::optional<std::u16string> WideAnswer(PlatformFolder folder) {
     case PlatformFolder::Temp:
       return WideTempPath();
     case PlatformFolder::Windows:
-      return WideSpecialFolder(platform::kWindowsFolderId);
+      return WideSpecialFolder(os::kWindowsFolderId);
   }
   return std::nullopt;
 }
@@ -95,4 +94,4 @@ bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
   return true;
 }
 
-}  // namespace app
+}  // namespace run

@@ -1,8 +1,8 @@
-#include "app/Windows.h"
+#include "run/Windows.h"
 
 #include <utility>
 
-namespace app {
+namespace run {
 namespace {
 Windows* current = nullptr;
 }
@@ -11,4 +11,4 @@ Windows& Ui() { return *current; }
 Windows* SetUi(Windows* windows) { return std::exchange(current, windows); }
 void ShowWaitWindow() { Ui().Wait().SetVisible(true); }
 
-}  // namespace app
+}  // namespace run

@@ -1,16 +1,16 @@
-#include "app/WorkFolders.h"
+#include "run/WorkFolders.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "app/AnsiPaths.h"
-#include "app/InstallerState.h"
+#include "run/AnsiPaths.h"
+#include "run/InstallerState.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Version.h"
 
-namespace app {
+namespace run {
 
 void InitWorkPaths() {
   State().TempFolder = GetTempFolder();
@@ -123,4 +123,4 @@ void ReleaseWorkFolder() {
   heldWorkFolder.reset();
 }
 
-}  // namespace app
+}  // namespace run

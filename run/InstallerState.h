@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ExitCodes.h"
+#include "run/ExitCodes.h"
 
-namespace app {
+namespace run {
 
 // Flags are 16-bit integers: -1 is true, 0 is false.
 using Flag = int16_t;
@@ -51,4 +51,4 @@ std::string ExeFolderOf(const std::string& programPath);
 std::string LowerCase(std::string text);
 std::string UpperCase(std::string text);
 
-}  // namespace app
+}  // namespace run

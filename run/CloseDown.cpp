@@ -1,23 +1,19 @@
-#include "app/CloseDown.h"
+#include "run/CloseDown.h"
 
-#include "app/InstallerState.h"
-#include "app/Windows.h"
-#include "app/WorkFolders.h"
+#include "run/InstallerState.h"
+#include "run/RunSteps.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
-#include "platform/InstallLog.h"
 
-namespace app {
+namespace run {
 
 // Every file the run opens is closed by its owner when it goes out of use, so nothing is left
-// open by the time the run closes down.
-void CloseOpenFiles() {}
-
+// open by the time the run closes down; the set-aside driver installer log is merged back by the
+// final clean-up, on this way out and on every other.
 void CloseDown() {
-  CloseOpenFiles();
-  // The set-aside driver installer log is merged back by the final clean-up, on this way out
-  // and on every other.
   if (Ui().IsFinishLoaded()) Ui().Finish().Unload();
   UnloadWait();
 }
@@ -28,7 +24,8 @@ void UnloadWait() {
   // Closed before the extraction set the paths: they are the same for this program file, and
   // an empty InstallFolder would name the root of the current drive.
   if (state.InstallFolder.empty() || state.TempFolder.empty()) InitWorkPaths();
-  platform::PreserveInstallLog(2);  // also on the ways out without the finish window
+  // Also on the ways out without the finish window.
+  if (Steps().MergeBackInstallLog) Steps().MergeBackInstallLog();
   ReleaseWorkFolder();
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
@@ -43,4 +40,4 @@ void UnloadWait() {
   os::EndProcess(static_cast<int>(state.ExitCode));
 }
 
-}  // namespace app
+}  // namespace run

@@ -1,15 +1,14 @@
 #pragma once
 // Every way out of the installation run ends in UnloadWait.
 
-namespace app {
+namespace run {
 
-// The orderly way out from the finish window: closes open files, merges the set-aside driver
-// installer log back, unloads both windows.
+// The orderly way out from the finish window: unloads both windows; the final clean-up merges
+// the set-aside driver installer log back.
 [[noreturn]] void CloseDown();
-void CloseOpenFiles();
 
 // Unloading the progress window: the final clean-up. Deletes the work folder and config.txt,
 // resets the state and ends the process.
 [[noreturn]] void UnloadWait();
 
-}  // namespace app
+}  // namespace run

@@ -2,7 +2,7 @@
 // The work folders in the user's temporary folder and the small file helpers of the run.
 #include <string>
 
-namespace app {
+namespace run {
 
 void InitWorkPaths();            // sets TempFolder and InstallFolder
 std::string GetTempFolder();     // ends with "\"
@@ -25,4 +25,4 @@ bool CreateWorkFolder();
 // Lets go of the work folder, so that the final clean-up can remove it.
 void ReleaseWorkFolder();
 
-}  // namespace app
+}  // namespace run

@@ -3,7 +3,7 @@
 // ends with the code of the run it waited for; the name display and the manifest copy end with 0.
 #include <cstdint>
 
-namespace app {
+namespace run {
 
 inline constexpr uint32_t kExitInstalled = 0;         // also: in the driver store only
 inline constexpr uint32_t kExitRestartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
@@ -19,4 +19,4 @@ uint32_t ExitCodeOfInstallerFlags(int flags);
 // is a failure.
 uint32_t ExitCodeOfSetupProgram(uint32_t code);
 
-}  // namespace app
+}  // namespace run

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace app {
+namespace run {
 
 // The folders the run takes from the platform, each with its own advice when it cannot be used.
 enum class PlatformFolder { Program, Temp, Windows };
@@ -28,4 +28,4 @@ std::u16string UnusableFolderMessage(PlatformFolder folder, const std::u16string
 // that has none, before anything is copied or created, and answers false.
 bool FoldersUsable(std::initializer_list<PlatformFolder> folders);
 
-}  // namespace app
+}  // namespace run

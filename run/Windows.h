@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace run {
 
 // The progress window `wait`.
 class ProgressWindow {
@@ -53,4 +53,4 @@ Windows* SetUi(Windows* windows);  // returns the one it replaces
 // Main's installation run: shows `wait` without owner and without being modal.
 void ShowWaitWindow();
 
-}  // namespace app
+}  // namespace run

@@ -1,0 +1,10 @@
+#include "run/RunSteps.h"
+
+namespace run {
+namespace {
+RunSteps steps;  // constant-initialised: no start-up code
+}
+
+RunSteps& Steps() { return steps; }
+
+}  // namespace run
