@@ -37,16 +37,16 @@ void StageFirstExisting(const std::string& staging, const std::string& driverFol
 // it has in progress end first, for a bounded time.
 void WaitForDeviceInstallations() {
   const auto answer = os::Os().processes->WaitForDeviceInstallations(kDeviceWaitMs);
-  run::Log({"device installations: ", !answer   ? "no wait on this Windows"
-                                      : *answer ? "still pending after 60 s"
-                                                : "none"});
+  run::Log("device installations: %s", !answer   ? "no wait on this Windows"
+                                       : *answer ? "still pending after 60 s"
+                                                 : "none");
 }
 
 // Starts the driver installer or the setup program and waits; the log has both sides of it.
 uint32_t RunAndLog(uintptr_t owner, const std::string& program, uint32_t exitCode) {
-  run::Log({"start: ", program});
+  run::Log("start: %s", program.c_str());
   ShellRunAndWait(owner, "open", program, "", "", kShowNormal, &exitCode);
-  run::Log({"ended: ", exitCode});
+  run::Log("ended: %u", exitCode);
   return exitCode;
 }
 
@@ -56,7 +56,7 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
   run::InstallerState& state = run::State();
   const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
   DriverSubfolder = driverFolder;
-  run::Log({"driver folder: ", driverFolder});
+  run::Log("driver folder: %s", driverFolder.c_str());
   WaitForDeviceInstallations();
   run::ProgressWindow& wait = run::Ui().Wait();
   const std::string mode = state.InstallMode;

@@ -35,7 +35,7 @@ void RunInstallation() {
   if (run::FileExists(driverCabinet)) {
     if (HasBytes(driverCabinet)) {
       cab::ExtractFilesFromCab(driverCabinet, state.InstallFolder + "\\driver\\");
-      run::Log({"extracted: ", driverCabinet});
+      run::Log("extracted: %s", driverCabinet.c_str());
     } else {
       run::Tell(0, "Error extracting files", run::kAppTitle, os::kMbOk);
       run::UnloadWait();
@@ -45,21 +45,21 @@ void RunInstallation() {
   const std::string installerCabinet = state.InstallFolder + "\\386.cab";
   if (HasBytes(installerCabinet)) {
     cab::ExtractFilesFromCab(installerCabinet, state.InstallFolder + "\\driver\\DPInst\\");
-    run::Log({"extracted: ", installerCabinet});
+    run::Log("extracted: %s", installerCabinet.c_str());
   }
   shell.Sleep(10);
 
   state.PlatformKey = platform::DetectPlatformKey();
   os::VersionRecord version;
   os::Os().version->Query(version);
-  run::Log({"windows: ", version.major, ".", version.minor, ".", version.build, " ",
-            version.servicePack, ", edition ", state.PlatformKey});
+  run::Log("windows: %u.%u.%u %s, edition %s", version.major, version.minor, version.build,
+           version.servicePack, state.PlatformKey.c_str());
   platform::ReadConfiguration();
-  run::Log({"configuration: ", state.InstallMode, " ", state.DriverSubfolder,
-            ", service pack required ", state.ServicePackRequired, ", check service ",
-            state.CheckWirelessService});
+  run::Log("configuration: %s %s, service pack required %d, check service %d",
+           state.InstallMode.c_str(), state.DriverSubfolder.c_str(), state.ServicePackRequired,
+           state.CheckWirelessService);
   state.IsAdministrator = platform::HasAdministratorRights();
-  run::Log({"administrator: ", state.IsAdministrator});
+  run::Log("administrator: %d", state.IsAdministrator);
   if (state.IsAdministrator != run::kTrue) {
     const int answer = run::Tell(
         0,
@@ -73,7 +73,7 @@ void RunInstallation() {
   }
   platform::CheckEditionSupported();
   platform::CheckServicePack();
-  run::Log({"admission: admitted"});
+  run::Log("admission: admitted");
 
   run::ProgressWindow& wait = run::Ui().Wait();
   wait.SetStatusText("Files extracted. Loading Setup...");

@@ -39,7 +39,7 @@ std::optional<uint32_t> RunRelaunch() {
   const auto giveUp = [&] {
     files.RemoveFile(copyProgram);
     files.RemoveFile(copyBase);
-    run::Log({"exit code: ", run::kExitFailed});
+    run::Log("exit code: %u", run::kExitFailed);
     os::EndProcess(static_cast<int>(run::kExitFailed));
   };
   if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) giveUp();

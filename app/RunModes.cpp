@@ -34,29 +34,28 @@ std::string ManifestCommandLine(const std::string& exeName) {
 
 std::optional<Switches> ParseSwitches(std::string_view text) {
   static constexpr std::string_view kWords[] = {"/quiet", "/passive", "/norestart", "/log="};
+  // The words compare in lower case; the log's path keeps its own letters.
+  const std::string lower = run::LowerCase(std::string(text));
   Switches switches;
   unsigned seen = 0;
-  for (size_t at = text.find_first_not_of(' '); at != std::string_view::npos;
-       at = text.find_first_not_of(' ', at)) {
-    size_t end = std::min(text.find(' ', at), text.size());
-    const std::string word = run::LowerCase(std::string(text.substr(at, end - at)));
+  for (size_t at = 0; (at = lower.find_first_not_of(' ', at)) != std::string::npos;) {
+    size_t end = std::min(lower.find(' ', at), lower.size());
+    const std::string_view word = std::string_view(lower).substr(at, end - at);
     unsigned index = 0;
-    while (index < 4 && word.compare(0, index == 3 ? 5 : std::string::npos, kWords[index]) != 0)
-      ++index;
+    while (index < 4 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
     if (index == 4 || (seen & (1u << index))) return std::nullopt;
     seen |= 1u << index;
     if (index == 3) {
-      size_t start = at + 5;
-      if (start < text.size() && text[start] == '"') {
-        // The closing quote must end the word: /log="a b"c is no path.
-        end = text.find('"', ++start);
+      at += 5;
+      // A path in double quotes may hold blanks; its closing quote must end the word.
+      if (at < text.size() && text[at] == '"') {
+        end = text.find('"', ++at);
         if (end == std::string_view::npos || (end + 1 < text.size() && text[end + 1] != ' '))
           return std::nullopt;
-        switches.logPath = text.substr(start, end++ - start);
-      } else {
-        switches.logPath = text.substr(start, end - start);
       }
+      switches.logPath = text.substr(at, end - at);
       if (switches.logPath.empty()) return std::nullopt;
+      ++end;
     }
     at = end;
   }
@@ -100,25 +99,26 @@ void TakeSwitches(const std::string& commandLine) {
   std::string_view text = commandLine;
   if (run::LowerCase(commandLine) == "debug") text = {};
   if (text.substr(0, 4) == "temp") text.remove_prefix(std::min<size_t>(5, text.size()));
-  const Switches switches = ParseSwitches(text).value_or(Switches{});
+  const auto switches = ParseSwitches(text);
+  if (text.empty() || !switches) return;  // the plain start, "debug", "temp": nothing to take
   run::InstallerState& state = run::State();
-  state.presence = switches.presence;
-  state.LogPath = switches.logPath;
-  if (!text.empty()) state.CarriedSwitches = " " + std::string(text);
+  state.presence = switches->presence;
+  state.LogPath = switches->logPath;
+  state.CarriedSwitches = " " + std::string(text);
   if (run::Unattended())
-    run::SetUi(&run::UnattendedWindows(run::Ui(), switches.presence == run::Presence::Quiet));
+    run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
   // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.
   if (!run::OpenRunLog()) {
     run::Tell(0, "The log " + state.LogPath + " cannot be written.", run::kAppTitle, os::kMbOk);
     os::EndProcess(static_cast<int>(run::kExitFailed));
   }
-  run::Log({"command line: ", commandLine});
-  run::Log({"program: ", run::ProgramFile(), " 1.04.0930"});
-  if (switches.noRestart) run::Log({"/norestart: this installer never restarts Windows"});
+  run::Log("command line: %s", commandLine.c_str());
+  run::Log("program: %s 1.04.0930", os::Os().processes->ProgramFilePath().c_str());
+  if (switches->noRestart) run::Log("/norestart: this installer never restarts Windows");
 }
 
 [[noreturn]] void End(uint32_t exitCode) {
-  run::Log({"exit code: ", exitCode});
+  run::Log("exit code: %u", exitCode);
   os::EndProcess(static_cast<int>(exitCode));
 }
 

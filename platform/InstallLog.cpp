@@ -160,8 +160,8 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   const int storeOnly = group(1);
   const int failed = group(2);
   const int flags = group(3);
-  run::Log({"driver installer returned: 0x", returnCode, ": flags ", flags, ", failed ", failed,
-            ", store only ", storeOnly, ", installed ", installed});
+  run::Log("driver installer returned: 0x%s: flags %d, failed %d, store only %d, installed %d",
+           returnCode.c_str(), flags, failed, storeOnly, installed);
   // Also when the finish window shows nothing: the deployment tool learns what the driver
   // installer did, whatever texts the configuration carries.
   state.ExitCode = run::ExitCodeOfInstallerFlags(flags);
@@ -208,7 +208,7 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   if (!code || code->empty() || code->size() > 8) return;
 
   const LogOutcome outcome = DecideOutcome(*code, run::State());
-  run::Log({"outcome: ", outcome.caption, " ", outcome.label});
+  run::Log("outcome: %s %s", outcome.caption.c_str(), outcome.label.c_str());
   run::Ui().Wait().SetVisible(false);
   if (!outcome.show) return;
   run::FinishWindow& finish = run::Ui().Finish();

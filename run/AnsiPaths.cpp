@@ -91,7 +91,7 @@ bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
     if (!wide || UsableAnsiPath(unicode->ToAnsi(*wide), wide)) continue;
     // Unattended, the log takes the message in the code page's letters, "?" where they fail.
     if (Unattended())
-      Log({kAppTitle, ": ", unicode->ToAnsi(UnusableFolderMessage(folder, *wide))});
+      Log("%s: %s", kAppTitle, unicode->ToAnsi(UnusableFolderMessage(folder, *wide)).c_str());
     else
       unicode->ShowMessage(0, UnusableFolderMessage(folder, *wide), Widened(kAppTitle), os::kMbOk);
     return false;

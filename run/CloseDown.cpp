@@ -28,7 +28,7 @@ void UnloadWait() {
   // Also on the ways out without the finish window.
   if (Steps().MergeBackInstallLog) Steps().MergeBackInstallLog();
   ReleaseWorkFolder();
-  Log({"clean-up: ", state.InstallFolder});
+  Log("clean-up: %s", state.InstallFolder.c_str());
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
     os::Os().files->RemoveFile(state.TempFolder + "config.txt");
@@ -39,7 +39,7 @@ void UnloadWait() {
   state.PlatformKey.clear();
   state.TempFolder.clear();
   state.InstallFolder.clear();
-  Log({"exit code: ", state.ExitCode});
+  Log("exit code: %u", state.ExitCode);
   os::EndProcess(static_cast<int>(state.ExitCode));
 }
 

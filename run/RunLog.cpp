@@ -1,5 +1,7 @@
 #include "run/RunLog.h"
 
+#include <cstdarg>
+
 #include "run/InstallerState.h"
 #include "run/WorkFolders.h"
 #include "os/Files.h"
@@ -33,35 +35,47 @@ bool OpenRunLog() {
   return FileExists(path) ? files.Append(path, "") : files.WriteAll(path, "");
 }
 
-void Log(std::initializer_list<LogPart> parts) {
+void Log(const char* format, ...) {
   const std::string& path = State().LogPath;
   if (path.empty()) return;
   const os::LocalTime now = os::Os().shell->Now();
   std::string line;
-  const struct {
-    int value;
-    char after;
-  } stamp[] = {{now.year, '-'}, {now.month, '-'},  {now.day, ' '},
-               {now.hour, ':'}, {now.minute, ':'}, {now.second, ' '}};
-  for (const auto& field : stamp) {
-    AppendNumber(line, static_cast<unsigned>(field.value), 2);
-    line += field.after;
+  const int stamp[] = {now.year, now.month, now.day, now.hour, now.minute, now.second};
+  for (int field = 0; field < 6; ++field) {
+    AppendNumber(line, static_cast<unsigned>(stamp[field]), 2);
+    line += "-- :: "[field];  // 2026-12-07 14:30:05
   }
-  for (const LogPart& part : parts) {
-    if (part.negative) line += '-';
-    if (part.isNumber) AppendNumber(line, part.number, 1);
-    for (const char c : part.text) line += c == '\r' || c == '\n' ? ' ' : c;
+  va_list arguments;
+  va_start(arguments, format);
+  for (const char* at = format; *at; ++at) {
+    if (*at != '%') {
+      line += *at;
+      continue;
+    }
+    const char kind = *++at;
+    if (kind == 's') {
+      for (const char* text = va_arg(arguments, const char*); *text; ++text)
+        line += *text == '\r' || *text == '\n' ? ' ' : *text;
+    } else {
+      int number = va_arg(arguments, int);
+      if (kind == 'd' && number < 0) {
+        line += '-';
+        number = -number;
+      }
+      AppendNumber(line, static_cast<unsigned>(number), 1);
+    }
   }
+  va_end(arguments);
   line += "\r\n";
   os::Os().files->Append(path, line);
 }
 
 int Tell(uintptr_t owner, const std::string& text, const char* title, uint32_t style) {
   if (!Unattended()) return os::Os().shell->ShowMessage(owner, text, title, style);
-  Log({title, ": ", text});
+  Log("%s: %s", title, text.c_str());
   if (style != os::kMbYesNo) return os::kIdOk;
   // The one question: without administrator rights an install nobody watches would fail part way.
-  Log({title, ": answered No: nobody is at the screen to install without administrator rights"});
+  Log("%s: answered No: nobody is at the screen to install without administrator rights", title);
   return os::kIdNo;
 }
 

@@ -2,7 +2,6 @@
 // Who is at the screen, and the run's log for the administrator who is not. Every floor above
 // this one tells the user through Tell and notes its steps through Log.
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,26 +19,10 @@ bool Unattended();  // /passive or /quiet: every wait for a person has a fixed a
 // when the run keeps no log.
 bool OpenRunLog();
 
-// One piece of a log line: a text, or a number written in decimal. The pieces are joined where
-// the line is written, so that no caller builds a text of its own for the log.
-struct LogPart {
-  LogPart(const char* piece) : text(piece) {}
-  LogPart(std::string_view piece) : text(piece) {}
-  LogPart(const std::string& piece) : text(piece) {}
-  LogPart(unsigned value) : number(value), isNumber(true) {}
-  LogPart(int value)
-      : number(value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value)),
-        isNumber(true),
-        negative(value < 0) {}
-  std::string_view text;
-  unsigned number = 0;
-  bool isNumber = false;
-  bool negative = false;
-};
-
-// One line: a time stamp, then the pieces (line breaks in them become blanks). Nothing when the
-// run keeps no log.
-void Log(std::initializer_list<LogPart> parts);
+// One line: a time stamp, then the format with its arguments put in: %s a text (line breaks
+// become blanks), %d and %u a number. Nothing when the run keeps no log. One routine writes every
+// line, so that no caller builds a text of its own for the log.
+[[gnu::format(printf, 1, 2)]] void Log(const char* format, ...);
 
 // A message box where a person is at the screen. Unattended, the text goes to the log and the
 // fixed answer comes back: No to a question, OK to everything else.

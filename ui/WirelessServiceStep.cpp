@@ -35,7 +35,7 @@ void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string
     return;
   }
   const std::string answer = startService(serviceName);
-  run::Log({serviceName, ": ", answer});
+  run::Log("%s: %s", serviceName.c_str(), answer.c_str());
   state.ServiceCheckDone = run::kTrue;
   state.CheckWirelessService = run::kFalse;
 
