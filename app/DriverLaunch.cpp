@@ -10,6 +10,8 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "platform/InstallLog.h"
+#include "os/Processes.h"
+#include "run/RunLog.h"
 
 namespace app {
 namespace {
@@ -17,6 +19,7 @@ namespace {
 constexpr int kShowNormal = 1;
 constexpr char kSilentMode[] = "->DRIVER_SILENT";
 constexpr char kDriverMode[] = "->DRIVER";
+constexpr uint32_t kDeviceWaitMs = 60000;
 
 // Copies the first candidate that exists in the staging folder; an empty target keeps the
 // candidate's own name.
@@ -30,21 +33,39 @@ void StageFirstExisting(const std::string& staging, const std::string& driverFol
   }
 }
 
+// Windows' device installation does not expect a driver installer beside its own work: let what
+// it has in progress end first, for a bounded time.
+void WaitForDeviceInstallations() {
+  const auto answer = os::Os().processes->WaitForDeviceInstallations(kDeviceWaitMs);
+  run::Log("device installations: %s", !answer   ? "no wait on this Windows"
+                                       : *answer ? "still pending after 60 s"
+                                                 : "none");
+}
+
+// Starts the driver installer or the setup program and waits; the log has both sides of it.
+uint32_t RunAndLog(uintptr_t owner, const std::string& program, uint32_t exitCode) {
+  run::Log("start: %s", program.c_str());
+  ShellRunAndWait(owner, "open", program, "", "", kShowNormal, &exitCode);
+  run::Log("ended: %u", exitCode);
+  return exitCode;
+}
+
 }  // namespace
 
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder) {
   run::InstallerState& state = run::State();
   const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
   DriverSubfolder = driverFolder;
+  run::Log("driver folder: %s", driverFolder.c_str());
+  WaitForDeviceInstallations();
   run::ProgressWindow& wait = run::Ui().Wait();
   const std::string mode = state.InstallMode;
 
   if (mode != kSilentMode && mode != kDriverMode) {
     // Another program of the driver folder does the installation its own way.
     wait.SetVisible(false);
-    uint32_t exitCode = run::kExitFailed;
-    ShellRunAndWait(wait.Handle(), "open", driverFolder + mode, "", "", kShowNormal, &exitCode);
-    run::State().ExitCode = run::ExitCodeOfSetupProgram(exitCode);
+    run::State().ExitCode = run::ExitCodeOfSetupProgram(
+        RunAndLog(wait.Handle(), driverFolder + mode, run::kExitFailed));
     return;
   }
   const bool silent = mode == kSilentMode;
@@ -70,12 +91,12 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     run::DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
     wait.SetVisible(false);
     platform::PreserveInstallLog(1);
-    const std::string program =
-        run::FileExists(driverFolder + launcher) ? driverFolder + launcher : driverFolder + installer;
+    const std::string program = run::FileExists(driverFolder + launcher) ? driverFolder + launcher
+                                                                         : driverFolder + installer;
     // Without the log analysis the launcher's exit code, which is the driver installer's return
     // code, tells how it went.
-    uint32_t returnCode = 0x80000000u;  // not started: the failure flag, nothing counted
-    ShellRunAndWait(wait.Handle(), "open", program, "", "", kShowNormal, &returnCode);
+    // Not started: the failure flag, nothing counted.
+    const uint32_t returnCode = RunAndLog(wait.Handle(), program, 0x80000000u);
     if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
   }

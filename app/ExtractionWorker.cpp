@@ -11,6 +11,7 @@
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/RunLog.h"
 
 namespace app {
 namespace {
@@ -23,8 +24,8 @@ void Advance(int16_t& counter, int step) {
 }
 
 void RunWorker(const std::string& resourceId) {
-  ShellRunAndWait(0, "open", run::State().InstallerPath, "/ExTracT " + run::ExeName() + " " + resourceId, "",
-                  kShowHidden);
+  ShellRunAndWait(0, "open", run::State().InstallerPath,
+                  "/ExTracT " + run::ExeName() + " " + resourceId, "", kShowHidden);
 }
 
 }  // namespace
@@ -83,7 +84,8 @@ void RunExtractionWorker(const std::string& workerArgument) {
   os::Files& files = *os::Os().files;
   // From here on a failing step is passed over: the parent judges the result by the file alone.
   run::InitWorkPaths();
-  if (!run::FolderExists(run::State().InstallFolder)) files.CreateFolder(run::State().InstallFolder);
+  if (!run::FolderExists(run::State().InstallFolder))
+    files.CreateFolder(run::State().InstallFolder);
   // The bytes pass through a temporary file inside the work folder: in the temporary folder
   // itself any process of the user could change them before they are put in place. A rename
   // puts the cabinet in place without writing its bytes a second time; where the platform cannot
@@ -103,11 +105,10 @@ void ExtractPayloads(int16_t& counter) {
   shell.Sleep(10);
   run::InitWorkPaths();
   if (!run::CreateWorkFolder()) {
-    shell.ShowMessage(0,
-                      "The installer could not prepare its work folder " + run::State().InstallFolder +
-                          ". Close the programs that use it, or remove it, and start the "
-                          "installer again.",
-                      run::kAppTitle, os::kMbOk);
+    run::Tell(0,
+              "The installer could not prepare its work folder " + run::State().InstallFolder +
+                  ". Close the programs that use it, or remove it, and start the installer again.",
+              run::kAppTitle, os::kMbOk);
     run::UnloadWait();
   }
   // From here on a failing step is passed over; RunInstallation looks at the files themselves.

@@ -13,6 +13,9 @@
 #include "platform/Admission.h"
 #include "platform/Configuration.h"
 #include "platform/Edition.h"
+#include "os/Version.h"
+#include "run/RunLog.h"
+#include "ui/WirelessServiceStep.h"
 
 namespace app {
 namespace {
@@ -32,22 +35,33 @@ void RunInstallation() {
   if (run::FileExists(driverCabinet)) {
     if (HasBytes(driverCabinet)) {
       cab::ExtractFilesFromCab(driverCabinet, state.InstallFolder + "\\driver\\");
+      run::Log("extracted: %s", driverCabinet.c_str());
     } else {
-      shell.ShowMessage(0, "Error extracting files", run::kAppTitle, os::kMbOk);
+      run::Tell(0, "Error extracting files", run::kAppTitle, os::kMbOk);
       run::UnloadWait();
     }
   }
   shell.Sleep(5);
   const std::string installerCabinet = state.InstallFolder + "\\386.cab";
-  if (HasBytes(installerCabinet))
+  if (HasBytes(installerCabinet)) {
     cab::ExtractFilesFromCab(installerCabinet, state.InstallFolder + "\\driver\\DPInst\\");
+    run::Log("extracted: %s", installerCabinet.c_str());
+  }
   shell.Sleep(10);
 
   state.PlatformKey = platform::DetectPlatformKey();
+  os::VersionRecord version;
+  os::Os().version->Query(version);
+  run::Log("windows: %u.%u.%u %s, edition %s", version.major, version.minor, version.build,
+           version.servicePack, state.PlatformKey.c_str());
   platform::ReadConfiguration();
+  run::Log("configuration: %s %s, service pack required %d, check service %d",
+           state.InstallMode.c_str(), state.DriverSubfolder.c_str(), state.ServicePackRequired,
+           state.CheckWirelessService);
   state.IsAdministrator = platform::HasAdministratorRights();
+  run::Log("administrator: %d", state.IsAdministrator);
   if (state.IsAdministrator != run::kTrue) {
-    const int answer = shell.ShowMessage(
+    const int answer = run::Tell(
         0,
         "You do not seem to have administrator rights. The installation might fail. Do you want "
         "to continue?",
@@ -59,6 +73,7 @@ void RunInstallation() {
   }
   platform::CheckEditionSupported();
   platform::CheckServicePack();
+  run::Log("admission: admitted");
 
   run::ProgressWindow& wait = run::Ui().Wait();
   wait.SetStatusText("Files extracted. Loading Setup...");
@@ -66,6 +81,12 @@ void RunInstallation() {
   wait.SetProgress(90);
   StartDriverSetup();
 
+  // Nobody waits for a finish window: the run ends once the outcome is known and the wireless
+  // step has run, as the finish window would end it.
+  if (run::Unattended()) {
+    if (run::Ui().IsFinishLoaded()) ui::RunWirelessServiceStep(0);
+    run::CloseDown();
+  }
   // A finish window on screen leads the run to its end from here.
   if (run::Ui().IsFinishLoaded() && run::Ui().Finish().IsVisibleAndEnabled()) return;
   run::UnloadWait();

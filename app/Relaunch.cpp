@@ -10,6 +10,7 @@
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
+#include "run/RunLog.h"
 
 namespace app {
 namespace {
@@ -38,6 +39,7 @@ std::optional<uint32_t> RunRelaunch() {
   const auto giveUp = [&] {
     files.RemoveFile(copyProgram);
     files.RemoveFile(copyBase);
+    run::Log("exit code: %u", run::kExitFailed);
     os::EndProcess(static_cast<int>(run::kExitFailed));
   };
   if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) giveUp();
@@ -55,7 +57,9 @@ std::optional<uint32_t> RunRelaunch() {
   const uintptr_t owner = run::Ui().LoadTempForm();
   // The run ends with its outcome as its exit code; a run that never started installed nothing.
   uint32_t exitCode = run::kExitFailed;
-  ShellRunAndWait(owner, "open", run::State().InstallerPath, "temp", "", 1, &exitCode);
+  // The copy runs with the switches this start was given.
+  ShellRunAndWait(owner, "open", run::State().InstallerPath, "temp" + run::State().CarriedSwitches,
+                  "", 1, &exitCode);
   heldCopy.reset();
   RemoveFinishedCopy(copyBase);
   RemoveFinishedCopy(copyProgram);

@@ -14,6 +14,8 @@
 #include "os/Shell.h"
 #include "platform/Admission.h"
 #include "platform/InstallLog.h"
+#include "run/RunLog.h"
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -30,6 +32,41 @@ std::string ManifestCommandLine(const std::string& exeName) {
   return "/Add" + run::LowerCase(exeName) + "/Manifest";
 }
 
+std::optional<Switches> ParseSwitches(std::string_view text) {
+  static constexpr std::string_view kWords[] = {"/quiet", "/passive", "/norestart", "/log="};
+  // The words compare in lower case; the log's path keeps its own letters.
+  const std::string lower = run::LowerCase(std::string(text));
+  Switches switches;
+  unsigned seen = 0;
+  for (size_t at = 0; (at = lower.find_first_not_of(' ', at)) != std::string::npos;) {
+    size_t end = std::min(lower.find(' ', at), lower.size());
+    const std::string_view word = std::string_view(lower).substr(at, end - at);
+    unsigned index = 0;
+    while (index < 4 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
+    if (index == 4 || (seen & (1u << index))) return std::nullopt;
+    seen |= 1u << index;
+    if (index == 3) {
+      at += 5;
+      // A path in double quotes may hold blanks; its closing quote must end the word.
+      if (at < text.size() && text[at] == '"') {
+        end = text.find('"', ++at);
+        if (end == std::string_view::npos || (end + 1 < text.size() && text[end + 1] != ' '))
+          return std::nullopt;
+      }
+      switches.logPath = text.substr(at, end - at);
+      if (switches.logPath.empty()) return std::nullopt;
+      ++end;
+    }
+    at = end;
+  }
+  if ((seen & 3u) == 3u || (seen == 0 && !text.empty())) return std::nullopt;
+  switches.presence = seen & 1u   ? run::Presence::Quiet
+                      : seen & 2u ? run::Presence::Passive
+                                  : run::Presence::Windows;
+  switches.noRestart = seen & 4u;
+  return switches;
+}
+
 RunMode SelectRunMode(const std::string& commandLine, const std::string& exeName) {
   if (commandLine == "/GiveName") return RunMode::NameDisplay;
   if (commandLine == ManifestCommandLine(exeName)) return RunMode::ManifestCopy;
@@ -37,6 +74,10 @@ RunMode SelectRunMode(const std::string& commandLine, const std::string& exeName
   if (commandLine == "temp") return RunMode::InstallationRun;
   if (commandLine.compare(0, WorkerPrefix(exeName).size(), WorkerPrefix(exeName)) == 0)
     return RunMode::ExtractionWorker;
+  if (ParseSwitches(commandLine)) return RunMode::Relaunch;
+  if (commandLine.size() > 5 && commandLine.compare(0, 5, "temp ") == 0 &&
+      ParseSwitches(std::string_view(commandLine).substr(5)))
+    return RunMode::InstallationRun;
   return RunMode::None;
 }
 
@@ -51,11 +92,45 @@ void HandOverRunSteps() {
   run::Steps() = {ExtractPayloads, RunInstallation, [] { platform::PreserveInstallLog(2); }};
 }
 
+namespace {
+
+// Takes the switches of a relaunch or an installation run into the state; opens the log.
+void TakeSwitches(const std::string& commandLine) {
+  std::string_view text = commandLine;
+  if (run::LowerCase(commandLine) == "debug") text = {};
+  if (text.substr(0, 4) == "temp") text.remove_prefix(std::min<size_t>(5, text.size()));
+  const auto switches = ParseSwitches(text);
+  if (text.empty() || !switches) return;  // the plain start, "debug", "temp": nothing to take
+  run::InstallerState& state = run::State();
+  state.presence = switches->presence;
+  state.LogPath = switches->logPath;
+  state.CarriedSwitches = " " + std::string(text);
+  if (run::Unattended())
+    run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
+  // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.
+  if (!run::OpenRunLog()) {
+    run::Tell(0, "The log " + state.LogPath + " cannot be written.", run::kAppTitle, os::kMbOk);
+    os::EndProcess(static_cast<int>(run::kExitFailed));
+  }
+  run::Log("command line: %s", commandLine.c_str());
+  run::Log("program: %s 1.04.0930", os::Os().processes->ProgramFilePath().c_str());
+  if (switches->noRestart) run::Log("/norestart: this installer never restarts Windows");
+}
+
+[[noreturn]] void End(uint32_t exitCode) {
+  run::Log("exit code: %u", exitCode);
+  os::EndProcess(static_cast<int>(exitCode));
+}
+
+}  // namespace
+
 bool Main() {
   os::Processes& processes = *os::Os().processes;
   const std::string commandLine = processes.CommandLineArguments();
   const std::string exeName = run::ExeName();
-  switch (SelectRunMode(commandLine, exeName)) {
+  const RunMode mode = SelectRunMode(commandLine, exeName);
+  if (mode == RunMode::Relaunch || mode == RunMode::InstallationRun) TakeSwitches(commandLine);
+  switch (mode) {
     case RunMode::NameDisplay:
       os::Os().shell->ShowMessage(0, ManifestCommandLine(exeName), run::kAppTitle, os::kMbOk);
       os::EndProcess(0);
@@ -63,18 +138,31 @@ bool Main() {
       if (run::FoldersUsable({run::PlatformFolder::Program})) RunManifestCopy();
       os::EndProcess(0);
     case RunMode::Relaunch:
-      if (!run::FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(run::kExitFailed));
-      if (const auto exitCode = RunRelaunch()) os::EndProcess(static_cast<int>(*exitCode));
+      if (!run::FoldersUsable(kRunFolders)) End(run::kExitFailed);
+      if (const auto exitCode = RunRelaunch()) End(*exitCode);
       [[fallthrough]];  // the relaunch could not make its copy: install from here
     case RunMode::InstallationRun:
+      // One run at a time on the whole machine: Windows' device installation does not expect
+      // two driver installers side by side. Nothing of the other run's may be cleaned up here.
+      if (!processes.TakeMachineLock("Global\\NorvaneDriverInstaller")) {
+        run::Tell(0, "The installer is already running. Try again when it has finished.",
+                  run::kAppTitle, os::kMbOk);
+        End(run::kExitAlreadyRunning);
+      }
       // Started by the relauncher, which has checked them in the same environment; started
       // alone (or after a relaunch that could not copy), nothing has checked them yet.
-      if (!run::FoldersUsable(kRunFolders)) os::EndProcess(static_cast<int>(run::kExitFailed));
+      if (!run::FoldersUsable(kRunFolders)) End(run::kExitFailed);
       if (run::State().InstallerPath.empty()) run::State().InstallerPath = run::ProgramFile();
       HandOverRunSteps();
       // Every road to an installation passes here before anything is extracted, and the refusal
       // ends through the same clean-up and exit code as the edition refusals.
       platform::CheckMachineSupported();
+      if (run::State().presence == run::Presence::Quiet) {
+        // No window, so no timer: the run's two steps, one after the other.
+        int16_t counter = 45;
+        ExtractPayloads(counter);
+        RunInstallation();
+      }
       run::ShowWaitWindow();
       // Without the window no timer ever drives the run, and the message loop would wait for
       // ever, and with it the relauncher: end through the clean-up instead.
@@ -87,7 +175,8 @@ bool Main() {
     case RunMode::None:
       break;
   }
-  os::EndProcess(0);
+  // Nothing was installed: a deployment tool must not read this as success.
+  os::EndProcess(static_cast<int>(run::kExitBadCommandLine));
 }
 
 }  // namespace app

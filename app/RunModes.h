@@ -2,17 +2,31 @@
 // The roles one program file plays, chosen by its command line.
 #include <optional>
 #include <string>
+#include <string_view>
+#include "run/RunLog.h"
 
 namespace app {
 
 enum class RunMode {
   NameDisplay,       // "/GiveName"
   ManifestCopy,      // "/Add" + lower-case name + "/Manifest"
-  Relaunch,          // empty, or "debug" in any letter case
-  InstallationRun,   // "temp"
+  Relaunch,          // empty, "debug" in any letter case, or switches only
+  InstallationRun,   // "temp", or "temp" + a blank + switches (from the relauncher)
   ExtractionWorker,  // "/ExTracT " + name + " " + resource id
-  None,              // anything else: end at once, silently
+  None,              // anything else: end at once, silently, with 1639
 };
+
+// The switches of a start that nobody may watch.
+struct Switches {
+  run::Presence presence = run::Presence::Windows;
+  bool noRestart = false;
+  std::string logPath;  // empty: no log
+};
+
+// Blank-separated "/quiet", "/passive", "/norestart" and "/log=PATH" (PATH in double quotes when
+// it holds blanks), in any letter case and order; "" gives none. Nullopt for anything else, for a
+// switch written twice, /quiet with /passive, /log= without a path, or blanks only.
+std::optional<Switches> ParseSwitches(std::string_view text);
 
 RunMode SelectRunMode(const std::string& commandLine, const std::string& exeName);
 

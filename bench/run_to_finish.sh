@@ -9,7 +9,8 @@
 # and the peak memory of the program's processes with either cabinet.
 # Wine's X11 driver would wait 2 s for a window manager each time a managed window is hidden
 # (Xvfb has none; Windows never waits): the prefix's windows are made unmanaged, as the figure is
-# meant to measure the program, not the test bed. Prints figures; never fails on timing.
+# meant to measure the program, not the test bed. Also times /quiet from start to process end.
+# Prints figures; never fails on timing.
 #   BUILD_DIR=build/win64 [PAYLOAD_MB=112] bench/run_to_finish.sh [N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -93,6 +94,20 @@ echo "$INSTALLER, Managed=N: plain start to finish window: ${times[*]} ms; media
 echo "process start inside the prefix: ${start_costs[*]} ms (median ${start_cost} ms)"
 echo "floor: 60 ticks x ${tick} ms + 60 ms sleeps + 6 starts x ${start_cost} ms = ${floor} ms"
 awk -v m="$small" -v f="$floor" 'BEGIN { printf "median / floor: %.2f\n", m / f }'
+
+# Nobody at the screen: /quiet from its start to the end of the process, beside the plain start
+# to the finish window (the goal: no more than 1.3 times that).
+quiet=()
+for ((run = 1; run <= runs; run++)); do
+  begin=$(milliseconds)
+  wine "C:\\dist\\$INSTALLER" /quiet || true
+  end=$(milliseconds)
+  quiet+=($((end - begin)))
+done
+quiet_median=$(median "${quiet[@]}")
+echo "/quiet start to process end: ${quiet[*]} ms; median ${quiet_median} ms"
+awk -v q="$quiet_median" -v m="$small" -v f="$floor" \
+  'BEGIN { printf "/quiet / plain start to finish window: %.2f; /quiet / floor: %.2f\n", q / m, q / f }'
 
 [ -n "${PAYLOAD_MB:-}" ] || exit 0
 small_peak=$peak_kb

@@ -9,6 +9,7 @@
 #include "cab/Callback.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "run/RunLog.h"
 
 namespace cab {
 namespace {
@@ -47,8 +48,7 @@ CabError NameMissing() {
 }
 
 [[noreturn]] void EndAfterExtractionError() {
-  os::Os().shell->ShowMessage(0, "Error while extracting files from the archive", run::kAppTitle,
-                              os::kMbOk);
+  run::Tell(0, "Error while extracting files from the archive", run::kAppTitle, os::kMbOk);
   if (run::Ui().IsFinishLoaded()) run::Ui().Finish().Unload();
   run::UnloadWait();
 }

@@ -2,6 +2,7 @@
 // This process and the programs it starts.
 #include <cstdint>
 #include <string>
+#include <optional>
 
 namespace os {
 
@@ -13,6 +14,7 @@ struct ShellRequest {
   std::string parameters;
   std::string directory;
   int show = 0;
+  bool noUi = false;  // SEE_MASK_FLAG_NO_UI as well: no error box of the shell's own
 };
 
 struct ShellAnswer {
@@ -33,6 +35,13 @@ class Processes {
   virtual ShellAnswer Execute(const ShellRequest& request) = 0;
   // Waits without time-out, then closes the handle; answers the process's exit code.
   virtual uint32_t WaitAndClose(uintptr_t process) = 0;
+
+  // Takes the named lock (a mutex) for the rest of the process. False when another process,
+  // in any session, holds it. Where no such lock exists, every run goes ahead.
+  virtual bool TakeMachineLock(const char*) { return true; }
+  // CMP_WaitNoPendingInstallEvents: 0 when Windows has no device installation in progress (any
+  // more), 258 when the time ran out; nullopt where the platform lacks the call.
+  virtual std::optional<uint32_t> WaitForDeviceInstallations(uint32_t) { return std::nullopt; }
 
   // Ends the process at once; windows still loaded go without further events.
   [[noreturn]] virtual void EndProcess(int code) = 0;

@@ -9,12 +9,13 @@
 #include "os/Shell.h"
 #include "os/Version.h"
 #include "platform/Edition.h"
+#include "run/RunLog.h"
 
 namespace platform {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& message) {
-  os::Os().shell->ShowMessage(0, message, run::kAppTitle, os::kMbOk);
+  run::Tell(0, message, run::kAppTitle, os::kMbOk);
   run::State().ExitCode = run::kExitUnsupported;
   run::UnloadWait();
 }

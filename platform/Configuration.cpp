@@ -8,6 +8,7 @@
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/RunLog.h"
 
 namespace platform {
 namespace {
@@ -71,7 +72,7 @@ void ReadConfiguration() {
     if (outside.empty()) return;
     message = std::string(kConfigurationPathError) + outside;
   }
-  os::Os().shell->ShowMessage(0, message, run::kAppTitle, os::kMbOk);
+  run::Tell(0, message, run::kAppTitle, os::kMbOk);
   run::UnloadWait();
 }
 

@@ -10,6 +10,7 @@
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
+#include "run/RunLog.h"
 
 namespace platform {
 namespace {
@@ -79,7 +80,7 @@ std::string FindSystemFolder(int folderId) {
 
 run::Flag InstallLogExists() {
   return run::FileExists(FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG") ? run::kTrue
-                                                                              : run::kFalse;
+                                                                                  : run::kFalse;
 }
 
 double HexToNumber(std::string_view text) {
@@ -159,6 +160,8 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   const int storeOnly = group(1);
   const int failed = group(2);
   const int flags = group(3);
+  run::Log("driver installer returned: 0x%s: flags %d, failed %d, store only %d, installed %d",
+           returnCode.c_str(), flags, failed, storeOnly, installed);
   // Also when the finish window shows nothing: the deployment tool learns what the driver
   // installer did, whatever texts the configuration carries.
   state.ExitCode = run::ExitCodeOfInstallerFlags(flags);
@@ -205,6 +208,7 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   if (!code || code->empty() || code->size() > 8) return;
 
   const LogOutcome outcome = DecideOutcome(*code, run::State());
+  run::Log("outcome: %s %s", outcome.caption.c_str(), outcome.label.c_str());
   run::Ui().Wait().SetVisible(false);
   if (!outcome.show) return;
   run::FinishWindow& finish = run::Ui().Finish();
@@ -212,7 +216,7 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   finish.ShowAndFocus();
   if (!outcome.message.empty()) {
     finish.HoldCountdown(true);
-    os::Os().shell->ShowMessage(finish.Handle(), outcome.message, run::kAppTitle, os::kMbOk);
+    run::Tell(finish.Handle(), outcome.message, run::kAppTitle, os::kMbOk);
     finish.HoldCountdown(false);
   }
 }

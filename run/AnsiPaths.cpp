@@ -7,6 +7,7 @@
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
+#include "run/RunLog.h"
 
 namespace run {
 namespace {
@@ -88,7 +89,11 @@ bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
     const auto wide = WideAnswer(folder);
     // The A functions convert the UTF-16 answer as ToAnsi does.
     if (!wide || UsableAnsiPath(unicode->ToAnsi(*wide), wide)) continue;
-    unicode->ShowMessage(0, UnusableFolderMessage(folder, *wide), Widened(kAppTitle), os::kMbOk);
+    // Unattended, the log takes the message in the code page's letters, "?" where they fail.
+    if (Unattended())
+      Log("%s: %s", kAppTitle, unicode->ToAnsi(UnusableFolderMessage(folder, *wide)).c_str());
+    else
+      unicode->ShowMessage(0, UnusableFolderMessage(folder, *wide), Widened(kAppTitle), os::kMbOk);
     return false;
   }
   return true;

@@ -7,6 +7,7 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "run/RunLog.h"
 
 namespace run {
 
@@ -27,6 +28,7 @@ void UnloadWait() {
   // Also on the ways out without the finish window.
   if (Steps().MergeBackInstallLog) Steps().MergeBackInstallLog();
   ReleaseWorkFolder();
+  Log("clean-up: %s", state.InstallFolder.c_str());
   if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
   if (FileExists(state.TempFolder + "config.txt"))
     os::Os().files->RemoveFile(state.TempFolder + "config.txt");
@@ -37,6 +39,7 @@ void UnloadWait() {
   state.PlatformKey.clear();
   state.TempFolder.clear();
   state.InstallFolder.clear();
+  Log("exit code: %u", state.ExitCode);
   os::EndProcess(static_cast<int>(state.ExitCode));
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "run/ExitCodes.h"
+#include "run/RunLog.h"
 
 namespace run {
 
@@ -33,8 +34,13 @@ struct InstallerState {
   std::string TempFolder;       // ends with "\"
   std::string InstallFolder;    // TempFolder + ExeName + "_InstallationFolder", no trailing "\"
   std::string SetAsideLogPath;  // where the earlier driver installer log waits to be merged back
-  // The code the run ends with (app/ExitCodes.h). A way out that decides none is a failure.
+  // The code the run ends with (run/ExitCodes.h). A way out that decides none is a failure.
   uint32_t ExitCode = kExitFailed;
+  // From the command line's switches: who is at the screen, where the run's log goes (empty:
+  // nowhere), and the switches as the relauncher passes them on to its copy (" /quiet ...").
+  Presence presence = Presence::Windows;
+  std::string LogPath;
+  std::string CarriedSwitches;
 };
 
 InstallerState& State();

@@ -50,6 +50,10 @@ class Windows {
 Windows& Ui();
 Windows* SetUi(Windows* windows);  // returns the one it replaces
 
+// The windows of a run nobody watches: the finish window is never shown (its outcome goes to the
+// log), and with `quiet` neither is the progress window nor the relaunch form. Keeps `real`.
+Windows& UnattendedWindows(Windows& real, bool quiet);
+
 // Main's installation run: shows `wait` without owner and without being modal.
 void ShowWaitWindow();
 

@@ -5,6 +5,7 @@
 #include "os/Shell.h"
 #include "platform/Edition.h"
 #include "service/CheckService.h"
+#include "run/RunLog.h"
 
 namespace ui {
 
@@ -34,6 +35,7 @@ void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string
     return;
   }
   const std::string answer = startService(serviceName);
+  run::Log("%s: %s", serviceName.c_str(), answer.c_str());
   state.ServiceCheckDone = run::kTrue;
   state.CheckWirelessService = run::kFalse;
 
@@ -45,11 +47,11 @@ void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string
   std::string& message = state.MsgWirelessService;
   for (size_t at = message.find("%$"); at != std::string::npos; at = message.find("%$", at + 1))
     message.replace(at, 2, "\n");
-  os::Os().shell->ShowMessage(owner, message, kWirelessServiceTitle,
-                              os::kMbOk | os::kMbIconInformation);
+  run::Tell(owner, message, kWirelessServiceTitle, os::kMbOk | os::kMbIconInformation);
 }
 
-void RunWirelessServiceStep(uintptr_t owner) {
+// One copy for the finish window and the run nobody watches.
+[[gnu::noinline]] void RunWirelessServiceStep(uintptr_t owner) {
   ShowWirelessServiceMessage(
       owner, [] { return platform::DetectPlatformKey(); },
       [](std::string& serviceName) {

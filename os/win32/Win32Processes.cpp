@@ -3,6 +3,7 @@
 
 #include "os/Processes.h"
 #include "os/win32/Backends.h"
+#include "os/win32/Handles.h"
 
 namespace os::win32 {
 namespace {
@@ -37,7 +38,7 @@ class Win32Processes final : public Processes {
   ShellAnswer Execute(const ShellRequest& request) override {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | (request.noUi ? SEE_MASK_FLAG_NO_UI : 0);
     info.hwnd = reinterpret_cast<HWND>(request.owner);
     info.lpVerb = request.verb.c_str();
     info.lpFile = request.file.c_str();
@@ -60,6 +61,25 @@ class Win32Processes final : public Processes {
     if (!GetExitCodeProcess(handle, &code)) code = 1603;
     CloseHandle(handle);
     return code;
+  }
+
+  bool TakeMachineLock(const char* name) override {
+    // Never closed: Windows lets go of it when the process ends, however it ends.
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+    // Denied: a run of another account made it. Any other failure (a Windows without the
+    // session namespaces) must not keep the installer from running.
+    if (!mutex) return GetLastError() != ERROR_ACCESS_DENIED;
+    return GetLastError() != ERROR_ALREADY_EXISTS;
+  }
+
+  std::optional<uint32_t> WaitForDeviceInstallations(uint32_t milliseconds) override {
+    using WaitFn = DWORD(WINAPI*)(DWORD);
+    const HMODULE library = LoadSystemLibrary("cfgmgr32.dll");
+    const auto wait = library ? reinterpret_cast<WaitFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(library, "CMP_WaitNoPendingInstallEvents")))
+                              : nullptr;
+    if (!wait) return std::nullopt;
+    return wait(milliseconds);
   }
 
   void EndProcess(int code) override { ExitProcess(static_cast<UINT>(code)); }

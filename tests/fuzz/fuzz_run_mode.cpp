@@ -1,5 +1,5 @@
 // The command-line mode selection and the worker argument behind it, over any command line and
-// program name (split at the first NUL byte).
+// program name (split at the first NUL byte), and the switches of an unattended start.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -21,6 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // What the worker gets is the rest of the command line after one separating character.
     if (argument && prefix.size() + 1 + argument->size() != commandLine.size()) std::abort();
     if (argument) app::WorkerResourceId(*argument);
+  }
+  // Accepted switches carry a log path that is whole text of the line, never empty, and the
+  // relauncher's copy, given them after "temp", runs the installation with the same switches.
+  if (const auto switches = app::ParseSwitches(commandLine)) {
+    if (!commandLine.empty() && switches->presence == run::Presence::Windows &&
+        !switches->noRestart && switches->logPath.empty())
+      std::abort();
+    if (!switches->logPath.empty() && commandLine.find(switches->logPath) == std::string::npos)
+      std::abort();
+    if (!commandLine.empty() && mode == app::RunMode::Relaunch &&
+        app::SelectRunMode("temp " + commandLine, exeName) != app::RunMode::InstallationRun)
+      std::abort();
   }
   // The command the name display shows always selects the manifest copy.
   if (app::SelectRunMode(app::ManifestCommandLine(exeName), exeName) != app::RunMode::ManifestCopy)

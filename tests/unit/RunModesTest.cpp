@@ -35,12 +35,72 @@ TEST(RunModes, CommandLineSelectsTheRoleInTableOrder) {
       {"/extract Installer 386", "Installer", RunMode::None},
       {"/ExTracT Installer", "Installer", RunMode::ExtractionWorker},
       {"/S", "Installer", RunMode::None},
+      {"/quiet", "Installer", RunMode::Relaunch},
+      {"/PASSIVE /NoRestart", "Installer", RunMode::Relaunch},
+      {"/log=\"C:\\My Logs\\a.log\" /quiet", "Installer", RunMode::Relaunch},
+      {"temp /quiet /log=C:\\a.log", "Installer", RunMode::InstallationRun},
+      {"temp ", "Installer", RunMode::None},
+      {"temp/quiet", "Installer", RunMode::None},
+      {"debug /quiet", "Installer", RunMode::None},
+      {"/quiet debug", "Installer", RunMode::None},
+      {"/quiet /quiet", "Installer", RunMode::None},
+      {" ", "Installer", RunMode::None},
       // The name display wins over a program whose manifest command would read the same.
       {"/GiveName", "iveName", RunMode::NameDisplay},
   };
   for (const ModeRow& row : rows) {
     EXPECT_EQ(app::SelectRunMode(row.commandLine, row.exeName), row.mode)
         << "command line \"" << row.commandLine << "\", program " << row.exeName;
+  }
+}
+
+TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
+  using run::Presence;
+  const struct {
+    const char* text;
+    bool accepted;
+    Presence presence;
+    bool noRestart;
+    const char* logPath;
+  } rows[] = {
+      {"", true, Presence::Windows, false, ""},
+      {"/quiet", true, Presence::Quiet, false, ""},
+      {"/Quiet", true, Presence::Quiet, false, ""},
+      {"/passive", true, Presence::Passive, false, ""},
+      {"/norestart", true, Presence::Windows, true, ""},
+      {"  /passive   /NORESTART ", true, Presence::Passive, true, ""},
+      {"/log=C:\\a.log", true, Presence::Windows, false, "C:\\a.log"},
+      {"/LOG=C:\\A.log /quiet", true, Presence::Quiet, false, "C:\\A.log"},
+      {"/quiet /log=\"C:\\My Logs\\a b.log\"", true, Presence::Quiet, false,
+       "C:\\My Logs\\a b.log"},
+      {"/log=\"C:\\x.log\" /norestart", true, Presence::Windows, true, "C:\\x.log"},
+      {"/log=relative.log", true, Presence::Windows, false, "relative.log"},
+      {"/quiet /passive", false},
+      {"/passive /quiet", false},
+      {"/quiet /QUIET", false},
+      {"/norestart /norestart", false},
+      {"/log=a /log=b", false},
+      {"/log=", false},
+      {"/log=\"\"", false},
+      {"/log=\"C:\\no end", false},
+      {"/log=\"C:\\a\"b", false},
+      {"/log C:\\a.log", false},
+      {"/S", false},
+      {"/q", false},
+      {"/quiet2", false},
+      {"-quiet", false},
+      {"quiet", false},
+      {"/quiet temp", false},
+      {"\t/quiet", false},
+      {"   ", false},
+  };
+  for (const auto& row : rows) {
+    const auto switches = app::ParseSwitches(row.text);
+    ASSERT_EQ(switches.has_value(), row.accepted) << row.text;
+    if (!switches) continue;
+    EXPECT_EQ(switches->presence, row.presence) << row.text;
+    EXPECT_EQ(switches->noRestart, row.noRestart) << row.text;
+    EXPECT_EQ(switches->logPath, row.logPath) << row.text;
   }
 }
 
@@ -80,13 +140,57 @@ TEST_F(MainTest, NameDisplayShowsTheManifestCommandAndEnds) {
   EXPECT_EQ(shell.messages[0].style, os::kMbOk);
 }
 
-TEST_F(MainTest, UnknownArgumentsEndSilently) {
-  for (const char* arguments : {"/S", "Temp", "/givename", "/ExTracT Other 1"}) {
+TEST_F(MainTest, UnknownArgumentsEndSilentlyAsAnInvalidCommandLine) {
+  for (const char* arguments :
+       {"/S", "Temp", "/givename", "/ExTracT Other 1", "/quiet /passive", "/log=", "temp /s"}) {
     processes.arguments = arguments;
-    EXPECT_THROW(app::Main(), fakes::ProcessEnded) << arguments;
+    try {
+      app::Main();
+      ADD_FAILURE() << arguments << " did not end";
+    } catch (const fakes::ProcessEnded& ended) {
+      EXPECT_EQ(ended.code, 1639) << arguments;
+    }
   }
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_TRUE(processes.started.empty());
+}
+
+// The ends that come before anything is changed: a log that cannot be written, a run already
+// going. With windows the user is told; unattended, nobody is, and no box may wait.
+TEST_F(MainTest, EndsBeforeAnythingChangesWithTheirCodes) {
+  files.CreateFolder("C:\\Logs");
+  const struct {
+    const char* arguments;
+    bool lockHeld;
+    int code;
+    size_t boxes;
+    const char* logged;  // in C:\Logs\run.log, when the log could be written
+  } rows[] = {
+      {"/log=C:\\NoFolder\\run.log", false, 1603, 1, nullptr},
+      {"/quiet /log=C:\\NoFolder\\run.log", false, 1603, 0, nullptr},
+      {"/passive /log=C:\\Logs", false, 1603, 0, nullptr},
+      {"temp", true, 1618, 1, nullptr},
+      {"temp /log=C:\\Logs\\run.log", true, 1618, 1, "exit code: 1618"},
+      {"temp /quiet /log=C:\\Logs\\run.log", true, 1618, 0, "already running"},
+      {"temp /passive", true, 1618, 0, nullptr},
+  };
+  for (const auto& row : rows) {
+    shell.messages.clear();
+    run::State() = run::InstallerState();
+    processes.lockHeldElsewhere = row.lockHeld;
+    processes.arguments = row.arguments;
+    try {
+      app::Main();
+      ADD_FAILURE() << row.arguments << " did not end";
+    } catch (const fakes::ProcessEnded& ended) {
+      EXPECT_EQ(ended.code, row.code) << row.arguments;
+    }
+    EXPECT_EQ(shell.messages.size(), row.boxes) << row.arguments;
+    EXPECT_TRUE(processes.started.empty()) << row.arguments;
+    EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Installer_InstallationFolder")));
+    if (row.logged) EXPECT_NE(ReadFile("C:\\Logs\\run.log").find(row.logged), std::string::npos);
+  }
+  EXPECT_EQ(processes.locks.size(), 0u);
 }
 
 TEST_F(MainTest, InstallationRunWithoutItsWindowEndsInsteadOfWaitingForEver) {

@@ -90,6 +90,19 @@ class FakeProcesses final : public os::Processes {
     waited.push_back(process);
     return exitCodes.count(process) ? exitCodes[process] : 0;
   }
+  std::vector<std::string> locks;  // taken
+  bool lockHeldElsewhere = false;
+  bool TakeMachineLock(const char* name) override {
+    if (lockHeldElsewhere) return false;
+    locks.push_back(name);
+    return true;
+  }
+  std::vector<uint32_t> deviceWaits;
+  std::optional<uint32_t> deviceWaitAnswer = 0;
+  std::optional<uint32_t> WaitForDeviceInstallations(uint32_t milliseconds) override {
+    deviceWaits.push_back(milliseconds);
+    return deviceWaitAnswer;
+  }
   [[noreturn]] void EndProcess(int code) override { throw ProcessEnded{code}; }
 };
 

@@ -154,6 +154,13 @@ class FaultyProcesses final : public os::Processes {
     return in_.Execute(request);
   }
   uint32_t WaitAndClose(uintptr_t process) override { return in_.WaitAndClose(process); }
+  bool TakeMachineLock(const char* name) override {
+    return !c_.Fail("TakeMachineLock") && in_.TakeMachineLock(name);
+  }
+  std::optional<uint32_t> WaitForDeviceInstallations(uint32_t milliseconds) override {
+    if (c_.Fail("WaitForDeviceInstallations")) return std::nullopt;
+    return in_.WaitForDeviceInstallations(milliseconds);
+  }
   [[noreturn]] void EndProcess(int code) override { in_.EndProcess(code); }
 
  private:
