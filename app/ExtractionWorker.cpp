@@ -2,15 +2,15 @@
 
 #include <cstdint>
 
-#include "run/CloseDown.h"
-#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 
 namespace app {
 namespace {
@@ -23,8 +23,8 @@ void Advance(int16_t& counter, int step) {
 }
 
 void RunWorker(const std::string& resourceId) {
-  ShellRunAndWait(0, "open", run::State().InstallerPath, "/ExTracT " + run::ExeName() + " " + resourceId, "",
-                  kShowHidden);
+  ShellRunAndWait(0, "open", run::State().InstallerPath,
+                  "/ExTracT " + run::ExeName() + " " + resourceId, "", kShowHidden);
 }
 
 }  // namespace
@@ -83,7 +83,8 @@ void RunExtractionWorker(const std::string& workerArgument) {
   os::Files& files = *os::Os().files;
   // From here on a failing step is passed over: the parent judges the result by the file alone.
   run::InitWorkPaths();
-  if (!run::FolderExists(run::State().InstallFolder)) files.CreateFolder(run::State().InstallFolder);
+  if (!run::FolderExists(run::State().InstallFolder))
+    files.CreateFolder(run::State().InstallFolder);
   // The bytes pass through a temporary file inside the work folder: in the temporary folder
   // itself any process of the user could change them before they are put in place. A rename
   // puts the cabinet in place without writing its bytes a second time; where the platform cannot
@@ -104,7 +105,8 @@ void ExtractPayloads(int16_t& counter) {
   run::InitWorkPaths();
   if (!run::CreateWorkFolder()) {
     shell.ShowMessage(0,
-                      "The installer could not prepare its work folder " + run::State().InstallFolder +
+                      "The installer could not prepare its work folder " +
+                          run::State().InstallFolder +
                           ". Close the programs that use it, or remove it, and start the "
                           "installer again.",
                       run::kAppTitle, os::kMbOk);
@@ -119,16 +121,7 @@ void ExtractPayloads(int16_t& counter) {
   shell.Sleep(25);
   RemoveInstallerFile();
   Advance(counter, 5);
-
-  const std::string configPath = run::State().TempFolder + "config.txt";
-  if (const auto config = os::Os().resources->Find("CONFIG", 7)) {
-    // Half a configuration would be read as the whole one, and its missing texts would end the
-    // run without a word; without the file the run reports the configuration it cannot read.
-    if (!os::Os().files->WriteAll(configPath, *config)) os::Os().files->RemoveFile(configPath);
-  } else {
-    // Without its resource the run must not pick up a configuration left by an earlier run.
-    os::Os().files->RemoveFile(configPath);
-  }
+  // The configuration is read from the program's own resource; no copy of it is written out.
   Advance(counter, 5);
 }
 

@@ -35,6 +35,10 @@ class WritableFile {
 class HeldFolder {
  public:
   virtual ~HeldFolder() = default;
+  // Deletes what is inside and then the folder itself, never by a path: each entry is opened
+  // relative to the held folder above it, a link as the link (never what it points at), and
+  // deleted through its own handle. False when anything stays.
+  virtual bool DeleteTree() = 0;
 };
 
 // A file held open for reading: while the object lives nobody can write, rename or remove it,
@@ -42,9 +46,12 @@ class HeldFolder {
 class HeldFile {
  public:
   virtual ~HeldFile() = default;
-  // True when the held file has exactly the bytes of the file at `path` (read piece by piece,
-  // so the length of a payload costs no memory).
-  virtual bool SameBytesAs(const std::string& path) = 0;
+  // True when the held file is the very file this process runs from, by the file system's own
+  // identity: a file merely put under the program's name answers false.
+  virtual bool IsRunningProgram() = 0;
+  // Writes the held bytes, piece by piece, into a file created new at `path`: false when
+  // anything stands at that name already.
+  virtual bool CopyToNew(const std::string& path) = 0;
 };
 
 class Files {

@@ -15,12 +15,12 @@
 #include <map>
 #include <set>
 
-#include "run/CloseDown.h"
 #include "app/ExtractionWorker.h"
 #include "app/InstallationSequence.h"
 #include "app/RunModes.h"
-#include "run/WorkFolders.h"
 #include "cab/posix/MspackCabinets.h"
+#include "run/CloseDown.h"
+#include "run/WorkFolders.h"
 #include "tests/tools/CabWriter.h"
 #include "tests/unit/fakes/FakeServices.h"
 #include "tests/unit/fakes/Fakes.h"
@@ -99,8 +99,8 @@ std::string Upper(std::string text) {
 // A leftover is the failing call's own doing when that call removes it, or lists or tests what
 // the removal acts on: the path itself, what lies below it, or a folder above it.
 bool LeftByTheFailedRemoval(const std::string& left, const fakes::CallCounter& counter) {
-  static const std::set<std::string> kRemoval = {"RemoveFile", "RemoveFolder", "List", "Attributes",
-                                                 "SetAttributes"};
+  static const std::set<std::string> kRemoval = {"RemoveFile", "RemoveFolder",  "List",
+                                                 "Attributes", "SetAttributes", "DeleteTree"};
   if (!kRemoval.count(counter.failedCall)) return false;
   std::string failed = Upper(counter.failedPath);
   if (failed.ends_with("\\*.*")) failed.resize(failed.size() - 4);
@@ -125,11 +125,14 @@ bool NamesTheWorkFolder(const fakes::CallCounter& counter) {
 bool MayEndSilently(const fakes::CallCounter& counter) {
   const std::string& call = counter.failedCall;
   const std::string path = Upper(counter.failedPath);
-  const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE");
+  const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE") ||
+                            path.ends_with(".TMP.RUN") || path == Upper(kProgram);
   const bool log = path.ends_with("\\DPINST.LOG");
-  return call == "ProgramFilePath" || call == "TempFileName" || ((call == "Copy" || call == "HoldUnchanged") && relaunchCopy) ||
-         call == "Execute" || call == "CreateWindow" || call == "IsWow64Process" ||
-         call == "SpecialFolder" ||
+  return call == "ProgramFilePath" || call == "TempFileName" ||
+         ((call == "CopyToNew" || call == "HoldUnchanged" || call == "CreateProtectedFolder") &&
+          relaunchCopy) ||
+         call == "IsRunningProgram" || call == "Execute" || call == "CreateWindow" ||
+         call == "IsWow64Process" || call == "SpecialFolder" ||
          ((call == "Attributes" || call == "ReadAll") && log);
 }
 
@@ -207,8 +210,8 @@ class WholeRun {
 
  private:
   os::Platform Inner() {
-    return {&files_,    &resources_, &processes_, &shell_,
-            &version_,  &cabinets_,  &services_,  &unicode_};
+    return {&files_,   &resources_, &processes_, &shell_,
+            &version_, &cabinets_,  &services_,  &unicode_};
   }
 
   // One process of the program: its own state and windows, its command line and file.
@@ -223,6 +226,7 @@ class WholeRun {
     run::State() = run::InstallerState();
     processes_.arguments = arguments;
     processes_.programPath = program;
+    files_.RunsFrom(program);
     current_ = &process;
     openBoxes_ = 0;
     try {
@@ -237,6 +241,7 @@ class WholeRun {
     run::State() = parentState;
     processes_.arguments = parentArguments;
     processes_.programPath = parentProgram;
+    if (!parentProgram.empty()) files_.RunsFrom(parentProgram);
   }
 
   // The message loop: the progress window's timer, then the finish window's countdown.

@@ -20,6 +20,8 @@ outside="$WINEPREFIX/drive_c/outside"
 mkdir -p "$outside/inner"
 echo keep >"$outside/inner/keep.txt"
 outside_before=$(cd "$outside" && find . | sort)
+# Another program's file under the name the run once wrote its configuration to.
+printf 'not the installer'"'"'s\r\n' >"$temp/config.txt"
 before=$(temp_listing)
 
 # A plain start to the finish window.
@@ -53,6 +55,7 @@ if [ "$after" != "$before" ]; then
     "temporary folder after the run"
   rm -f "$temp/$work/planted" && rmdir "$temp/$work"
 fi
+expect_eq "$(cat "$temp/config.txt")" "$(printf 'not the installer'"'"'s\r\n')" "another program's config.txt"
 echo "plain run: ok"
 
 # A link in the work folder's place before the run starts (the program started as the copy
