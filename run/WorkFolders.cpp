@@ -94,7 +94,7 @@ namespace {
 // Held from its creation to the final clean-up.
 std::unique_ptr<os::HeldFolder> heldWorkFolder;
 // Whether the workers make the folder (the run is not elevated), as decided when the folder was
-// prepared: the clean-up must not ask again and get another answer.
+// prepared: the clean-up must not ask again and get another answer. Empty before that.
 std::optional<bool> leftToWorkers;
 }  // namespace
 
@@ -116,14 +116,14 @@ bool CreateWorkFolder() {
   return heldWorkFolder != nullptr;
 }
 
-// Elevated, only the folder this run made and still holds goes, through its handle; a folder
-// that stands at its name without being held was not made by this run and stays.
+// Elevated, only the folder this run made and still holds goes, through its handle; not elevated,
+// the folder the workers made, by its path. Before the folder was prepared no worker has run:
+// whatever stands at its name is not this run's and stays.
 void DeleteWorkFolder() {
   if (heldWorkFolder) {
     heldWorkFolder->DeleteTree();
     heldWorkFolder.reset();
-  } else if (!State().InstallFolder.empty() && leftToWorkers.value_or(!RunsElevated()) &&
-             FolderExists(State().InstallFolder)) {
+  } else if (leftToWorkers.value_or(false) && FolderExists(State().InstallFolder)) {
     DeleteFolderTree(State().InstallFolder);
   }
   leftToWorkers.reset();

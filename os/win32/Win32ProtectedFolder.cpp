@@ -95,8 +95,11 @@ bool EmptyHeldFolder(HANDLE folder, int depth) {
         UNICODE_STRING childName = {static_cast<USHORT>(entry->nameBytes),
                                     static_cast<USHORT>(entry->nameBytes),
                                     const_cast<PWSTR>(entry->name)};
-        OBJECT_ATTRIBUTES attributes = {sizeof attributes,   folder,  &childName,
-                                        kObjCaseInsensitive, nullptr, nullptr};
+        OBJECT_ATTRIBUTES attributes = {};
+        attributes.Length = sizeof attributes;
+        attributes.RootDirectory = folder;
+        attributes.ObjectName = &childName;
+        attributes.Attributes = kObjCaseInsensitive;
         HANDLE opened = nullptr;
         if (open(&opened, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
                  &attributes, &status, kShareAll,
