@@ -20,6 +20,10 @@ void RemoveFinished(Remove remove) {
   for (int attempt = 0; attempt < 20 && !remove(); ++attempt) os::Os().shell->Sleep(100);
 }
 
+bool RemoveFile(const std::string& path) {
+  return os::Os().files->RemoveFile(path) || !run::FileExists(path);
+}
+
 }  // namespace
 
 std::optional<uint32_t> RunRelaunch() {
@@ -59,12 +63,8 @@ std::optional<uint32_t> RunRelaunch() {
   // The run ends with its outcome as its exit code; a run that never started installed nothing.
   uint32_t exitCode = run::kExitFailed;
   ShellRunAndWait(owner, "open", copyProgram, "temp", "", 1, &exitCode);
-  if (copyFolder) {
-    RemoveFinished([&] { return copyFolder->DeleteTree(); });
-  } else {
-    RemoveFinished([&] { return files.RemoveFile(copyProgram) || !run::FileExists(copyProgram); });
-  }
-  RemoveFinished([&] { return files.RemoveFile(copyBase) || !run::FileExists(copyBase); });
+  RemoveFinished([&] { return copyFolder ? copyFolder->DeleteTree() : RemoveFile(copyProgram); });
+  RemoveFinished([&] { return RemoveFile(copyBase); });
   run::Ui().UnloadTempForm();
   return exitCode;
 }

@@ -89,6 +89,10 @@ class Files {
 
   virtual std::optional<uint64_t> Length(const std::string& path) = 0;
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Up to `size` bytes from `offset` (fewer only at the end of the file); nullopt when the file
+  // cannot be opened or read.
+  virtual std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                               uint32_t size) = 0;
   // Creates or replaces the file with exactly these bytes.
   virtual bool WriteAll(const std::string& path, std::string_view bytes) = 0;
   // Opens an existing file and writes the bytes after its last byte.

@@ -297,6 +297,16 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
   return bytes.str();
 }
 
+std::optional<std::string> PosixFiles::ReadPiece(const std::string& path, uint64_t offset,
+                                                 uint32_t size) {
+  std::ifstream in(HostPath(path), std::ios::binary);
+  if (!in || !in.seekg(static_cast<std::streamoff>(offset))) return std::nullopt;
+  std::string bytes(size, '\0');
+  in.read(bytes.data(), size);
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
 bool PosixFiles::WriteAll(const std::string& path, std::string_view bytes) {
   if (Held(path)) return false;
   std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);

@@ -32,6 +32,8 @@ class PosixFiles : public Files {
   bool refuseMoves = false;
   std::optional<uint64_t> Length(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override;
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;

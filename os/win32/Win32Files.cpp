@@ -123,15 +123,30 @@ class Win32Files final : public Files {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
 
+  // A read that fails half-way is a failure, not the end of the file.
   std::optional<std::string> ReadAll(const std::string& path) override {
+    std::string bytes;
+    for (;;) {
+      const auto piece = ReadPiece(path, bytes.size(), 65536);
+      if (!piece) return std::nullopt;
+      if (piece->empty()) return bytes;
+      bytes += *piece;
+    }
+  }
+
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
+    LONG high = static_cast<LONG>(offset >> 32);
+    if (!file.valid() || (SetFilePointer(file.get(), static_cast<LONG>(offset), &high,
+                                         FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+                          GetLastError() != NO_ERROR))
+      return std::nullopt;
+    std::string bytes(size, '\0');
     DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-      bytes.append(buffer, got);
+    if (!ReadFile(file.get(), bytes.data(), size, &got, nullptr)) return std::nullopt;
+    bytes.resize(got);
     return bytes;
   }
 

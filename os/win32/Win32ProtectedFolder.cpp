@@ -66,7 +66,7 @@ struct BasicInformation {  // FILE_BASIC_INFORMATION; zero times stay as they ar
 };
 
 bool DeleteByHandle(HANDLE handle) {
-  static const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
+  const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
   IO_STATUS_BLOCK status = {};
   BOOLEAN deleteFile = TRUE;
   return set &&
@@ -77,9 +77,9 @@ bool DeleteByHandle(HANDLE handle) {
 // link, a folder that is not a link emptied the same way, and each deleted through its handle.
 // The listing starts over after each pass, as deleting under a running listing may skip names.
 bool EmptyHeldFolder(HANDLE folder, int depth) {
-  static const auto open = Function<NtOpenFileFn>("ntdll.dll", "NtOpenFile");
-  static const auto list = Function<NtQueryDirectoryFileFn>("ntdll.dll", "NtQueryDirectoryFile");
-  static const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
+  const auto open = Function<NtOpenFileFn>("ntdll.dll", "NtOpenFile");
+  const auto list = Function<NtQueryDirectoryFileFn>("ntdll.dll", "NtQueryDirectoryFile");
+  const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
   if (!open || !list || !set || depth > 64) return false;
   alignas(8) char buffer[4096];
   for (bool restart = true;; restart = true) {

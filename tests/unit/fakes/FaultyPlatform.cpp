@@ -113,6 +113,11 @@ class FaultyFiles final : public os::Files {
     if (c_.Fail("ReadAll", path)) return std::nullopt;
     return in_.ReadAll(path);
   }
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override {
+    if (c_.Fail("ReadPiece", path)) return std::nullopt;
+    return in_.ReadPiece(path, offset, size);
+  }
   bool WriteAll(const std::string& path, std::string_view bytes) override {
     if (c_.Fail("WriteAll", path)) {
       in_.WriteAll(path, FirstHalf(bytes));
