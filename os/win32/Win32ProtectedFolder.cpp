@@ -82,16 +82,19 @@ bool EmptyHeldFolder(HANDLE folder, int depth) {
   const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
   if (!open || !list || !set || depth > 64) return false;
   alignas(8) char buffer[4096];
-  for (bool restart = true;; restart = true) {
+  for (;;) {
     IO_STATUS_BLOCK status = {};
-    if (list(folder, nullptr, nullptr, nullptr, &status, buffer, sizeof buffer,
-             kFileDirectoryInformation, FALSE, nullptr, restart) < 0)
-      return true;  // nothing left to list (STATUS_NO_MORE_FILES)
+    const NTSTATUS listed = list(folder, nullptr, nullptr, nullptr, &status, buffer, sizeof buffer,
+                                 kFileDirectoryInformation, FALSE, nullptr, TRUE);
+    if (listed < 0) return listed == static_cast<NTSTATUS>(0x80000006);  // STATUS_NO_MORE_FILES
+    // A pass that deletes nothing ends the work: empty (only "." and ".." left) or stuck.
+    int left = 0;
     bool deleted = false;
     for (ULONG at = 0;;) {
       const auto* entry = reinterpret_cast<const DirectoryEntry*>(buffer + at);
       const std::wstring_view name(entry->name, entry->nameBytes / sizeof(WCHAR));
       if (name != L"." && name != L"..") {
+        ++left;
         UNICODE_STRING childName = {static_cast<USHORT>(entry->nameBytes),
                                     static_cast<USHORT>(entry->nameBytes),
                                     const_cast<PWSTR>(entry->name)};
@@ -118,7 +121,7 @@ bool EmptyHeldFolder(HANDLE folder, int depth) {
       if (!entry->next) break;
       at += entry->next;
     }
-    if (!deleted) return false;
+    if (!deleted) return left == 0;
   }
 }
 
