@@ -2,16 +2,16 @@
 
 #include <cstdint>
 
-#include "run/CloseDown.h"
-#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 
 namespace app {
 namespace {
@@ -120,16 +120,7 @@ void ExtractPayloads(int16_t& counter) {
   shell.Sleep(25);
   RemoveInstallerFile();
   Advance(counter, 5);
-
-  const std::string configPath = run::State().TempFolder + "config.txt";
-  if (const auto config = os::Os().resources->Find("CONFIG", 7)) {
-    // Half a configuration would be read as the whole one, and its missing texts would end the
-    // run without a word; without the file the run reports the configuration it cannot read.
-    if (!os::Os().files->WriteAll(configPath, *config)) os::Os().files->RemoveFile(configPath);
-  } else {
-    // Without its resource the run must not pick up a configuration left by an earlier run.
-    os::Os().files->RemoveFile(configPath);
-  }
+  // The configuration is read from the program's own resource; no copy of it is written out.
   Advance(counter, 5);
 }
 

@@ -6,7 +6,7 @@
 namespace app {
 
 // The parent side, called once by the progress window's timer with the counter at 45: runs the
-// two workers, writes config.txt, and leaves the counter (and the bar) at 70.
+// two workers and leaves the counter (and the bar) at 70.
 void ExtractPayloads(int16_t& counter);
 
 // Worker mode: writes resource CAB <argument> to InstallFolder\<argument>.cab.

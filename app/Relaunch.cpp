@@ -1,27 +1,28 @@
 #include "app/Relaunch.h"
 
-#include "run/ExitCodes.h"
-#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
 #include "app/StreamMarker.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 
 namespace app {
 namespace {
 
 // The copy has just ended; Windows may take a moment to let go of its program file.
-void RemoveFinishedCopy(const std::string& path) {
-  os::Files& files = *os::Os().files;
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    if (files.RemoveFile(path) || !run::FileExists(path)) return;
-    os::Os().shell->Sleep(100);
-  }
+template <typename Remove>
+void RemoveFinished(Remove remove) {
+  for (int attempt = 0; attempt < 20 && !remove(); ++attempt) os::Os().shell->Sleep(100);
+}
+
+bool RemoveFile(const std::string& path) {
+  return os::Os().files->RemoveFile(path) || !run::FileExists(path);
 }
 
 }  // namespace
@@ -31,38 +32,43 @@ std::optional<uint32_t> RunRelaunch() {
   const std::string programFile = run::ProgramFile();
   if (!StreamExists(programFile + ":DATA")) return std::nullopt;
 
+  // Held from here on, nobody can write, rename or delete the program file; it is read through
+  // this handle only, never by its name again.
+  std::unique_ptr<os::HeldFile> program = files.HoldUnchanged(programFile);
   const std::string copyBase = run::MakeTempFileName();
-  const std::string copyProgram = copyBase + ".exe";
-  // Nothing has started yet; what the copy left (the empty temporary file, part of a copy) would
-  // otherwise stay in the user's temporary folder for good. Nothing was installed: a deployment
-  // tool must not read this as success.
+  std::string copyProgram = copyBase + ".exe";
+  std::unique_ptr<os::HeldFolder> copyFolder;
+  // Nothing has started yet; the empty temporary file would otherwise stay in the user's
+  // temporary folder for good. Nothing was installed: a deployment tool must not read this as
+  // success. A copy that could not be made whole removes itself.
   const auto giveUp = [&] {
-    files.RemoveFile(copyProgram);
+    if (copyFolder) copyFolder->DeleteTree();
     files.RemoveFile(copyBase);
     run::Log("exit code: %u", run::kExitFailed);
     os::EndProcess(static_cast<int>(run::kExitFailed));
   };
-  if (!files.Copy(programFile, copyBase) || !files.Copy(copyBase, copyProgram)) giveUp();
-  run::State().InstallerPath = copyProgram;
-  if (!DeleteStream(copyProgram + ":DATA")) return std::nullopt;
-  // The copy will run with this process's administrator rights from the user's temporary folder,
-  // where any program of the user's can write. From here until the run ends nobody can change
-  // it, and what is held must be this very program.
-  std::unique_ptr<os::HeldFile> heldCopy = files.HoldUnchanged(copyProgram);
-  if (!heldCopy || !heldCopy->SameBytesAs(programFile)) {
-    heldCopy.reset();
-    giveUp();
+  if (!program || copyBase.empty()) giveUp();
+  if (run::RunsElevated()) {
+    // The copy runs with administrator rights: it must be this very program (a file renamed
+    // into its place after the start is not), and it runs from a folder only administrators can
+    // write. Its name inside is the temporary file's, so its work folder is named as ever.
+    uint32_t error = 0;
+    copyFolder = files.CreateProtectedFolder(copyBase + ".run", error);
+    if (!copyFolder || !program->IsRunningProgram()) giveUp();
+    copyProgram = copyBase + ".run\\" + run::ExeNameOf(copyBase) + ".exe";
   }
+  if (!program->CopyToNew(copyProgram)) giveUp();
+  program.reset();
+  run::State().InstallerPath = copyProgram;
 
   const uintptr_t owner = run::Ui().LoadTempForm();
   // The run ends with its outcome as its exit code; a run that never started installed nothing.
   uint32_t exitCode = run::kExitFailed;
   // The copy runs with the switches this start was given.
-  ShellRunAndWait(owner, "open", run::State().InstallerPath, "temp" + run::State().CarriedSwitches,
-                  "", 1, &exitCode);
-  heldCopy.reset();
-  RemoveFinishedCopy(copyBase);
-  RemoveFinishedCopy(copyProgram);
+  ShellRunAndWait(owner, "open", copyProgram, "temp" + run::State().CarriedSwitches, "", 1,
+                  &exitCode);
+  RemoveFinished([&] { return copyFolder ? copyFolder->DeleteTree() : RemoveFile(copyProgram); });
+  RemoveFinished([&] { return RemoveFile(copyBase); });
   run::Ui().UnloadTempForm();
   return exitCode;
 }

@@ -10,11 +10,4 @@ bool StreamExists(const std::string& path) {
   return true;
 }
 
-bool DeleteStream(const std::string& path) {
-  if (!StreamExists(path)) return false;
-  // On NTFS this removes only the stream; elsewhere "file:DATA" names nothing and nothing goes.
-  os::Os().files->RemoveFile(path);
-  return true;
-}
-
 }  // namespace app

@@ -35,6 +35,10 @@ class WritableFile {
 class HeldFolder {
  public:
   virtual ~HeldFolder() = default;
+  // Deletes what is inside and then the folder itself, never by a path: each entry is opened
+  // relative to the held folder above it, a link as the link (never what it points at), and
+  // deleted through its own handle. False when anything stays.
+  virtual bool DeleteTree() = 0;
 };
 
 // A file held open for reading: while the object lives nobody can write, rename or remove it,
@@ -42,9 +46,12 @@ class HeldFolder {
 class HeldFile {
  public:
   virtual ~HeldFile() = default;
-  // True when the held file has exactly the bytes of the file at `path` (read piece by piece,
-  // so the length of a payload costs no memory).
-  virtual bool SameBytesAs(const std::string& path) = 0;
+  // True when the held file is the very file this process runs from, by the file system's own
+  // identity: a file merely put under the program's name answers false.
+  virtual bool IsRunningProgram() = 0;
+  // Writes the held bytes, piece by piece, into a file created new at `path`: false when
+  // anything stands at that name already.
+  virtual bool CopyToNew(const std::string& path) = 0;
 };
 
 class Files {
@@ -82,6 +89,10 @@ class Files {
 
   virtual std::optional<uint64_t> Length(const std::string& path) = 0;
   virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
+  // Up to `size` bytes from `offset` (fewer only at the end of the file); nullopt when the file
+  // cannot be opened or read.
+  virtual std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                               uint32_t size) = 0;
   // Creates or replaces the file with exactly these bytes.
   virtual bool WriteAll(const std::string& path, std::string_view bytes) = 0;
   // Opens an existing file and writes the bytes after its last byte.

@@ -2,15 +2,15 @@
 
 #include <cstddef>
 
-#include "run/AnsiPaths.h"
-#include "run/ExitCodes.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
+#include "run/AnsiPaths.h"
+#include "run/ExitCodes.h"
 #include "run/RunLog.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 
 namespace platform {
 namespace {
@@ -112,19 +112,50 @@ std::string SavedLogName(const std::string& dateText, const std::string& timeTex
   return name;
 }
 
-std::string LogAsSingleByteText(const std::string& bytes) {
-  if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-      static_cast<unsigned char>(bytes[1]) != 0xFE)
-    return bytes;
+namespace {
+
+bool IsWideLog(std::string_view start) {
+  return start.size() >= 2 && static_cast<unsigned char>(start[0]) == 0xFF &&
+         static_cast<unsigned char>(start[1]) == 0xFE;
+}
+
+// UTF-16LE bytes (no byte-order mark) as ANSI text. An odd last byte is half a character that
+// was never finished: dropped.
+[[gnu::noinline]] std::string NarrowText(std::string_view bytes) {
   std::u16string units;
   units.reserve(bytes.size() / 2);
-  // An odd last byte is half a character that was never finished: dropped.
-  for (size_t at = 2; at + 1 < bytes.size(); at += 2)
+  for (size_t at = 0; at + 1 < bytes.size(); at += 2)
     units.push_back(static_cast<char16_t>(
         static_cast<unsigned char>(bytes[at]) |
         (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8)));
-  // The driver folder it is matched against is an ANSI text; so must the log be.
   return os::Os().unicode->ToAnsi(units);
+}
+
+std::string WideText(const std::string& ansi) {
+  std::string bytes;
+  for (const char16_t unit : os::Os().unicode->FromAnsi(ansi)) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+// Another program (a virus scanner, an editor) may hold the log for a moment. Tried again only
+// while nothing of the bytes has reached the file, or a retry would write part of them twice.
+bool AppendWithRetry(const std::string& target, uint64_t length, const std::string& bytes) {
+  os::Files& files = *os::Os().files;
+  for (int attempt = 0;; ++attempt) {
+    if (files.Append(target, bytes)) return true;
+    if (attempt == 4 || files.Length(target) != length) return false;
+    os::Os().shell->Sleep(200);
+  }
+}
+
+}  // namespace
+
+std::string LogAsSingleByteText(const std::string& bytes) {
+  // The driver folder it is matched against is an ANSI text; so must the log be.
+  return IsWideLog(bytes) ? NarrowText(std::string_view(bytes).substr(2)) : bytes;
 }
 
 std::optional<std::string> FindReturnCode(const std::string& logText,
@@ -221,14 +252,29 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   }
 }
 
+// Read and written piece by piece: the memory it takes does not grow with the logs. Appended in
+// the target's encoding (one log in two encodings could be read by nobody), the source's
+// byte-order mark dropped where the target has its own.
 std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target) {
   os::Files& files = *os::Os().files;
-  const auto bytes = files.ReadAll(source);
-  if (!bytes) return std::nullopt;
+  constexpr uint32_t kPiece = 65536;  // even: a UTF-16 piece holds whole characters
   const auto length = files.Length(target);
-  if (!length) return std::nullopt;
-  if (!files.Append(target, *bytes)) return std::nullopt;
-  return length;
+  const auto sourceStart = files.ReadPiece(source, 0, 2);
+  const auto targetStart = files.ReadPiece(target, 0, 2);
+  if (!length || !sourceStart || !targetStart) return std::nullopt;
+  const bool fromWide = IsWideLog(*sourceStart);
+  const bool toWide = *length == 0 ? fromWide : IsWideLog(*targetStart);
+  uint64_t written = *length;
+  for (uint64_t at = fromWide && *length != 0 ? 2 : 0;;) {
+    auto piece = files.ReadPiece(source, at, kPiece);
+    if (!piece) return std::nullopt;
+    if (piece->empty()) return length;
+    at += piece->size();
+    if (fromWide && !toWide) *piece = NarrowText(*piece);
+    if (!fromWide && toWide) *piece = WideText(*piece);
+    if (!AppendWithRetry(target, written, *piece)) return std::nullopt;
+    written += piece->size();
+  }
 }
 
 // Nothing is deleted or overwritten before its content is secured by the step before. One

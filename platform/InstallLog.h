@@ -53,7 +53,9 @@ void AnalyseInstallLog(const std::string& driverFolder);
 // in front of the new run's log.
 void PreserveInstallLog(int mode);
 
-// Appends all bytes of source to target; answers target's former length, nullopt on failure.
+// Appends all bytes of source to target in the target's encoding (UTF-16LE or single-byte),
+// piece by piece; answers target's former length, nullopt when a read or a write failed (a
+// write is tried again for a moment while another program holds the target).
 std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target);
 
 }  // namespace platform

@@ -1,13 +1,13 @@
 #include "run/CloseDown.h"
 
-#include "run/InstallerState.h"
-#include "run/RunSteps.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "run/InstallerState.h"
+#include "run/RunSteps.h"
+#include "run/Windows.h"
 #include "run/RunLog.h"
+#include "run/WorkFolders.h"
 
 namespace run {
 
@@ -27,11 +27,8 @@ void UnloadWait() {
   if (state.InstallFolder.empty() || state.TempFolder.empty()) InitWorkPaths();
   // Also on the ways out without the finish window.
   if (Steps().MergeBackInstallLog) Steps().MergeBackInstallLog();
-  ReleaseWorkFolder();
   Log("clean-up: %s", state.InstallFolder.c_str());
-  if (FolderExists(state.InstallFolder)) DeleteFolderTree(state.InstallFolder);
-  if (FileExists(state.TempFolder + "config.txt"))
-    os::Os().files->RemoveFile(state.TempFolder + "config.txt");
+  DeleteWorkFolder();
   state.IsAdministrator = kFalse;
   state.InstallMode.clear();
   state.ServicePackRequired = kFalse;

@@ -7,7 +7,7 @@ namespace run {
 // the set-aside driver installer log back.
 [[noreturn]] void CloseDown();
 
-// Unloading the progress window: the final clean-up. Deletes the work folder and config.txt,
+// Unloading the progress window: the final clean-up. Deletes the work folder,
 // resets the state and ends the process.
 [[noreturn]] void UnloadWait();
 

@@ -2,13 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "run/AnsiPaths.h"
-#include "run/InstallerState.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Version.h"
+#include "run/AnsiPaths.h"
+#include "run/InstallerState.h"
 
 namespace run {
 
@@ -92,6 +93,9 @@ bool RemoveIfLink(const std::string& path) {
 namespace {
 // Held from its creation to the final clean-up.
 std::unique_ptr<os::HeldFolder> heldWorkFolder;
+// Whether the workers make the folder (the run is not elevated), as decided when the folder was
+// prepared: the clean-up must not ask again and get another answer. Empty before that.
+std::optional<bool> leftToWorkers;
 }  // namespace
 
 // Windows 9x (platform 1) knows no rights: nothing there to protect a folder with.
@@ -101,26 +105,28 @@ bool RunsElevated() {
          os::Os().version->IsUserAnAdmin().value_or(false);
 }
 
+// Made new or not at all: whatever stands at the name may be anyone's (the name is known as soon
+// as the copy's temporary name appears), and deleting it would let its maker steer the elevated
+// deletes. The caller ends with its message about the work folder instead.
 bool CreateWorkFolder() {
-  if (!RunsElevated()) return true;
-  os::Files& files = *os::Os().files;
-  const std::string& folder = State().InstallFolder;
-  // Whatever stands there may have been put there by anyone: it goes, a link as a link.
-  if (const auto attributes = files.Attributes(folder); attributes && !RemoveIfLink(folder)) {
-    if (*attributes & os::kAttrDirectory) {
-      DeleteFolderTree(folder);
-    } else {
-      files.SetAttributes(folder, os::kAttrNormal);
-      files.RemoveFile(folder);
-    }
-  }
+  leftToWorkers = !RunsElevated();
+  if (*leftToWorkers) return true;
   uint32_t error = 0;
-  heldWorkFolder = files.CreateProtectedFolder(folder, error);
+  heldWorkFolder = os::Os().files->CreateProtectedFolder(State().InstallFolder, error);
   return heldWorkFolder != nullptr;
 }
 
-void ReleaseWorkFolder() {
-  heldWorkFolder.reset();
+// Elevated, only the folder this run made and still holds goes, through its handle; not elevated,
+// the folder the workers made, by its path. Before the folder was prepared no worker has run:
+// whatever stands at its name is not this run's and stays.
+void DeleteWorkFolder() {
+  if (heldWorkFolder) {
+    heldWorkFolder->DeleteTree();
+    heldWorkFolder.reset();
+  } else if (leftToWorkers.value_or(false) && FolderExists(State().InstallFolder)) {
+    DeleteFolderTree(State().InstallFolder);
+  }
+  leftToWorkers.reset();
 }
 
 }  // namespace run

@@ -18,11 +18,12 @@ bool RemoveIfLink(const std::string& path);
 // True when this process runs on Windows NT with administrator rights (elevated, where Windows
 // splits them).
 bool RunsElevated();
-// Elevated, the work folder InstallFolder is made fresh where only administrators can write,
-// and held so that nobody can move it away: what stood there before goes first, a link as a
-// link. False when that cannot be done. Not elevated: nothing here, the workers make the folder.
+// Elevated, the work folder InstallFolder is made new where only administrators can write, and
+// held so that nobody can move it away. False when that cannot be done, also when anything
+// stands at its name already (that stays). Not elevated: nothing here, the workers make it.
 bool CreateWorkFolder();
-// Lets go of the work folder, so that the final clean-up can remove it.
-void ReleaseWorkFolder();
+// The final clean-up of the work folder: elevated, the held folder with everything in it,
+// deleted through handles; not elevated, the folder at InstallFolder's path.
+void DeleteWorkFolder();
 
 }  // namespace run

@@ -1,5 +1,9 @@
 #include "os/posix/PosixFiles.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -28,24 +32,99 @@ class PosixWritableFile final : public WritableFile {
   std::FILE* file_;
 };
 
+std::pair<uint64_t, uint64_t> Identity(const struct stat& status) {
+  return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+// Removes everything below the open folder `folder` through names relative to it, never
+// following a symbolic link: a link goes as the link.
+bool EmptyAt(int folder) {
+  const int listed = dup(folder);
+  DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr;
+  if (!dir) return false;
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir))
+    if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+      names.push_back(entry->d_name);
+  closedir(dir);
+  bool all = true;
+  for (const std::string& name : names) {
+    struct stat status;
+    if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISDIR(status.st_mode)) {
+      const int child = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+      all = child >= 0 && EmptyAt(child) && all;
+      if (child >= 0) close(child);
+    }
+    all = unlinkat(folder, name.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) == 0 && all;
+  }
+  return all;
+}
+
+class PosixHeldFolder final : public HeldFolder {
+ public:
+  PosixHeldFolder(std::multiset<fs::path>& held, fs::path host)
+      : held_(held),
+        entry_(held.insert(host)),
+        host_(std::move(host)),
+        fd_(open(host_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW)) {}
+  ~PosixHeldFolder() override {
+    if (fd_ >= 0) close(fd_);
+    held_.erase(entry_);
+  }
+  // The host removes a folder only by its name; the name is safe here, as a held folder cannot
+  // be renamed while held.
+  bool DeleteTree() override {
+    const bool emptied = fd_ >= 0 && EmptyAt(fd_);
+    return rmdir(host_.c_str()) == 0 && emptied;
+  }
+
+ private:
+  std::multiset<fs::path>& held_;
+  std::multiset<fs::path>::iterator entry_;
+  fs::path host_;
+  int fd_;
+};
+
+}  // namespace
+
 class PosixHeldFile final : public HeldFile {
  public:
-  PosixHeldFile(PosixFiles& files, std::multiset<fs::path>& held, std::string path)
-      : files_(files), held_(held), entry_(held.insert(files.HostPath(path))), path_(path) {}
-  ~PosixHeldFile() override { held_.erase(entry_); }
-  bool SameBytesAs(const std::string& path) override {
-    const auto mine = files_.ReadAll(path_);
-    return mine && mine == files_.ReadAll(path);
+  PosixHeldFile(PosixFiles& files, const std::string& path, int fd)
+      : files_(files), entry_(files.held_.insert(files.HostPath(path))), fd_(fd) {}
+  ~PosixHeldFile() override {
+    close(fd_);
+    files_.held_.erase(entry_);
+  }
+  bool IsRunningProgram() override {
+    struct stat status;
+    return fstat(fd_, &status) == 0 && Identity(status) == files_.runningImage_;
+  }
+  // O_EXCL fails on anything at the name, a dangling link included, as CREATE_NEW does.
+  bool CopyToNew(const std::string& path) override {
+    if (files_.Held(path)) return false;
+    const fs::path host = files_.HostPath(path);
+    const int copy = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (copy < 0) return false;
+    char piece[65536];
+    off_t at = 0;
+    bool whole = true;
+    for (ssize_t got; (got = pread(fd_, piece, sizeof piece, at)) != 0; at += got) {
+      if (got < 0 || write(copy, piece, static_cast<size_t>(got)) != got) {
+        whole = false;
+        break;
+      }
+    }
+    close(copy);
+    if (!whole) unlink(host.c_str());
+    return whole;
   }
 
  private:
   PosixFiles& files_;
-  std::multiset<fs::path>& held_;
   std::multiset<fs::path>::iterator entry_;
-  std::string path_;
+  int fd_;
 };
-
-}  // namespace
 
 PosixFiles::PosixFiles(fs::path root) : root_(std::move(root)) {
   fs::create_directories(root_ / "C" / "Temp");
@@ -148,21 +227,32 @@ std::unique_ptr<HeldFolder> PosixFiles::CreateProtectedFolder(const std::string&
   if (error != 0) return nullptr;
   std::error_code failed;
   fs::permissions(HostPath(path), fs::perms::owner_all, fs::perm_options::replace, failed);
-  return std::make_unique<HeldFolder>();
+  return std::make_unique<PosixHeldFolder>(held_, HostPath(path));
 }
 
 bool PosixFiles::RemoveFolder(const std::string& path) {
+  if (Held(path)) return false;
   std::error_code error;
   const fs::path host = HostPath(path);
   return fs::is_directory(host, error) && fs::remove(host, error);
 }
 
-bool PosixFiles::Held(const std::string& path) const { return held_.count(HostPath(path)) > 0; }
+bool PosixFiles::Held(const std::string& path) const {
+  return held_.count(HostPath(path)) > 0;
+}
 
 std::unique_ptr<HeldFile> PosixFiles::HoldUnchanged(const std::string& path) {
   std::error_code error;
   if (!fs::is_regular_file(HostPath(path), error)) return nullptr;
-  return std::make_unique<PosixHeldFile>(*this, held_, path);
+  const int fd = open(HostPath(path).c_str(), O_RDONLY);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixHeldFile>(*this, path, fd);
+}
+
+void PosixFiles::RunsFrom(const std::string& path) {
+  struct stat status;
+  runningImage_ = stat(HostPath(path).c_str(), &status) == 0 ? Identity(status)
+                                                             : std::pair<uint64_t, uint64_t>{};
 }
 
 bool PosixFiles::RemoveFile(const std::string& path) {
@@ -205,6 +295,16 @@ std::optional<std::string> PosixFiles::ReadAll(const std::string& path) {
   std::stringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+std::optional<std::string> PosixFiles::ReadPiece(const std::string& path, uint64_t offset,
+                                                 uint32_t size) {
+  std::ifstream in(HostPath(path), std::ios::binary);
+  if (!in || !in.seekg(static_cast<std::streamoff>(offset))) return std::nullopt;
+  std::string bytes(size, '\0');
+  in.read(bytes.data(), size);
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
 }
 
 bool PosixFiles::WriteAll(const std::string& path, std::string_view bytes) {

@@ -32,6 +32,8 @@ class PosixFiles : public Files {
   bool refuseMoves = false;
   std::optional<uint64_t> Length(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override;
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;
@@ -39,16 +41,23 @@ class PosixFiles : public Files {
   // violation would.
   std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override;
   bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
+  // The file this process runs from, by the host's own identity (device and inode) of what is
+  // at `path` now: a file put under that name later is another file.
+  void RunsFrom(const std::string& path);
+  // True while a held file or folder keeps the path from being written, renamed or removed, as
+  // a sharing violation would: for a same-user program of a test that plays by the rules.
+  bool Held(const std::string& path) const;
   // Called with the target of every copy that succeeded: lets a test change the copy before the
   // program looks at it again.
   std::function<void(const std::string& to)> afterCopy;
 
  private:
-  bool Held(const std::string& path) const;
+  friend class PosixHeldFile;
 
   std::filesystem::path root_;
   std::multiset<std::filesystem::path> held_;
   unsigned nextTempNumber_ = 0x1A2B;
+  std::pair<uint64_t, uint64_t> runningImage_{};
 };
 
 }  // namespace os::posix

@@ -32,6 +32,9 @@ Platform Win32Platform();
 // Files::CreateProtectedFolder.
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error);
 
+// HeldFile::IsRunningProgram for an open file handle.
+bool IsRunningImage(void* file);
+
 // The first thing every start does, before any window or shell call: from here on DLLs that are
 // loaded by name come from the system folder only, never from the program's folder (the
 // Downloads or the temporary folder, where anyone may drop a DLL) or the current folder.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <cstring>
+#include <algorithm>
 
 #include "os/Files.h"
 #include "os/win32/Backends.h"
@@ -26,21 +26,8 @@ class Win32WritableFile final : public WritableFile {
 class Win32HeldFile final : public HeldFile {
  public:
   explicit Win32HeldFile(HANDLE handle) : handle_(handle) {}
-  bool SameBytesAs(const std::string& path) override {
-    UniqueHandle other(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!other.valid() || SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN) != 0) return false;
-    constexpr DWORD kPiece = 65536;
-    std::string held(kPiece, '\0'), read(kPiece, '\0');
-    for (;;) {
-      DWORD heldGot = 0, readGot = 0;
-      if (!ReadFile(handle_.get(), held.data(), kPiece, &heldGot, nullptr) ||
-          !ReadFile(other.get(), read.data(), kPiece, &readGot, nullptr) || heldGot != readGot ||
-          std::memcmp(held.data(), read.data(), heldGot) != 0)
-        return false;
-      if (heldGot == 0) return true;
-    }
-  }
+  bool IsRunningProgram() override { return IsRunningImage(handle_.get()); }
+  bool CopyToNew(const std::string& path) override;
 
  private:
   UniqueHandle handle_;
@@ -49,6 +36,30 @@ class Win32HeldFile final : public HeldFile {
 std::string WithoutTrailingBackslash(std::string path) {
   if (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
+}
+
+bool WriteWhole(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool Win32HeldFile::CopyToNew(const std::string& path) {
+  UniqueHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!copy.valid() || SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN) != 0) return false;
+  std::string piece(65536, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle_.get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+      return false;
+    if (got == 0) return true;
+    if (!WriteWhole(copy.get(), std::string_view(piece.data(), got))) return false;
+  }
 }
 
 class Win32Files final : public Files {
@@ -112,15 +123,30 @@ class Win32Files final : public Files {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
 
+  // A read that fails half-way is a failure, not the end of the file.
   std::optional<std::string> ReadAll(const std::string& path) override {
+    std::string bytes;
+    for (;;) {
+      const auto piece = ReadPiece(path, bytes.size(), 65536);
+      if (!piece) return std::nullopt;
+      if (piece->empty()) return bytes;
+      bytes += *piece;
+    }
+  }
+
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
+    LONG high = static_cast<LONG>(offset >> 32);
+    if (!file.valid() || (SetFilePointer(file.get(), static_cast<LONG>(offset), &high,
+                                         FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+                          GetLastError() != NO_ERROR))
+      return std::nullopt;
+    std::string bytes(size, '\0');
     DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-      bytes.append(buffer, got);
+    if (!ReadFile(file.get(), bytes.data(), size, &got, nullptr)) return std::nullopt;
+    bytes.resize(got);
     return bytes;
   }
 
@@ -148,8 +174,8 @@ class Win32Files final : public Files {
   }
 
   std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override {
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32HeldFile>(handle);
   }
@@ -157,17 +183,6 @@ class Win32Files final : public Files {
   bool OpenFileExists(const std::string& path) override {
     OFSTRUCT record = {};
     return OpenFile(path.c_str(), &record, OF_EXIST) != HFILE_ERROR;
-  }
-
- private:
-  static bool WriteWhole(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-      if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-      bytes.remove_prefix(written);
-    }
-    return true;
   }
 };
 

@@ -16,15 +16,28 @@ namespace {
 // folders made inside ("OICI"); "P" cuts what the user's temporary folder would pass on.
 constexpr char kProtectedFolderDescriptor[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-constexpr ULONG kFileCreate = 2;             // FILE_CREATE: fail when the name exists
-constexpr ULONG kFileDirectoryFile = 0x1;    // FILE_DIRECTORY_FILE
-constexpr ULONG kFileSynchronousIo = 0x20;   // FILE_SYNCHRONOUS_IO_NONALERT
-constexpr ULONG kObjCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE
-constexpr DWORD kSddlRevision = 1;           // SDDL_REVISION_1
+constexpr ULONG kFileOpen = 1;                     // FILE_OPEN
+constexpr ULONG kFileCreate = 2;                   // FILE_CREATE: fail when the name exists
+constexpr ULONG kFileDirectoryFile = 0x1;          // FILE_DIRECTORY_FILE
+constexpr ULONG kFileSynchronousIo = 0x20;         // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr ULONG kFileOpenReparsePoint = 0x200000;  // FILE_OPEN_REPARSE_POINT
+constexpr ULONG kObjCaseInsensitive = 0x40;        // OBJ_CASE_INSENSITIVE
+constexpr int kFileDirectoryInformation = 1;
+constexpr int kFileBasicInformation = 4;
+constexpr int kFileDispositionInformation = 13;
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kSddlRevision = 1;  // SDDL_REVISION_1
 
 using ConvertSddlFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtOpenFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                      ULONG, ULONG);
+using NtQueryDirectoryFileFn = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK,
+                                                PVOID, ULONG, int, BOOLEAN, PUNICODE_STRING,
+                                                BOOLEAN);
+using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, int);
+using AreMappedFilesTheSameFn = NTSTATUS(NTAPI*)(PVOID, PVOID);
 using DosPathToNtPathFn = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, PVOID);
 using FreeUnicodeStringFn = VOID(NTAPI*)(PUNICODE_STRING);
 using StatusToErrorFn = ULONG(NTAPI*)(NTSTATUS);
@@ -36,9 +49,89 @@ Fn Function(const char* module, const char* name) {
                  : nullptr;
 }
 
+// FILE_DIRECTORY_INFORMATION, as far as it is read here.
+struct DirectoryEntry {
+  ULONG next;
+  ULONG index;
+  LARGE_INTEGER times[4];
+  LARGE_INTEGER sizes[2];
+  ULONG attributes;
+  ULONG nameBytes;
+  WCHAR name[1];
+};
+
+struct BasicInformation {  // FILE_BASIC_INFORMATION; zero times stay as they are
+  LARGE_INTEGER times[4];
+  ULONG attributes;
+};
+
+bool DeleteByHandle(HANDLE handle) {
+  const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
+  IO_STATUS_BLOCK status = {};
+  BOOLEAN deleteFile = TRUE;
+  return set &&
+         set(handle, &status, &deleteFile, sizeof deleteFile, kFileDispositionInformation) >= 0;
+}
+
+// Empties the folder behind `folder`: every entry is opened relative to it without following a
+// link, a folder that is not a link emptied the same way, and each deleted through its handle.
+// The listing starts over after each pass, as deleting under a running listing may skip names.
+bool EmptyHeldFolder(HANDLE folder, int depth) {
+  const auto open = Function<NtOpenFileFn>("ntdll.dll", "NtOpenFile");
+  const auto list = Function<NtQueryDirectoryFileFn>("ntdll.dll", "NtQueryDirectoryFile");
+  const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
+  if (!open || !list || !set || depth > 64) return false;
+  alignas(8) char buffer[4096];
+  for (;;) {
+    IO_STATUS_BLOCK status = {};
+    const NTSTATUS listed = list(folder, nullptr, nullptr, nullptr, &status, buffer, sizeof buffer,
+                                 kFileDirectoryInformation, FALSE, nullptr, TRUE);
+    if (listed < 0) return listed == static_cast<NTSTATUS>(0x80000006);  // STATUS_NO_MORE_FILES
+    // A pass that deletes nothing ends the work: empty (only "." and ".." left) or stuck.
+    int left = 0;
+    bool deleted = false;
+    for (ULONG at = 0;;) {
+      const auto* entry = reinterpret_cast<const DirectoryEntry*>(buffer + at);
+      const std::wstring_view name(entry->name, entry->nameBytes / sizeof(WCHAR));
+      if (name != L"." && name != L"..") {
+        ++left;
+        UNICODE_STRING childName = {static_cast<USHORT>(entry->nameBytes),
+                                    static_cast<USHORT>(entry->nameBytes),
+                                    const_cast<PWSTR>(entry->name)};
+        OBJECT_ATTRIBUTES attributes = {};
+        attributes.Length = sizeof attributes;
+        attributes.RootDirectory = folder;
+        attributes.ObjectName = &childName;
+        attributes.Attributes = kObjCaseInsensitive;
+        HANDLE opened = nullptr;
+        if (open(&opened, DELETE | FILE_LIST_DIRECTORY | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+                 &attributes, &status, kShareAll,
+                 kFileOpenReparsePoint | kFileSynchronousIo) >= 0) {
+          UniqueHandle child(opened);
+          const ULONG kind = entry->attributes;
+          if ((kind & FILE_ATTRIBUTE_DIRECTORY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
+            EmptyHeldFolder(child.get(), depth + 1);
+          if (kind & FILE_ATTRIBUTE_READONLY) {
+            BasicInformation basic = {{}, FILE_ATTRIBUTE_NORMAL};
+            set(child.get(), &status, &basic, sizeof basic, kFileBasicInformation);
+          }
+          deleted |= DeleteByHandle(child.get());
+        }
+      }
+      if (!entry->next) break;
+      at += entry->next;
+    }
+    if (!deleted) return left == 0;
+  }
+}
+
 class Win32HeldFolder final : public HeldFolder {
  public:
   explicit Win32HeldFolder(HANDLE handle) : handle_(handle) {}
+  bool DeleteTree() override {
+    const bool emptied = EmptyHeldFolder(handle_.get(), 0);
+    return DeleteByHandle(handle_.get()) && emptied;
+  }
 
  private:
   UniqueHandle handle_;
@@ -64,7 +157,8 @@ class LocalMemory {
 // The folder is made and opened in one NtCreateFile call: made with CreateDirectoryA and opened
 // afterwards, the user's own processes could rename it away in between (they may delete and
 // rename in their temporary folder whatever is in it) and put a folder of theirs in its place.
-// The handle shares reading and writing but not deleting, so renaming or removing the folder
+// The handle shares reading and writing but not deleting (its own DELETE right is for the
+// clean-up, which deletes the folder through it), so renaming or removing the folder
 // fails with a sharing violation for as long as it is held.
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error) {
   const auto convert = Function<ConvertSddlFn>(
@@ -100,9 +194,10 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
   attributes.SecurityDescriptor = descriptor.get();
   IO_STATUS_BLOCK status = {};
   HANDLE handle = nullptr;
-  const NTSTATUS result = create(&handle, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status,
-                                 nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 kFileCreate, kFileDirectoryFile | kFileSynchronousIo, nullptr, 0);
+  const NTSTATUS result =
+      create(&handle, DELETE | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
+             FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, kFileCreate,
+             kFileDirectoryFile | kFileSynchronousIo, nullptr, 0);
   freeString(&ntPath);
   if (result < 0) {
     error = toError(result);
@@ -110,6 +205,24 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
   }
   error = 0;
   return std::make_unique<Win32HeldFolder>(handle);
+}
+
+}  // namespace os::win32
+
+namespace os::win32 {
+
+// The held file is mapped as an image beside this process's own; the kernel answers whether both
+// views come from one file. Names play no part: a file renamed into the program's place is a
+// different file however alike its name or its bytes.
+bool IsRunningImage(void* file) {
+  const auto same = Function<AreMappedFilesTheSameFn>("ntdll.dll", "NtAreMappedFilesTheSame");
+  UniqueHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
+  if (!same || !mapping.valid()) return false;
+  void* const view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+  if (!view) return false;
+  const bool isSame = same(GetModuleHandleA(nullptr), view) >= 0;
+  UnmapViewOfFile(view);
+  return isSame;
 }
 
 }  // namespace os::win32

@@ -5,13 +5,13 @@
 #include <map>
 #include <string>
 
-#include "run/Windows.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
+#include "run/Windows.h"
 
 namespace fuzz {
 
@@ -38,6 +38,12 @@ class MemoryFiles final : public os::Files {
   bool Move(const std::string&, const std::string&) override { return false; }
   std::optional<uint64_t> Length(const std::string& path) override;
   std::optional<std::string> ReadAll(const std::string& path) override;
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override {
+    auto bytes = ReadAll(path);
+    if (bytes) *bytes = offset < bytes->size() ? bytes->substr(offset, size) : std::string();
+    return bytes;
+  }
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<os::WritableFile> CreateExclusive(const std::string&) override { return {}; }

@@ -29,7 +29,7 @@ class ExtractionWorkerTest : public fakes::PlatformTest {
 };
 
 TEST_F(ExtractionWorkerTest, PayloadsRunBothWorkersHiddenAndRaiseTheCounterTo70) {
-  WriteFile("C:\\Temp\\config.txt", std::string(500, '#'));  // longer than the new one
+  WriteFile("C:\\Temp\\config.txt", std::string(500, '#'));  // another program's
   int16_t counter = 45;
   app::ExtractPayloads(counter);
   EXPECT_EQ(counter, 70);
@@ -48,18 +48,18 @@ TEST_F(ExtractionWorkerTest, PayloadsRunBothWorkersHiddenAndRaiseTheCounterTo70)
   EXPECT_EQ(processes.waited.size(), 2u) << "each worker is waited for";
   EXPECT_EQ(shell.sleeps, (std::vector<uint32_t>{10, 10, 25}));
   EXPECT_FALSE(fs::exists(Host("C:\\Temp\\Installer.exe"))) << "the installer file is removed";
-  EXPECT_EQ(ReadFile("C:\\Temp\\config.txt"), "[Vista]\r\nSupported=yes\r\n");
+  EXPECT_EQ(ReadFile("C:\\Temp\\config.txt"), std::string(500, '#')) << "never touched";
   EXPECT_EQ(run::State().InstallFolder, "C:\\Temp\\Installer_InstallationFolder");
   EXPECT_FALSE(windows.wait.visible == false) << "hidden workers leave the window alone";
 }
 
-TEST_F(ExtractionWorkerTest, MissingConfigurationLeavesNoConfigText) {
+TEST_F(ExtractionWorkerTest, MissingConfigurationLeavesAnotherProgramsConfigTextAlone) {
   resources.resources.erase({"CONFIG", 7});
   WriteFile("C:\\Temp\\config.txt", "from an earlier run");
   int16_t counter = 45;
   app::ExtractPayloads(counter);
   EXPECT_EQ(counter, 70);
-  EXPECT_FALSE(fs::exists(Host("C:\\Temp\\config.txt")));
+  EXPECT_EQ(ReadFile("C:\\Temp\\config.txt"), "from an earlier run");
 }
 
 TEST_F(ExtractionWorkerTest, WorkerWritesItsCabinetAndLeavesNoTemporaryFile) {

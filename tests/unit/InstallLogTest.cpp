@@ -2,9 +2,9 @@
 #include <set>
 #include <string>
 
-#include "run/InstallerState.h"
 #include "os/Files.h"
 #include "platform/InstallLog.h"
+#include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -209,7 +209,8 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
        .shown = true,
        .label = "Installed 1",
        .caption = "Finished",
-       .folder = "C:\\Users\\Zo\xEB L\xF3" "dz\\Temp\\D\\",  // "Ł" as its look-alike, "ź" too
+       .folder = "C:\\Users\\Zo\xEB L\xF3"
+                 "dz\\Temp\\D\\",  // "Ł" as its look-alike, "ź" too
        .exitCode = 0},
       {.name = "LF-only line ends",
        .log = "INFO:   Current working directory: '" + kFolder +
@@ -303,6 +304,7 @@ class FailingFiles final : public os::Files {
  public:
   explicit FailingFiles(os::Files& inner) : inner_(inner) {}
   std::set<std::string> failing;
+  int heldAppends = 0;  // appends refused outright, as while another program holds the file
 
   uint32_t TempPath(char* b, uint32_t s) override { return inner_.TempPath(b, s); }
   std::string TempFileName(const std::string& f, const std::string& p) override {
@@ -336,10 +338,17 @@ class FailingFiles final : public os::Files {
     if (failing.count("ReadAll")) return std::nullopt;
     return inner_.ReadAll(p);
   }
+  std::optional<std::string> ReadPiece(const std::string& p, uint64_t at, uint32_t n) override {
+    if (failing.count("ReadPiece")) return std::nullopt;
+    // A read that breaks off in the middle of the file.
+    if (failing.count("LaterPiece") && at > 2) return std::nullopt;
+    return inner_.ReadPiece(p, at, n);
+  }
   bool WriteAll(const std::string& p, std::string_view b) override {
     return !failing.count("WriteAll") && inner_.WriteAll(p, b);
   }
   bool Append(const std::string& p, std::string_view b) override {
+    if (heldAppends > 0) return --heldAppends, false;
     if (failing.count("Append")) {
       // A write that gives up half-way: part of the bytes reach the file.
       inner_.Append(p, b.substr(0, b.size() / 2));
@@ -374,7 +383,7 @@ TEST_F(InstallLogTest, SetAsideAndMergeKeepEveryByte) {
       {"all well", {}, {}, "8:59:59", true},
       {"copy fails when setting aside", {"Copy"}, {}, "8:59:59", false},
       {"delete fails when setting aside", {"RemoveFile"}, {}, "8:59:59", false},
-      {"read fails when merging", {}, {"ReadAll"}, "8:59:59", false},
+      {"read fails when merging", {}, {"ReadPiece"}, "8:59:59", false},
       {"length fails when merging", {}, {"Length"}, "8:59:59", false},
       {"append fails half-way", {}, {"Append"}, "8:59:59", false},
       {"copy back fails", {}, {"Copy"}, "8:59:59", false},
@@ -479,6 +488,70 @@ TEST_F(InstallLogTest, AppendFileBytesAnswersTheFormerLength) {
   EXPECT_EQ(platform::AppendFileBytes("C:\\Windows\\missing", "C:\\Windows\\b"), std::nullopt);
   EXPECT_EQ(platform::AppendFileBytes("C:\\Windows\\a", "C:\\Windows\\missing"), std::nullopt);
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Windows\\missing")));
+}
+
+// Appending one log to another: in the target's encoding, piece by piece, never counted done
+// when the bytes did not all arrive.
+TEST_F(InstallLogTest, AppendKeepsTheTargetsEncodingAndReportsWhatFails) {
+  const auto wide = [](const std::string& text) {
+    std::string bytes;
+    for (const char c : text) bytes += std::string{c, '\0'};
+    return bytes;
+  };
+  const std::string bom = "\xFF\xFE";
+  const std::string longRun = std::string(70000, 'x') + "\r\n";  // more than one piece
+  const struct {
+    const char* name;
+    std::string target, source;
+    std::set<std::string> failing;
+    int heldAppends;
+    std::optional<std::string> after;  // nullopt: the append fails
+    int sleeps;
+  } rows[] = {
+      {"ANSI behind UTF-16",
+       bom + wide("old\r\n"),
+       "new\r\n",
+       {},
+       0,
+       bom + wide("old\r\nnew\r\n"),
+       0},
+      {"UTF-16 behind ANSI", "old\r\n", bom + wide("new\r\n"), {}, 0, "old\r\nnew\r\n", 0},
+      {"UTF-16 behind UTF-16: one mark",
+       bom + wide("a"),
+       bom + wide("b"),
+       {},
+       0,
+       bom + wide("ab"),
+       0},
+      {"into an empty file, as it is", "", bom + wide("b"), {}, 0, bom + wide("b"), 0},
+      {"longer than a piece", "old", longRun, {}, 0, "old" + longRun, 0},
+      {"the read breaks off", "old", longRun, {"LaterPiece"}, 0, std::nullopt, 0},
+      {"held for a moment", "old", "new", {}, 2, "oldnew", 2},
+      {"held for good", "old", "new", {}, 100, std::nullopt, 4},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteFile("C:\\Windows\\target", row.target);
+    WriteFile("C:\\Windows\\source", row.source);
+    FailingFiles failing(files);
+    failing.failing = row.failing;
+    failing.heldAppends = row.heldAppends;
+    platform.files = &failing;
+    os::SetOs(platform);
+    shell.sleeps.clear();
+    const auto answer = platform::AppendFileBytes("C:\\Windows\\source", "C:\\Windows\\target");
+    platform.files = &files;
+    os::SetOs(platform);
+    EXPECT_EQ(answer.has_value(), row.after.has_value());
+    if (row.after) {
+      EXPECT_EQ(*answer, row.target.size());
+      EXPECT_EQ(ReadFile("C:\\Windows\\target"), *row.after);
+    } else {
+      EXPECT_EQ(ReadFile("C:\\Windows\\target").substr(0, row.target.size()), row.target);
+    }
+    EXPECT_EQ(ReadFile("C:\\Windows\\source"), row.source) << "the source is never changed";
+    EXPECT_EQ(static_cast<int>(shell.sleeps.size()), row.sleeps);
+  }
 }
 
 }  // namespace

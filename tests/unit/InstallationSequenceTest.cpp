@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include "app/InstallationSequence.h"
@@ -15,14 +14,15 @@ using fakes::ShippedConfiguration;
 // A run whose workers have left nothing but the configuration, as after a failed extraction.
 class InstallationSequenceTest : public fakes::PlatformTest {
  protected:
+  ~InstallationSequenceTest() override { run::DeleteWorkFolder(); }
   InstallationSequenceTest() {
     processes.programPath = "C:\\Temp\\Ins1A2B.tmp.exe";
+    version.Set(2, 6, 1, "Service Pack 1");  // Windows 7
     run::InitWorkPaths();
-    files.CreateFolder(run::State().InstallFolder);
+    run::CreateWorkFolder();  // elevated: only the folder the run made and holds is cleaned up
     WriteFile("C:\\Temp\\config.txt", ShippedConfiguration());
     shell.specialFolders[36] = "C:\\Windows";
     files.CreateFolder("C:\\Windows");
-    version.Set(2, 6, 1, "Service Pack 1");  // Windows 7
     version.wow64 = true;
   }
 
@@ -53,7 +53,7 @@ TEST_F(InstallationSequenceTest, EmptyDriverCabinetEndsWithTheExtractionMessageA
   EXPECT_EQ(endedWith, 1603);
   EXPECT_TRUE(processes.started.empty());
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Ins1A2B.tmp_InstallationFolder")));
-  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
+  EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp\\config.txt"))) << "not the run's";
 }
 
 TEST_F(InstallationSequenceTest, MissingCabinetsStillReachTheLaunchSilently) {
@@ -65,7 +65,7 @@ TEST_F(InstallationSequenceTest, MissingCabinetsStillReachTheLaunchSilently) {
   EXPECT_EQ(windows.wait.statusText, "Files extracted. Loading Setup...");
   EXPECT_TRUE(windows.wait.timerStopped);
   EXPECT_EQ(windows.wait.progressHistory.front(), 90);
-  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\config.txt")));
+  EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp\\config.txt"))) << "not the run's";
 }
 
 TEST_F(InstallationSequenceTest, AdministratorQuestion) {
@@ -114,12 +114,9 @@ TEST_F(InstallationSequenceTest, ProcessorWidthFollowsTheKeysEnding) {
     bool wow64;
     const char* program;
   } rows[] = {
-      {6, 1, true, "Vista 64bit\\DPInstX64.exe"},
-      {6, 0, false, "Vista 32bit\\DPInstX86.exe"},
-      {5, 1, true, "XP_2003 64bit\\DPInstX64.exe"},
-      {5, 1, false, "2000_XP\\DPInstX86.exe"},
-      {5, 2, true, "XP_2003 64bit\\DPInstX64.exe"},
-      {5, 2, false, "2000_XP\\DPInstX86.exe"},
+      {6, 1, true, "Vista 64bit\\DPInstX64.exe"},   {6, 0, false, "Vista 32bit\\DPInstX86.exe"},
+      {5, 1, true, "XP_2003 64bit\\DPInstX64.exe"}, {5, 1, false, "2000_XP\\DPInstX86.exe"},
+      {5, 2, true, "XP_2003 64bit\\DPInstX64.exe"}, {5, 2, false, "2000_XP\\DPInstX86.exe"},
       {5, 0, true, "2000_XP\\DPInstX86.exe"},
   };
   for (const auto& row : rows) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RunModes.h"
+#include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -11,6 +12,8 @@ class RelaunchTest : public fakes::PlatformTest {
     processes.programPath = "C:\\Downloads\\Installer.exe";
     files.CreateFolder("C:\\Downloads");
     WriteFile("C:\\Downloads\\Installer.exe", "MZ program");
+    files.RunsFrom("C:\\Downloads\\Installer.exe");
+    version.Set(2, 6, 0, "");  // elevated on Windows NT
   }
 };
 
@@ -38,6 +41,7 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
       files.CreateFolder("C:\\____~LN4");
       files.CreateFolder("C:\\Temp\\____~DTT");
       WriteFile("C:\\____~LN4\\Installer.exe", "MZ program");
+      files.RunsFrom("C:\\____~LN4\\Installer.exe");
       processes.programPath = "C:\\????????\\Installer.exe";
       unicode.programPath = u"C:\\Загрузки\\Installer.exe";
       unicode.tempPath = u"C:\\Temp\\Лена\\";
@@ -49,9 +53,12 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
     std::string copySeen;
     processes.onExecute = [&](const os::ShellRequest& request) {
       copySeen = ReadFile(request.file);
-      // Another program of the user's cannot change the copy while it runs elevated.
-      EXPECT_FALSE(files.WriteAll(request.file, "MZ other"));
-      EXPECT_FALSE(files.RemoveFile(request.file));
+      // It runs elevated from a folder only administrators can write, held against renaming.
+      EXPECT_TRUE(files.Held(run::ExeFolderOf(request.file)));
+      namespace fs = std::filesystem;
+      EXPECT_EQ(fs::status(Host(run::ExeFolderOf(request.file))).permissions() &
+                    (fs::perms::group_write | fs::perms::others_write),
+                fs::perms::none);
       return os::ShellAnswer{row.started, 42, 0, row.started ? 9u : 0u};
     };
     processes.exitCodes[9] = row.runExit;
@@ -81,21 +88,37 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
   }
 }
 
-TEST_F(RelaunchTest, ACopyChangedBeforeItIsHeldNeverRuns) {
-  // Another program of the user's swaps the copy in the temporary folder before the relauncher
-  // holds it: the elevated start must not run what it did not write.
-  files.afterCopy = [&](const std::string& to) {
-    if (to.ends_with(".exe")) WriteFile(to, "MZ someone else's program");
-  };
-  int endedWith = -1;
-  try {
-    app::Main();
-  } catch (const fakes::ProcessEnded& ended) {
-    endedWith = ended.code;
+// Another program of the user's renames the download away after the start and puts its own
+// under the name, with the same bytes or others: the elevated start runs none of them. Not
+// elevated, the copy runs with the user's own rights and nothing is proved.
+TEST_F(RelaunchTest, AFileRenamedIntoTheProgramsPlaceNeverRunsElevated) {
+  const struct {
+    const char* replacement;
+    bool elevated;
+    int exitCode;
+  } rows[] = {{"MZ someone else's program", true, 1603},
+              {"MZ program", true, 1603},
+              {"MZ someone else's program", false, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.replacement) + (row.elevated ? " elevated" : " not elevated"));
+    files.RunsFrom("C:\\Downloads\\Installer.exe");
+    std::filesystem::rename(Host("C:\\Downloads\\Installer.exe"), Host("C:\\Downloads\\away.exe"));
+    WriteFile("C:\\Downloads\\Installer.exe", row.replacement);
+    version.admin = row.elevated;
+    processes.started.clear();
+    processes.exitCodes[9] = 0;
+    processes.onExecute = [&](const os::ShellRequest&) { return os::ShellAnswer{true, 42, 0, 9u}; };
+    int endedWith = -1;
+    try {
+      app::Main();
+    } catch (const fakes::ProcessEnded& ended) {
+      endedWith = ended.code;
+    }
+    EXPECT_EQ(endedWith, row.exitCode);
+    EXPECT_EQ(processes.started.empty(), row.elevated);
+    EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp\\")));
+    std::filesystem::rename(Host("C:\\Downloads\\away.exe"), Host("C:\\Downloads\\Installer.exe"));
   }
-  EXPECT_EQ(endedWith, 1603);
-  EXPECT_TRUE(processes.started.empty());
-  EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp\\")));
 }
 
 }  // namespace

@@ -198,7 +198,8 @@ TEST_F(MainTest, InstallationRunWithoutItsWindowEndsInsteadOfWaitingForEver) {
   windows.waitCannotBeCreated = true;
   files.CreateFolder("C:\\Temp\\Installer_InstallationFolder");
   EXPECT_THROW(app::Main(), fakes::ProcessEnded);
-  EXPECT_FALSE(std::filesystem::exists(Host("C:\\Temp\\Installer_InstallationFolder")));
+  // No worker has run: the folder at the work folder's name is not this run's to delete.
+  EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp\\Installer_InstallationFolder")));
 }
 
 TEST_F(MainTest, InstallationRunShowsTheProgressWindowAndKeepsRunning) {

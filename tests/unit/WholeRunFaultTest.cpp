@@ -15,12 +15,12 @@
 #include <map>
 #include <set>
 
-#include "run/CloseDown.h"
 #include "app/ExtractionWorker.h"
 #include "app/InstallationSequence.h"
 #include "app/RunModes.h"
-#include "run/WorkFolders.h"
 #include "cab/posix/MspackCabinets.h"
+#include "run/CloseDown.h"
+#include "run/WorkFolders.h"
 #include "tests/tools/CabWriter.h"
 #include "tests/unit/fakes/FakeServices.h"
 #include "tests/unit/fakes/Fakes.h"
@@ -101,8 +101,8 @@ std::string Upper(std::string text) {
 // A leftover is the failing call's own doing when that call removes it, or lists or tests what
 // the removal acts on: the path itself, what lies below it, or a folder above it.
 bool LeftByTheFailedRemoval(const std::string& left, const fakes::CallCounter& counter) {
-  static const std::set<std::string> kRemoval = {"RemoveFile", "RemoveFolder", "List", "Attributes",
-                                                 "SetAttributes"};
+  static const std::set<std::string> kRemoval = {"RemoveFile", "RemoveFolder",  "List",
+                                                 "Attributes", "SetAttributes", "DeleteTree"};
   if (!kRemoval.count(counter.failedCall)) return false;
   std::string failed = Upper(counter.failedPath);
   if (failed.ends_with("\\*.*")) failed.resize(failed.size() - 4);
@@ -127,11 +127,14 @@ bool NamesTheWorkFolder(const fakes::CallCounter& counter) {
 bool MayEndSilently(const fakes::CallCounter& counter) {
   const std::string& call = counter.failedCall;
   const std::string path = Upper(counter.failedPath);
-  const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE");
+  const bool relaunchCopy = path.ends_with(".TMP") || path.ends_with(".TMP.EXE") ||
+                            path.ends_with(".TMP.RUN") || path == Upper(kProgram);
   const bool log = path.ends_with("\\DPINST.LOG");
   return call == "ProgramFilePath" || call == "TempFileName" ||
-         ((call == "Copy" || call == "HoldUnchanged") && relaunchCopy) || call == "Execute" ||
-         call == "CreateWindow" || call == "IsWow64Process" || call == "SpecialFolder" ||
+         ((call == "CopyToNew" || call == "HoldUnchanged" || call == "CreateProtectedFolder") &&
+          relaunchCopy) ||
+         call == "IsRunningProgram" || call == "Execute" || call == "CreateWindow" ||
+         call == "IsWow64Process" || call == "SpecialFolder" ||
          ((call == "Attributes" || call == "ReadAll") && log);
 }
 
@@ -151,6 +154,9 @@ class WholeRun {
     files_.CreateFolder("C:\\Windows");
     files_.CreateFolder("C:\\Logs");
     files_.WriteAll("C:\\Windows\\DPINST.LOG", kEarlierLog);
+    files_.CreateFolder("C:\\Outside");
+    files_.CreateFolder("C:\\Outside\\inner");
+    files_.WriteAll("C:\\Outside\\keep.txt", "keep");
     shell_.specialFolders[36] = "C:\\Windows";
     version_.Set(2, 6, 0, "Service Pack 2");
     version_.wow64 = true;
@@ -213,12 +219,98 @@ class WholeRun {
   }
 
   fakes::CallCounter counter;
+  std::string startedOther;
+  bool plantedFolder = false;  // the hostile step put a folder of its own at the work folder's name
+                               // // a program the run started that was not the genuine one
   std::string hung;            // where a process could go on no further, if one did
   bool endedUnderBox = false;  // a process ended while one of its message boxes was open
   bool finishShown = false;
   bool driverInstallerRan = false;
   int exitCode = -1;  // of the process that ended last: after Run, the program's own
   fakes::FakeVersion& version() { return version_; }
+
+  // One step of another program of the same user, not elevated, that knows the run's names: it
+  // may do whatever the user may in the temporary and Downloads folders, but nothing to what the
+  // run holds (a sharing violation) or inside a folder only administrators may write.
+  enum class Hostile {
+    SwapProgram,
+    LinkAtWorkFolder,
+    LinkInWorkFolder,
+    LinkAtCopy,
+    LinkAtConfig,
+    FolderAtWorkFolder,
+    kCount
+  };
+  void Plant(Hostile step) {
+    namespace fs = std::filesystem;
+    const std::string temp = "C:\\Temp\\";
+    const std::string work = temp + "Ins1A2B.tmp_InstallationFolder";
+    const auto free = [&](const std::string& path) {
+      std::error_code error;
+      return !fs::exists(fs::symlink_status(files_.HostPath(path), error));
+    };
+    const auto link = [&](const std::string& path) {
+      std::error_code error;
+      if (free(path))
+        fs::create_directory_symlink(files_.HostPath("C:\\Outside"), files_.HostPath(path), error);
+    };
+    const auto writable = [&](const std::string& folder) {
+      std::error_code error;
+      const auto status = fs::status(files_.HostPath(folder), error);
+      return !error && fs::is_directory(status) &&
+             (status.permissions() & fs::perms::others_read) != fs::perms::none;
+    };
+    switch (step) {
+      case Hostile::SwapProgram:
+        if (!files_.Held(kProgram) && files_.Move(kProgram, "C:\\Users\\me\\Downloads\\away.exe"))
+          files_.WriteAll(kProgram, "MZ someone else's program");
+        break;
+      case Hostile::LinkAtWorkFolder:
+        link(work);
+        break;
+      case Hostile::LinkInWorkFolder:
+        if (writable(work)) link(work + "\\planted");
+        break;
+      case Hostile::LinkAtCopy:
+        for (const os::FolderEntry& entry : files_.List(temp + "*.*"))
+          if (Upper(entry.name).ends_with(".TMP")) {
+            link(temp + entry.name + ".run");
+            link(temp + entry.name + ".exe");
+          }
+        break;
+      case Hostile::LinkAtConfig: {
+        std::error_code error;
+        if (free(temp + "config.txt"))
+          fs::create_symlink(files_.HostPath("C:\\Outside\\keep.txt"),
+                             files_.HostPath(temp + "config.txt"), error);
+        break;
+      }
+      case Hostile::FolderAtWorkFolder:
+        if (free(work)) {
+          plantedFolder = true;
+          files_.CreateFolder(work);
+          files_.WriteAll(work + "\\theirs.txt", "theirs");
+        }
+        break;
+      case Hostile::kCount:
+        break;
+    }
+  }
+  // What lies outside the run's reach, as path and bytes: the links' target and the swapped-in
+  // program.
+  std::map<std::string, std::string> Outside() {
+    namespace fs = std::filesystem;
+    const fs::path outside = files_.HostPath("C:\\Outside");
+    std::map<std::string, std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(outside)) {
+      std::string bytes = "<folder>";
+      if (entry.is_regular_file())
+        bytes = files_.ReadAll("C:\\Outside\\" + entry.path().filename().string()).value_or("?");
+      found[fs::relative(entry.path(), outside).string()] = bytes;
+    }
+    return found;
+  }
+  std::optional<std::string> Read(const std::string& path) { return files_.ReadAll(path); }
 
  private:
   os::Platform Inner() {
@@ -238,6 +330,7 @@ class WholeRun {
     run::State() = run::InstallerState();
     processes_.arguments = arguments;
     processes_.programPath = program;
+    files_.RunsFrom(program);
     current_ = &process;
     openBoxes_ = 0;
     try {
@@ -252,6 +345,7 @@ class WholeRun {
     run::State() = parentState;
     processes_.arguments = parentArguments;
     processes_.programPath = parentProgram;
+    if (!parentProgram.empty()) files_.RunsFrom(parentProgram);
   }
 
   // The message loop: the progress window's timer, then the finish window's countdown.
@@ -300,6 +394,7 @@ class WholeRun {
     const os::ShellAnswer started{true, 42, 0, 100 + processes_.started.size()};
     const std::string file = Upper(request.file);
     if (request.parameters.rfind("temp", 0) == 0 || request.parameters.rfind("/ExTracT ", 0) == 0) {
+      if (files_.ReadAll(request.file) != "MZ program") startedOther = request.file;
       RunProcess(request.file, request.parameters);
       processes_.exitCodes[started.process] = static_cast<uint32_t>(exitCode);
     } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
@@ -436,6 +531,47 @@ TEST(WholeRun, EverySingleFailingCallLeavesTheRunSound) {
     for (const auto& [name, count] : failedKinds) kinds += " " + name + "=" + std::to_string(count);
     std::printf("whole run \"%s\": %d platform calls, %d runs with one failing, %.1f s;%s\n",
                 arguments.c_str(), calls, calls, seconds, kinds.c_str());
+  }
+}
+
+// The adversary: at every platform call of the run, one hostile step of another program of the
+// same user (each call gets the next kind of step in turn). Whatever it does, nothing outside the
+// run's own files is written or deleted through it, what it planted at the work folder's name
+// stays, and no program but the genuine one is started.
+TEST(WholeRun, AHostileProgramAtAnyCallReachesNothingThroughTheRun) {
+  int calls = 0;
+  {
+    WholeRun counting(0);
+    counting.Run();
+    calls = counting.counter.calls;
+  }
+  constexpr int kinds = static_cast<int>(WholeRun::Hostile::kCount);
+  std::map<std::string, std::string> outsideBefore;
+  for (int n = 1; n <= calls * kinds; ++n) {
+    WholeRun run(0);
+    if (outsideBefore.empty()) outsideBefore = run.Outside();
+    const auto step = static_cast<WholeRun::Hostile>(n % kinds);
+    run.counter.beforeCall = (n - 1) / kinds + 1;
+    run.counter.before = [&] { run.Plant(step); };
+    run.Run();
+    const std::string what = "step " + std::to_string(n % kinds) + " before call " +
+                             std::to_string(run.counter.beforeCall);
+    EXPECT_EQ(run.hung, "") << what;
+    EXPECT_FALSE(run.endedUnderBox) << what;
+    EXPECT_EQ(run.startedOther, "") << what;
+    EXPECT_EQ(run.Outside(), outsideBefore) << what;
+    EXPECT_TRUE(run.EarlierLogKept()) << what;
+    if (step == WholeRun::Hostile::FolderAtWorkFolder) {
+      if (run.plantedFolder)
+        EXPECT_EQ(run.Read("C:\\Temp\\Ins1A2B.tmp_InstallationFolder\\theirs.txt"), "theirs")
+            << what;
+    }
+    if (step == WholeRun::Hostile::SwapProgram) {
+      EXPECT_EQ(run.Read(kProgram).value_or("MZ program") == "MZ program" ||
+                    run.Read(kProgram) == "MZ someone else's program",
+                true)
+          << what;
+    }
   }
 }
 

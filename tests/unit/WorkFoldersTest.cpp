@@ -134,8 +134,9 @@ class StuckFiles final : public os::posix::PosixFiles {
   }
 };
 
-// The work folder before the workers run: made fresh where only administrators can write when
-// the run is elevated, whatever stood in its place; as before when it is not.
+// The work folder before the workers run: made new where only administrators can write when the
+// run is elevated; whatever stood at its name is someone else's, stays untouched, and the run
+// ends with its message. As before when it is not elevated.
 TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
   namespace fs = std::filesystem;
   StuckFiles stuckFiles(root);
@@ -152,10 +153,10 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
     bool windows9x = false;
   } rows[] = {
       {"elevated, nothing there", true, kNothing, false},
-      {"elevated, a folder with files", true, kFolder, false},
-      {"elevated, a link to a folder", true, kFolderLink, false},
-      {"elevated, a link to a file", true, kFileLink, false},
-      {"elevated, a file", true, kFile, false},
+      {"elevated, a folder with files", true, kFolder, true},
+      {"elevated, a link to a folder", true, kFolderLink, true},
+      {"elevated, a link to a file", true, kFileLink, true},
+      {"elevated, a file", true, kFile, true},
       {"elevated, a folder that cannot be removed", true, kStuckFolder, true},
       {"not elevated, nothing there", false, kNothing, false},
       {"not elevated, a folder with files", false, kFolder, false},
@@ -163,7 +164,7 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    run::ReleaseWorkFolder();
+    run::DeleteWorkFolder();
     stuckFiles.stuck.clear();
     fs::remove_all(Host(work));
     fs::create_directories(Host("C:\\Elsewhere"));
@@ -182,8 +183,7 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
         if (row.before == kStuckFolder) stuckFiles.stuck = work;
         break;
       case kFolderLink:
-        fs::create_directory_symlink(Host("C:\\Elsewhere"),
-                                     Host("C:\\Temp") / fs::path(work).filename());
+        fs::create_directory_symlink(Host("C:\\Elsewhere"), Host(work));
         break;
       case kFileLink:
         fs::create_symlink(Host("C:\\Elsewhere\\keep.txt"),
@@ -211,9 +211,11 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
                 0u)
           << shell.messages[0].text;
       EXPECT_EQ(processes.started.size(), 0u) << "no worker after a refusal";
+      EXPECT_TRUE(fs::exists(fs::symlink_status(Host(work)))) << "what stood there stays";
+      if (row.before == kFolder) EXPECT_EQ(ReadFile(work + "\\driver\\old.sys"), "old");
       continue;
     }
-    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
     const fs::path host = Host(work);
     if (!row.elevated || row.windows9x) {
       // The workers make the folder; one left by an earlier run keeps its files.
@@ -224,7 +226,7 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
     EXPECT_TRUE(fs::is_empty(host)) << "made fresh";
     EXPECT_EQ(fs::status(host).permissions() & fs::perms::all, fs::perms::owner_all);
   }
-  run::ReleaseWorkFolder();
+  run::DeleteWorkFolder();
 }
 
 TEST_F(WorkFoldersTest, DeleteFolderTreeOfAMissingFolderDoesNothing) {

@@ -20,6 +20,8 @@ outside="$WINEPREFIX/drive_c/outside"
 mkdir -p "$outside/inner"
 echo keep >"$outside/inner/keep.txt"
 outside_before=$(cd "$outside" && find . | sort)
+# Another program's file under the name the run once wrote its configuration to.
+printf 'not the installer'"'"'s\r\n' >"$temp/config.txt"
 before=$(temp_listing)
 
 # A plain start to the finish window.
@@ -53,6 +55,7 @@ if [ "$after" != "$before" ]; then
     "temporary folder after the run"
   rm -f "$temp/$work/planted" && rmdir "$temp/$work"
 fi
+expect_eq "$(cat "$temp/config.txt")" "$(printf 'not the installer'"'"'s\r\n')" "another program's config.txt"
 echo "plain run: ok"
 
 # A link in the work folder's place before the run starts (the program started as the copy
@@ -77,6 +80,41 @@ done
 wait_exit $pid 30
 expect_eq "$(cd "$outside" && find . | sort)" "$outside_before" "what the work folder link pointed at"
 echo "link in the work folder's place: ok"
+
+# A folder of another program's put at the work folder's name the moment the copy's temporary
+# name appears (the name follows from it): the run does not make its work folder there, ends with
+# its message, and the folder stays with its contents.
+rm -rf "${temp:?}/$work"
+wine "$dist/$INSTALLER" &
+pid=$!
+planted=""
+for _ in $(seq 2000); do
+  base=$(cd "$temp" && ls -- *.tmp 2>/dev/null | head -1) || true
+  if [ -n "$base" ]; then
+    planted="$temp/${base}_InstallationFolder"
+    mkdir -p "$planted/inner" && echo theirs >"$planted/inner/theirs.txt"
+    break
+  fi
+  sleep 0.01
+done
+[ -n "$planted" ] || fail "the copy's temporary name never appeared"
+refused=""
+for _ in $(seq 600); do
+  kill -0 $pid 2>/dev/null || break
+  if robot wait "$title" 0; then
+    text=$(window_label "$title")
+    [ "${text#The installer could not prepare its work folder}" != "$text" ] || fail "message: $text"
+    refused=yes
+    robot click "$title" OK
+  fi
+  robot wait Finished 0 && fail "the run went on in a work folder it did not make"
+  sleep 0.1
+done
+wait_exit $pid 30 || true
+[ -n "$refused" ] || fail "no message about the work folder"
+expect_eq "$(cat "$planted/inner/theirs.txt")" "theirs" "the planted folder's file"
+rm -rf "$planted"
+echo "folder planted at the work folder's name: ok"
 
 # Not one of the planted DLLs was loaded by any of the run's processes.
 markers=$(find "$WINEPREFIX/drive_c" -name '*.loaded')

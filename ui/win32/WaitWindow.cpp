@@ -2,10 +2,11 @@
 
 #include <iterator>
 
+#include "os/Platform.h"
+#include "os/Resources.h"
 #include "run/CloseDown.h"
 #include "run/InstallerState.h"
 #include "run/RunSteps.h"
-#include "run/WorkFolders.h"
 #include "ui/win32/ModComCTL.h"
 #include "ui/win32/Painting.h"
 
@@ -79,8 +80,9 @@ void WaitWindow::ExtractPayloads(int16_t& counter) {
   run::Steps().ExtractPayloads(counter);
 }
 
+// The configuration is read from the program's resource, where the extraction once wrote it out.
 bool WaitWindow::ConfigTextExists() {
-  return run::FileExists(run::State().TempFolder + "config.txt");
+  return os::Os().resources->Find("CONFIG", 7).has_value();
 }
 
 void WaitWindow::RunInstallation() {

@@ -31,6 +31,35 @@ class FaultyWritableFile final : public os::WritableFile {
   CallCounter& c_;
 };
 
+class FaultyHeldFile final : public os::HeldFile {
+ public:
+  FaultyHeldFile(std::unique_ptr<os::HeldFile> inner, CallCounter& counter)
+      : inner_(std::move(inner)), c_(counter) {}
+  bool IsRunningProgram() override {
+    return !c_.Fail("IsRunningProgram") && inner_->IsRunningProgram();
+  }
+  bool CopyToNew(const std::string& path) override {
+    return !c_.Fail("CopyToNew", path) && inner_->CopyToNew(path);
+  }
+
+ private:
+  std::unique_ptr<os::HeldFile> inner_;
+  CallCounter& c_;
+};
+
+// A failing deletion leaves the whole tree: the failure of its first handle.
+class FaultyHeldFolder final : public os::HeldFolder {
+ public:
+  FaultyHeldFolder(std::unique_ptr<os::HeldFolder> inner, CallCounter& counter, std::string path)
+      : inner_(std::move(inner)), c_(counter), path_(std::move(path)) {}
+  bool DeleteTree() override { return !c_.Fail("DeleteTree", path_) && inner_->DeleteTree(); }
+
+ private:
+  std::unique_ptr<os::HeldFolder> inner_;
+  CallCounter& c_;
+  std::string path_;
+};
+
 class FaultyFiles final : public os::Files {
  public:
   FaultyFiles(os::Files& inner, CallCounter& counter) : in_(inner), c_(counter) {}
@@ -60,7 +89,9 @@ class FaultyFiles final : public os::Files {
       error = kAccessDenied;
       return {};
     }
-    return in_.CreateProtectedFolder(path, error);
+    auto folder = in_.CreateProtectedFolder(path, error);
+    if (!folder) return nullptr;
+    return std::make_unique<FaultyHeldFolder>(std::move(folder), c_, path);
   }
   bool RemoveFolder(const std::string& path) override {
     return !c_.Fail("RemoveFolder", path) && in_.RemoveFolder(path);
@@ -81,6 +112,11 @@ class FaultyFiles final : public os::Files {
   std::optional<std::string> ReadAll(const std::string& path) override {
     if (c_.Fail("ReadAll", path)) return std::nullopt;
     return in_.ReadAll(path);
+  }
+  std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
+                                       uint32_t size) override {
+    if (c_.Fail("ReadPiece", path)) return std::nullopt;
+    return in_.ReadPiece(path, offset, size);
   }
   bool WriteAll(const std::string& path, std::string_view bytes) override {
     if (c_.Fail("WriteAll", path)) {
@@ -103,7 +139,10 @@ class FaultyFiles final : public os::Files {
     return std::make_unique<FaultyWritableFile>(std::move(file), c_);
   }
   std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string& path) override {
-    return c_.Fail("HoldUnchanged", path) ? nullptr : in_.HoldUnchanged(path);
+    if (c_.Fail("HoldUnchanged", path)) return nullptr;
+    auto file = in_.HoldUnchanged(path);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyHeldFile>(std::move(file), c_);
   }
   bool OpenFileExists(const std::string& path) override {
     return !c_.Fail("OpenFileExists") && in_.OpenFileExists(path);

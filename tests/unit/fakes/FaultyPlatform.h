@@ -3,6 +3,7 @@
 // number is asked for the way the real call fails: false, an error code, an empty answer or a
 // short write. Counting a run without failures, then failing call 1, 2, ... N of it in turn,
 // shows what each single failing call does to the run.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,8 +25,12 @@ class CallCounter {
   std::string failedCall;  // the name of the call that failed, once it has
   std::string failedPath;  // and the path it was given, for the file calls
   // Counts a call; true when this is the one to fail.
+  // Called once, just before the call numbered `beforeCall` does its work: another program's step.
+  int beforeCall = 0;
+  std::function<void()> before;
   bool Fail(const char* name, const std::string& path = {}) {
-    if (++calls != failAt) return false;
+    if (++calls == beforeCall && before) before();
+    if (calls != failAt) return false;
     failedCall = name;
     failedPath = path;
     return true;
