@@ -216,8 +216,11 @@ namespace os::win32 {
 // different file however alike its name or its bytes.
 bool IsRunningImage(void* file) {
   const auto same = Function<AreMappedFilesTheSameFn>("ntdll.dll", "NtAreMappedFilesTheSame");
+  // Every Windows that splits an administrator's rights has the call; an older one without it
+  // keeps installing as before rather than refusing every administrator.
+  if (!same) return true;
   UniqueHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
-  if (!same || !mapping.valid()) return false;
+  if (!mapping.valid()) return false;
   void* const view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
   if (!view) return false;
   const bool isSame = same(GetModuleHandleA(nullptr), view) >= 0;
