@@ -15,6 +15,16 @@ class RelaunchTest : public fakes::PlatformTest {
     files.RunsFrom("C:\\Downloads\\Installer.exe");
     version.Set(2, 6, 0, "");  // elevated on Windows NT
   }
+
+  // The code the relauncher ends its process with; -1 when it returns.
+  static int RelaunchExitCode() {
+    try {
+      app::Main();
+    } catch (const fakes::ProcessEnded& ended) {
+      return ended.code;
+    }
+    return -1;
+  }
 };
 
 TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsCode) {
@@ -62,13 +72,7 @@ TEST_F(RelaunchTest, RunsAFreshTemporaryCopyAndRemovesItAfterwardsEndingWithItsC
       return os::ShellAnswer{row.started, 42, 0, row.started ? 9u : 0u};
     };
     processes.exitCodes[9] = row.runExit;
-    int endedWith = -1;
-    try {
-      app::Main();
-    } catch (const fakes::ProcessEnded& ended) {
-      endedWith = ended.code;
-    }
-    EXPECT_EQ(endedWith, row.exitCode);
+    EXPECT_EQ(RelaunchExitCode(), row.exitCode);
     ASSERT_EQ(processes.started.size(), 1u);
     const os::ShellRequest& request = processes.started[0];
     EXPECT_EQ(request.parameters, "temp");
@@ -108,13 +112,7 @@ TEST_F(RelaunchTest, AFileRenamedIntoTheProgramsPlaceNeverRunsElevated) {
     processes.started.clear();
     processes.exitCodes[9] = 0;
     processes.onExecute = [&](const os::ShellRequest&) { return os::ShellAnswer{true, 42, 0, 9u}; };
-    int endedWith = -1;
-    try {
-      app::Main();
-    } catch (const fakes::ProcessEnded& ended) {
-      endedWith = ended.code;
-    }
-    EXPECT_EQ(endedWith, row.exitCode);
+    EXPECT_EQ(RelaunchExitCode(), row.exitCode);
     EXPECT_EQ(processes.started.empty(), row.elevated);
     EXPECT_TRUE(std::filesystem::is_empty(Host("C:\\Temp\\")));
     std::filesystem::rename(Host("C:\\Downloads\\away.exe"), Host("C:\\Downloads\\Installer.exe"));
