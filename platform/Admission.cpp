@@ -2,13 +2,13 @@
 
 #include <string_view>
 
-#include "run/CloseDown.h"
-#include "run/ExitCodes.h"
-#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Version.h"
 #include "platform/Edition.h"
+#include "run/CloseDown.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
 
 namespace platform {
@@ -21,7 +21,7 @@ namespace {
 }
 
 std::string ServicePackMessage(int servicePack) {
-  const std::string number = std::to_string(servicePack);
+  const std::string number = run::DecimalText(servicePack);
   return "This installation requires the use of Service Pack " + number +
          ". Please download and install Service Pack " + number +
          " from Windows Update, or via the Microsoft website (" + kMakerWebSite +

@@ -197,9 +197,9 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   // installer did, whatever texts the configuration carries.
   state.ExitCode = run::ExitCodeOfInstallerFlags(flags);
 
-  ReplaceAll(state.MsgInstalledCorrectly, "%1", std::to_string(installed));
-  ReplaceAll(state.MsgInstalledDrvStore, "%1", std::to_string(storeOnly));
-  ReplaceAll(state.MsgInstallFailed, "%1", std::to_string(failed));
+  ReplaceAll(state.MsgInstalledCorrectly, "%1", run::DecimalText(installed));
+  ReplaceAll(state.MsgInstalledDrvStore, "%1", run::DecimalText(storeOnly));
+  ReplaceAll(state.MsgInstallFailed, "%1", run::DecimalText(failed));
   const std::string& c = state.MsgInstalledCorrectly;
   const std::string& d = state.MsgInstalledDrvStore;
   const std::string& f = state.MsgInstallFailed;

@@ -2,6 +2,7 @@
 
 #include "os/Platform.h"
 #include "os/Services.h"
+#include "run/InstallerState.h"
 
 namespace service {
 namespace {
@@ -59,6 +60,12 @@ constexpr uint32_t kConfigRecordSize = 36;  // QUERY_SERVICE_CONFIGA in the 32-b
 
 std::string Text(const std::string& text) {
   return text.substr(0, kTextLimit);
+}
+
+std::string UnsignedText(uint32_t number) {
+  std::string text;
+  run::AppendDecimal(text, number);
+  return text;
 }
 
 // needed / 36 + 1, rounded to the nearest whole number with ties to even, in records of 36 bytes:
@@ -155,12 +162,12 @@ ServiceConfigInfo GetServiceConfig(const std::string& name) {
   info.DisplayName = Text(config.displayName);
   // Only the first name of the list: it is read up to its first zero byte.
   info.Dependencies = Text(config.dependencies.substr(0, config.dependencies.find('\0')));
-  info.ErrorControl = std::to_string(config.errorControl);
-  info.TagId = std::to_string(config.tagId);
+  info.ErrorControl = UnsignedText(config.errorControl);
+  info.TagId = UnsignedText(config.tagId);
   info.LoadOrderGroup = Text(config.loadOrderGroup);
   info.BinaryPathName = Text(config.binaryPathName);
-  info.StartType = std::to_string(config.startType);
-  info.ServiceType = std::to_string(config.serviceType);
+  info.StartType = UnsignedText(config.startType);
+  info.ServiceType = UnsignedText(config.serviceType);
   return info;
 }
 
@@ -181,7 +188,7 @@ std::string ServiceStateName(int32_t state) {
     case kServicePaused:
       return "Paused";
     default:
-      return "Unknown? " + std::to_string(state);
+      return "Unknown? " + run::DecimalText(state);
   }
 }
 
