@@ -305,8 +305,9 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
 
 void AnalyseInstallLog(const std::string& driverFolder) {
   ReturnCodeSearch search(driverFolder);
-  // Read as single-byte text: the driver folder it is matched against is an ANSI text. A log
-  // that is missing, or a folder under its name, cannot be read and gives no code.
+  // Read as single-byte text ("-": a start without a byte-order mark), as the driver folder it
+  // is matched against is an ANSI text. A log that is missing, or a folder under its name,
+  // cannot be read and gives no code.
   ReadLogPieces(InstallLogPath(), "-", search);
   const auto& code = search.code;
   if (!code || code->empty() || code->size() > 8) return;
@@ -334,7 +335,7 @@ std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::st
   if (!length || !targetStart) return std::nullopt;
   TargetAppender appender(target, *length);
   if (ReadLogPieces(source, *targetStart, appender)) return length;
-  // A failed read or write changes nothing: what reached the target of it goes again.
+  // A failed read or write changes nothing: the target is cut back to its former length.
   files.Truncate(target, *length);
   return std::nullopt;
 }
