@@ -17,7 +17,9 @@
 namespace platform {
 namespace {
 
-constexpr char kReboot[] = "Please reboot your PC to complete the installation.";
+// After a message of the configuration, the request stands two blank lines below it.
+constexpr char kRebootAfterTexts[] = "\r\n\r\nPlease reboot your PC to complete the installation.";
+constexpr const char* kReboot = kRebootAfterTexts + 4;
 constexpr char kFolderWords[] = "CURRENT WORKING DIRECTORY";
 constexpr char kCodeWords[] = "RETURNING WITH CODE";
 // "INFO:   Current working directory: '" and "INFO:   Returning with code 0x".
@@ -276,28 +278,34 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   ReplaceAll(state.MsgInstallFailed, "%1", run::DecimalText(failed));
   const std::string& c = state.MsgInstalledCorrectly;
   const std::string& d = state.MsgInstalledDrvStore;
-  const std::string& f = state.MsgInstallFailed;
   const bool noTexts = c.empty() && d.empty();
-  const std::string crlf2 = "\r\n\r\n";
 
+  // Built in place: each case sets only what differs from a finished run without a message.
+  LogOutcome outcome{true, {}, "Finished", {}};
   switch (flags) {
     case 0:
       if (noTexts) return {};
-      if (installed == 0) return {true, d, "Finished", ""};
-      if (storeOnly == 0) return {true, c, "Finished", ""};
-      return {true, c + "\n\n" + d, "Finished", ""};
+      outcome.label = installed == 0 ? d : storeOnly == 0 ? c : c + "\n\n" + d;
+      return outcome;
     case 64:
       if (noTexts) return {};
-      if (installed == 0) return {true, d + crlf2 + kReboot, "Finished", ""};
-      if (storeOnly == 0) return {true, c, "Finished", c + crlf2 + kReboot};
-      return {true, c, "Finished", c + "\n" + d + crlf2 + kReboot};
+      if (installed == 0) {
+        outcome.label = d + kRebootAfterTexts;
+        return outcome;
+      }
+      outcome.label = c;
+      outcome.message = c;
+      if (storeOnly != 0) outcome.message += "\n" + d;
+      outcome.message += kRebootAfterTexts;
+      return outcome;
     case 128:
-      if (failed != 0) return {true, f, "Failed", ""};
-      return {true, "Aborted", "Failed", ""};
+      outcome.label = failed != 0 ? state.MsgInstallFailed : "Aborted";
+      outcome.caption = "Failed";
+      return outcome;
     case 192:
       if (noTexts) return {};
-      return {true, std::string("The drivers were partially installed.\n\n") + kReboot, "Finished",
-              ""};
+      outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
+      return outcome;
     default:
       return {};
   }
