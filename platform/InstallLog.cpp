@@ -278,37 +278,30 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   ReplaceAll(state.MsgInstallFailed, "%1", run::DecimalText(failed));
   const std::string& c = state.MsgInstalledCorrectly;
   const std::string& d = state.MsgInstalledDrvStore;
+  // Without texts of its own the configuration leaves the finish window out, except for a
+  // failure; a code this program does not know leaves it out too.
   const bool noTexts = c.empty() && d.empty();
+  const bool known = flags == 0 || flags == 64 || flags == 128 || flags == 192;
+  if (!known || (flags != 128 && noTexts)) return {};
 
   // Built in place: each case sets only what differs from a finished run without a message.
   LogOutcome outcome{true, {}, "Finished", {}};
-  switch (flags) {
-    case 0:
-      if (noTexts) return {};
-      outcome.label = installed == 0 ? d : storeOnly == 0 ? c : c + "\n\n" + d;
-      return outcome;
-    case 64:
-      if (noTexts) return {};
-      if (installed == 0) {
-        outcome.label = d + kRebootAfterTexts;
-        return outcome;
-      }
-      outcome.label = c;
-      outcome.message = c;
-      if (storeOnly != 0) outcome.message += "\n" + d;
-      outcome.message += kRebootAfterTexts;
-      return outcome;
-    case 128:
-      outcome.label = failed != 0 ? state.MsgInstallFailed : "Aborted";
-      outcome.caption = "Failed";
-      return outcome;
-    case 192:
-      if (noTexts) return {};
-      outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
-      return outcome;
-    default:
-      return {};
+  if (flags == 0) {
+    outcome.label = installed == 0 ? d : storeOnly == 0 ? c : c + "\n\n" + d;
+  } else if (flags == 64 && installed == 0) {
+    outcome.label = d + kRebootAfterTexts;
+  } else if (flags == 64) {
+    outcome.label = c;
+    outcome.message = c;
+    if (storeOnly != 0) outcome.message += "\n" + d;
+    outcome.message += kRebootAfterTexts;
+  } else if (flags == 128) {
+    outcome.label = failed != 0 ? state.MsgInstallFailed : "Aborted";
+    outcome.caption = "Failed";
+  } else {
+    outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
   }
+  return outcome;
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
