@@ -181,16 +181,12 @@ MaybeCabError CabFile::TargetPathFor(const std::string& storedName, std::string&
     std::string cabinetName;
     SplitPath(CabName, folder, cabinetName);
   }
-  if (!OutputFile.empty()) {
-    target = AddTrailingBackslash(folder) + OutputFile;
-    return std::nullopt;
-  }
   // A cabinet names its own files; a name that climbs out of the target or names another drive,
   // share or device would write where nobody asked for files.
-  if (!StaysInsideTarget(storedName))
+  if (OutputFile.empty() && !StaysInsideTarget(storedName))
     return CabError{static_cast<int32_t>(kErrorInvalidName), kSource,
                     CabinetErrorText(kErrorInvalidName)};
-  target = AddTrailingBackslash(folder) + storedName;
+  target = AddTrailingBackslash(folder) + (OutputFile.empty() ? storedName : OutputFile);
   return std::nullopt;
 }
 
