@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
-#include "run/CloseDown.h"
-#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
 
 namespace platform {
@@ -65,12 +65,14 @@ void ReadConfiguration() {
     const run::InstallerState& state = run::State();
     const bool runsProgram = !state.InstallMode.empty() && state.InstallMode != "->DRIVER_SILENT" &&
                              state.InstallMode != "->DRIVER";
-    const std::string& outside =
-        !StaysInsideDriverFolder(state.DriverSubfolder)              ? state.DriverSubfolder
-        : runsProgram && !StaysInsideDriverFolder(state.InstallMode) ? state.InstallMode
-                                                                     : std::string();
-    if (outside.empty()) return;
-    message = std::string(kConfigurationPathError) + outside;
+    // Pointed at, not bound by reference: a conditional with a temporary in it copies the text.
+    const std::string* outside =
+        !StaysInsideDriverFolder(state.DriverSubfolder)              ? &state.DriverSubfolder
+        : runsProgram && !StaysInsideDriverFolder(state.InstallMode) ? &state.InstallMode
+                                                                     : nullptr;
+    if (!outside) return;
+    message = kConfigurationPathError;
+    message += *outside;
   }
   run::Tell(0, message, run::kAppTitle, os::kMbOk);
   run::UnloadWait();

@@ -287,7 +287,12 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   // Built in place: each case sets only what differs from a finished run without a message.
   LogOutcome outcome{true, {}, "Finished", {}};
   if (flags == 0) {
-    outcome.label = installed == 0 ? d : storeOnly == 0 ? c : c + "\n\n" + d;
+    if (installed == 0)
+      outcome.label = d;
+    else if (storeOnly == 0)
+      outcome.label = c;
+    else
+      outcome.label = c + "\n\n" + d;
   } else if (flags == 64 && installed == 0) {
     outcome.label = d + kRebootAfterTexts;
   } else if (flags == 64) {
@@ -296,7 +301,10 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
     if (storeOnly != 0) outcome.message += "\n" + d;
     outcome.message += kRebootAfterTexts;
   } else if (flags == 128) {
-    outcome.label = failed != 0 ? state.MsgInstallFailed : "Aborted";
+    if (failed != 0)
+      outcome.label = state.MsgInstallFailed;
+    else
+      outcome.label = "Aborted";
     outcome.caption = "Failed";
   } else {
     outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
