@@ -106,7 +106,8 @@ void TakeSwitches(const std::string& commandLine) {
   run::InstallerState& state = run::State();
   state.presence = switches->presence;
   state.LogPath = switches->logPath;
-  state.CarriedSwitches = " " + std::string(text);
+  state.CarriedSwitches = " ";
+  state.CarriedSwitches += text;
   if (run::Unattended())
     run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
   // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.
