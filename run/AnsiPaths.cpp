@@ -100,11 +100,12 @@ bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
     const auto wide = WideAnswer(folder);
     // The A functions convert the UTF-16 answer as ToAnsi does.
     if (!wide || UsableAnsiPath(unicode->ToAnsi(*wide), wide)) continue;
+    const std::u16string message = UnusableFolderMessage(folder, *wide);
     // Unattended, the log takes the message in the code page's letters, "?" where they fail.
     if (Unattended())
-      Log("%s: %s", kAppTitle, unicode->ToAnsi(UnusableFolderMessage(folder, *wide)).c_str());
+      Log("%s: %s", kAppTitle, unicode->ToAnsi(message).c_str());
     else
-      unicode->ShowMessage(0, UnusableFolderMessage(folder, *wide), Widened(kAppTitle), os::kMbOk);
+      unicode->ShowMessage(0, message, Widened(kAppTitle), os::kMbOk);
     return false;
   }
   return true;
