@@ -44,13 +44,13 @@ constexpr const char* kUnknownError = "Unknown error.";
 
 }  // namespace
 
-std::string CabinetErrorText(uint32_t code) {
+std::string_view CabinetErrorText(uint32_t code) {
   for (size_t row = 0; row < std::size(kCabinetErrorCodes); ++row)
     if (kCabinetErrorCodes[row] == code) return kCabinetErrorTexts[row];
   return kUnknownError;
 }
 
-std::string CabFileErrorText(int32_t number) {
+std::string_view CabFileErrorText(int32_t number) {
   if (number == kErrCabNameMissing)
     return "You must set the CabName property before taking any action on the CabFile object.";
   return kUnknownError;

@@ -22,10 +22,13 @@ namespace {
 
 std::string ServicePackMessage(int servicePack) {
   const std::string number = run::DecimalText(servicePack);
-  return "This installation requires the use of Service Pack " + number +
-         ". Please download and install Service Pack " + number +
-         " from Windows Update, or via the Microsoft website (" + kMakerWebSite +
-         "), before continuing this installation.";
+  // Appended piece by piece: joined with "+", each piece would pass through another temporary.
+  std::string message = "This installation requires the use of Service Pack ";
+  for (const char* piece : {number.c_str(), ". Please download and install Service Pack ",
+                            number.c_str(), " from Windows Update, or via the Microsoft website (",
+                            kMakerWebSite, "), before continuing this installation."})
+    message += piece;
+  return message;
 }
 
 }  // namespace
