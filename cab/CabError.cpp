@@ -1,13 +1,12 @@
 #include "cab/CabError.h"
 
 #include <iterator>
-#include <utility>
 
 namespace cab {
 namespace {
 
 // Codes and texts in two arrays, a row's code and text at the same place: the codes all fit a
-// byte, so the table is a quarter of the size of one kept as pairs.
+// byte, where pairs would give each code a padded word of its own (125 bytes instead of 200).
 constexpr uint8_t kCabinetErrorCodes[] = {2,  3,  4,  5,  8,  13, 14, 15, 19, 20,  21,  23, 25,
                                           26, 27, 29, 30, 31, 32, 33, 39, 82, 111, 112, 123};
 constexpr const char* kCabinetErrorTexts[] = {
