@@ -2,16 +2,17 @@
 
 #include <initializer_list>
 
-#include "run/ExitCodes.h"
-#include "run/InstallerState.h"
 #include "app/ProcessLaunch.h"
-#include "run/Windows.h"
-#include "run/WorkFolders.h"
+#include "app/Registration.h"
 #include "os/Files.h"
 #include "os/Platform.h"
-#include "platform/InstallLog.h"
 #include "os/Processes.h"
+#include "platform/InstallLog.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
+#include "run/Windows.h"
+#include "run/WorkFolders.h"
 
 namespace app {
 namespace {
@@ -99,6 +100,7 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     const uint32_t returnCode = RunAndLog(wait.Handle(), program, 0x80000000u);
     if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
+    RegisterProduct(driverFolder);
   }
 
   if (silent) platform::AnalyseInstallLog(driverFolder);

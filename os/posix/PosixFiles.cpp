@@ -261,6 +261,9 @@ bool PosixFiles::RemoveFile(const std::string& path) {
   const fs::path host = HostPath(path);
   if (!fs::is_regular_file(host, error)) return false;
   if (Attributes(path).value_or(0) & kAttrReadOnly) return false;  // as DeleteFileA
+  // Windows refuses to delete the image a process runs from (ERROR_ACCESS_DENIED).
+  struct stat status;
+  if (stat(host.c_str(), &status) == 0 && Identity(status) == runningImage_) return false;
   return fs::remove(host, error);
 }
 

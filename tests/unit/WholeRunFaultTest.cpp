@@ -158,6 +158,10 @@ class WholeRun {
     files_.CreateFolder("C:\\Outside\\inner");
     files_.WriteAll("C:\\Outside\\keep.txt", "keep");
     shell_.specialFolders[36] = "C:\\Windows";
+    shell_.specialFolders[0x26] = "C:\\Program Files";
+    files_.CreateFolder("C:\\Program Files");
+    resources_.resources[{"#16", 1}] = fakes::VersionResource(
+        {{"CompanyName", "Norvane"}, {"ProductName", "Norvane A/B"}, {"ProductVersion", "2.1"}});
     version_.Set(2, 6, 0, "Service Pack 2");
     version_.wow64 = true;
     services_.Add("WLansvc", 1, 3);
@@ -228,6 +232,8 @@ class WholeRun {
   bool driverInstallerRan = false;
   int exitCode = -1;  // of the process that ended last: after Run, the program's own
   fakes::FakeVersion& version() { return version_; }
+  fakes::FakeRegistry& registry() { return registry_; }
+  const fakes::FakeResources& resources() const { return resources_; }
 
   // One step of another program of the same user, not elevated, that knows the run's names: it
   // may do whatever the user may in the temporary and Downloads folders, but nothing to what the
@@ -314,8 +320,8 @@ class WholeRun {
 
  private:
   os::Platform Inner() {
-    return {&files_,   &resources_, &processes_, &shell_,
-            &version_, &cabinets_,  &services_,  &unicode_};
+    return {&files_,    &resources_, &processes_, &shell_,   &version_,
+            &cabinets_, &services_,  &unicode_,   &registry_};
   }
 
   // One process of the program: its own state and windows, its command line and file.
@@ -402,7 +408,11 @@ class WholeRun {
       // The stand-in's own files are not the program's platform calls: written directly.
       const std::string folder = run::ExeFolderOf(request.file) + "\\";
       const std::string logPath = "C:\\Windows\\DPINST.LOG";
-      const std::string text = dpinst::FolderLine(folder) + dpinst::ReturnCodeLine(0x40000001);
+      const std::string text = dpinst::FolderLine(folder) +
+                               dpinst::LogLine(dpinst::Level::kSuccess,
+                                               std::string("'norvusb.inf") + dpinst::kPublishedAs +
+                                                   "C:\\Windows\\INF\\oem7.inf'.") +
+                               dpinst::ReturnCodeLine(0x40000001);
       const auto existing = files_.ReadAll(logPath);
       if (existing)
         files_.Append(logPath, dpinst::EncodeForLog(text, *existing));
@@ -422,6 +432,7 @@ class WholeRun {
   cab::posix::MspackCabinets cabinets_;
   fakes::FakeServiceManager services_;
   fakes::FakeUnicode unicode_;
+  fakes::FakeRegistry registry_;
   fakes::FaultyPlatform faulty_;
   Process* current_ = nullptr;
   int openBoxes_ = 0;
@@ -441,6 +452,26 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   ASSERT_FALSE(texts.empty());
   EXPECT_NE(texts[0].find("Please reboot"), std::string::npos);
   EXPECT_GT(run.counter.calls, 100);
+  // Registered: the kept copy without the driver cabinet, and the entry that names it.
+  const std::string kept = "C:\\Program Files\\Norvane A_B\\Uninstall.exe";
+  EXPECT_EQ(run.Read(kept), "MZ program");
+  ASSERT_FALSE(run.resources().written.empty());
+  EXPECT_EQ(run.resources().written.back().file, kept);
+  EXPECT_EQ(run.resources().written.back().bytes, "");
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
+  const std::pair<const char*, std::string> values[] = {
+      {"DisplayName", std::string("Norvane A/B\0", 12)},
+      {"DisplayVersion", std::string("2.1\0", 4)},
+      {"Publisher", std::string("Norvane\0", 8)},
+      {"UninstallString", "\"" + kept + "\" /uninstall" + '\0'},
+      {"QuietUninstallString", "\"" + kept + "\" /uninstall /quiet" + '\0'},
+      {"InstallDate", std::string("20261207\0", 9)},
+      {"NoRepair", std::string("\1\0\0\0", 4)},
+      {"DriverPackages", std::string("oem7.inf\0\0", 10)},
+  };
+  for (const auto& [name, bytes] : values)
+    EXPECT_EQ(run.registry().Value(key, name), bytes) << name;
+  EXPECT_EQ(run.registry().Names(key).size(), 11u);
 }
 
 // Windows on ARM64 runs the 32-bit program as 64-bit Windows would; the run stops before its

@@ -367,7 +367,7 @@ class Installer {
       const DWORD error = GetLastError();
       return Fail("Could not put '" + name + "' into the driver store (error " + Hex(error) + ").");
     }
-    Line(Level::kSuccess, "'" + name + "' is in the driver store as '" + stored + "'.");
+    Line(Level::kSuccess, "'" + name + dpinst::kPublishedAs + stored + "'.");
 
     const std::vector<std::string> matched = dpinst::MatchingIds(package.hardwareIds, deviceIds_);
     if (matched.empty()) {
