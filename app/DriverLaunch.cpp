@@ -100,7 +100,7 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     const uint32_t returnCode = RunAndLog(wait.Handle(), program, 0x80000000u);
     if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
-    RegisterProduct(driverFolder);
+    RegisterProduct(returnCode);
   }
 
   if (silent) platform::AnalyseInstallLog(driverFolder);

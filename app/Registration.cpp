@@ -1,6 +1,7 @@
 #include "app/Registration.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "os/Files.h"
 #include "os/Platform.h"
@@ -8,6 +9,7 @@
 #include "os/Resources.h"
 #include "os/Shell.h"
 #include "platform/InstallLog.h"
+#include "run/ExitCodes.h"
 #include "run/InstallerState.h"
 #include "run/RunLog.h"
 #include "tools/dpinst/RunReport.h"
@@ -17,10 +19,6 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kProgramFilesId = 0x26;  // CSIDL_PROGRAM_FILES
-
-std::string Number(uint32_t value) {
-  return std::string(reinterpret_cast<const char*>(&value), 4);
-}
 
 // YYYYMMDD, as Apps & Features reads InstallDate.
 std::string DateText(const os::LocalTime& now) {
@@ -67,52 +65,66 @@ std::string ProductName() {
   return name;
 }
 
-void RegisterProduct(const std::string& driverFolder) {
+void RegisterProduct(uint32_t returnCode) {
+  // Installed or in the driver store only, with or without a restart: the flags the run's exit
+  // code comes from say so, and something was counted.
+  if (run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24)) == run::kExitFailed ||
+      returnCode % 0x10000 == 0)
+    return;
   os::Platform& os = os::Os();
-  // Before the outcome is shown: a finish window may close down the run from under its box.
-  const auto logBytes =
-      os.files->ReadAll(platform::FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG");
-  const std::string logText = platform::LogAsSingleByteText(logBytes.value_or(""));
-  const auto returnCode = platform::FindReturnCode(logText, driverFolder);
-  const double code = returnCode ? platform::HexToNumber(*returnCode) : 0;
-  // Installed or in the driver store only, with or without a restart, and nothing failed.
-  if (code < 1 || code >= 0x80000000 || static_cast<uint32_t>(code) % 0x10000 == 0) return;
   const std::string name = ProductName();
   const auto programFiles = os.shell->SpecialFolder(kProgramFilesId);
-  if (name.empty() || !programFiles) return;
+  const auto version = os.resources->Find(os::NumberedType(16), 1);
+  if (name.empty() || !programFiles || !version) return;
   const std::string folder = *programFiles + "\\" + name;
   const std::string kept = folder + "\\Uninstall.exe";
   os.files->CreateFolder(folder);
-  // The driver cabinet is left out as an empty resource: Wine's resource update keeps a
-  // resource it is told to delete, and the removal needs cabinet 386 only.
-  const auto version = os.resources->Find(os::NumberedType(16), 1);
-  if (!version || !os.files->Copy(run::State().InstallerPath, kept) ||
-      !os.resources->WriteResource(kept, "CAB", 1, 0, "")) {
+  // The driver cabinet gives way to one NUL byte, which no extraction takes for a cabinet: Wine
+  // reads the file's resources back over a deletion and refuses an empty resource. The removal
+  // needs cabinet 386 only.
+  if (!os.files->Copy(run::State().InstallerPath, kept) ||
+      !os.resources->WriteResource(kept, "CAB", 1, 0, {"", 1})) {
     run::Log("not registered: no copy at %s", kept.c_str());
     return;
   }
+  // The published names are in this run's log alone: an earlier log was set aside before.
+  const auto log =
+      os.files->ReadAll(platform::FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG");
   const std::string command = "\"" + kept + "\" /uninstall";
-  const struct {
+  const std::string texts[] = {VersionText(*version, "ProductName"),
+                               VersionText(*version, "ProductVersion"),
+                               VersionText(*version, "CompanyName"),
+                               kept,
+                               DateText(os.shell->Now()),
+                               command,
+                               command + " /quiet",
+                               PublishedInfs(platform::LogAsSingleByteText(log.value_or("")))};
+  const uint32_t numbers[] = {static_cast<uint32_t>(os.files->Length(kept).value_or(0) >> 10), 1,
+                              1};
+  // Names and kinds of the entry's values, in the order of texts, then numbers.
+  static constexpr struct {
     const char* name;
     uint32_t type;
-    std::string bytes;
-  } values[] = {
-      {"DisplayName", os::kRegText, VersionText(*version, "ProductName")},
-      {"DisplayVersion", os::kRegText, VersionText(*version, "ProductVersion")},
-      {"Publisher", os::kRegText, VersionText(*version, "CompanyName")},
-      {"DisplayIcon", os::kRegText, kept},
-      {"InstallDate", os::kRegText, DateText(os.shell->Now())},
-      {"UninstallString", os::kRegText, command},
-      {"QuietUninstallString", os::kRegText, command + " /quiet"},
-      {"EstimatedSize", os::kRegNumber,
-       Number(static_cast<uint32_t>(os.files->Length(kept).value_or(0) >> 10))},
-      {"NoModify", os::kRegNumber, Number(1)},
-      {"NoRepair", os::kRegNumber, Number(1)},
-      {"DriverPackages", os::kRegTextList, PublishedInfs(logText)},
+  } kValues[] = {
+      {"DisplayName", os::kRegText},
+      {"DisplayVersion", os::kRegText},
+      {"Publisher", os::kRegText},
+      {"DisplayIcon", os::kRegText},
+      {"InstallDate", os::kRegText},
+      {"UninstallString", os::kRegText},
+      {"QuietUninstallString", os::kRegText},
+      {"DriverPackages", os::kRegTextList},
+      {"EstimatedSize", os::kRegNumber},
+      {"NoModify", os::kRegNumber},
+      {"NoRepair", os::kRegNumber},
   };
   const std::string key = kUninstallKey + name;
-  for (const auto& value : values) {
-    if (!os.registry->SetValue(key, value.name, value.type, value.bytes)) {
+  for (size_t at = 0; at < std::size(kValues); ++at) {
+    const std::string_view bytes =
+        at < std::size(texts)
+            ? std::string_view(texts[at])
+            : std::string_view(reinterpret_cast<const char*>(&numbers[at - std::size(texts)]), 4);
+    if (!os.registry->SetValue(key, kValues[at].name, kValues[at].type, bytes)) {
       run::Log("not registered: %s cannot be written", key.c_str());
       return;
     }

@@ -2,6 +2,7 @@
 // What stays on the machine after an install so that it can be found and removed: a copy of the
 // program without the driver cabinet under the Program Files folder, and one Apps & Features
 // entry for the machine that names it and the driver packages the driver installer published.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,9 @@ std::string PublishedInfs(std::string_view logText);
 // program carries no product name.
 std::string ProductName();
 
-// After the driver installer's run in driverFolder ended installed or in the driver store only,
-// with or without a restart, as its log says: the kept copy, the entry and the packages. A run
-// that failed or installed nothing registers nothing.
-void RegisterProduct(const std::string& driverFolder);
+// After a driver installer run whose return code says installed or in the driver store only, with
+// or without a restart: the kept copy, the entry and the packages the run's log names. A run that
+// failed or installed nothing registers nothing.
+void RegisterProduct(uint32_t returnCode);
 
 }  // namespace app

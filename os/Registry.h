@@ -2,7 +2,6 @@
 // The machine's registry (HKEY_LOCAL_MACHINE) as every program sees it: on 64-bit Windows the
 // 64-bit view also for this 32-bit program, which WoW64 would otherwise send to Wow6432Node.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,11 +17,6 @@ class Registry {
   // RegCreateKeyExA + RegSetValueExA: creates the key where it is missing.
   virtual bool SetValue(const std::string& key, const char* name, uint32_t type,
                         std::string_view bytes) = 0;
-  // The value's bytes as stored (a text with its closing NUL); nullopt when key or value is
-  // missing or cannot be read.
-  virtual std::optional<std::string> Value(const std::string& key, const char* name) = 0;
-  // RegDeleteKeyA of a key without subkeys; true also when it was missing.
-  virtual bool DeleteKey(const std::string& key) = 0;
 };
 
 }  // namespace os

@@ -1,8 +1,9 @@
-// The pure halves of the product's registration: the version resource's texts and the
-// published INF names of the driver installer's log.
+// The product's registration: the version resource's texts, the published INF names of the
+// driver installer's log, and which return codes register at all.
 #include <gtest/gtest.h>
 
 #include "app/Registration.h"
+#include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 #include "tools/dpinst/RunReport.h"
 
@@ -46,6 +47,36 @@ TEST(Registration, PublishedInfsListsTheFileNamesTheLogReports) {
       {"cut short", "SUCCESS:'a.inf" + std::string(dpinst::kPublishedAs) + "C:\\W\\oem", ""},
   };
   for (const auto& row : rows) EXPECT_EQ(app::PublishedInfs(row.log), row.expected) << row.what;
+}
+
+class RegisterProductTest : public fakes::PlatformTest {};
+
+TEST_F(RegisterProductTest, OnlyARunThatPutSomethingInWithoutFailureRegisters) {
+  resources.resources[{"#16", 1}] = fakes::VersionResource({{"ProductName", "Norvane A"}});
+  shell.specialFolders[0x26] = "C:\\Program Files";
+  files.CreateFolder("C:\\Program Files");
+  files.CreateFolder("C:\\dist");
+  WriteFile("C:\\dist\\Installer.exe", "MZ program");
+  run::State().InstallerPath = "C:\\dist\\Installer.exe";
+  const struct {
+    uint32_t returnCode;
+    bool registered;
+  } rows[] = {
+      {0x00000001, true},  {0x00000100, true},  {0x40000001, true},   // installed, store, restart
+      {0x00000000, false}, {0x40000000, false},                       // nothing put in
+      {0x80010000, false}, {0x80010001, false}, {0xC0000101, false},  // failures, also partial
+      {0x80000000, false},                                            // not started
+  };
+  for (const auto& row : rows) {
+    registry.values.clear();
+    app::RegisterProduct(row.returnCode);
+    EXPECT_EQ(registry
+                  .Value("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A",
+                         "DisplayName")
+                  .has_value(),
+              row.registered)
+        << std::hex << row.returnCode;
+  }
 }
 
 }  // namespace

@@ -405,6 +405,7 @@ class WholeRun {
       processes_.exitCodes[started.process] = static_cast<uint32_t>(exitCode);
     } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
       driverInstallerRan = true;
+      processes_.exitCodes[started.process] = 0x40000001;  // as its log says
       // The stand-in's own files are not the program's platform calls: written directly.
       const std::string folder = run::ExeFolderOf(request.file) + "\\";
       const std::string logPath = "C:\\Windows\\DPINST.LOG";
@@ -457,7 +458,7 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   EXPECT_EQ(run.Read(kept), "MZ program");
   ASSERT_FALSE(run.resources().written.empty());
   EXPECT_EQ(run.resources().written.back().file, kept);
-  EXPECT_EQ(run.resources().written.back().bytes, "");
+  EXPECT_EQ(run.resources().written.back().bytes, std::string(1, '\0'));
   const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
   const std::pair<const char*, std::string> values[] = {
       {"DisplayName", std::string("Norvane A/B\0", 12)},

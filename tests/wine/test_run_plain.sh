@@ -41,6 +41,14 @@ for row in "${rows[@]}"; do
     grep -q "$program" "$WINEPREFIX/trace.txt" || fail "$version: $program was not started"
   done
   ls "$(win_windows)"/inf/*.inf | xargs grep -li norvane >/dev/null || fail "$version: the package was not staged"
+  # Registered in the registry view of the Windows width, which a 64-bit prefix must be asked for.
+  entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Norvane Driver_Utility Installer v1.4'
+  view=() && [ "$arch" = win32 ] || view=(/reg:64)
+  wine reg query "$entry" "${view[@]}" /v DriverPackages | grep -qi 'REG_MULTI_SZ    [a-z0-9]*\.inf' ||
+    fail "$version: no entry naming the published INF"
+  if [ "$arch" = win64 ] && wine reg query "$entry" /reg:32 >/dev/null 2>&1; then
+    fail "$version: the entry went to the 32-bit view"
+  fi
   wineserver -k
   echo "$version: ok"
 done
