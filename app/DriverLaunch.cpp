@@ -60,7 +60,7 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
   run::Log("driver folder: %s", driverFolder.c_str());
   WaitForDeviceInstallations();
   run::ProgressWindow& wait = run::Ui().Wait();
-  const std::string mode = state.InstallMode;
+  const std::string& mode = state.InstallMode;
 
   if (mode != kSilentMode && mode != kDriverMode) {
     // Another program of the driver folder does the installation its own way.
@@ -83,17 +83,16 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
 
   if (ProcessorWidth == 1 || ProcessorWidth == 2) {
     const bool wide = ProcessorWidth == 2;
-    const std::string installer = wide ? "DPInstX64.exe" : "DPInstX86.exe";
-    const std::string launcher = wide ? "RunDPInstX64.exe" : "RunDPInstX86.exe";
+    const char* installer = wide ? "DPInstX64.exe" : "DPInstX86.exe";
+    const char* launcher = wide ? "RunDPInstX64.exe" : "RunDPInstX86.exe";
     StageFirstExisting(staging, driverFolder,
-                       {wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe", installer.c_str()},
-                       installer.c_str());
-    StageFirstExisting(staging, driverFolder, launchers, launcher.c_str());
+                       {wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe", installer}, installer);
+    StageFirstExisting(staging, driverFolder, launchers, launcher);
     run::DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
     wait.SetVisible(false);
     platform::PreserveInstallLog(1);
-    const std::string program = run::FileExists(driverFolder + launcher) ? driverFolder + launcher
-                                                                         : driverFolder + installer;
+    std::string program = driverFolder + launcher;
+    if (!run::FileExists(program)) program = driverFolder + installer;
     // Without the log analysis the launcher's exit code, which is the driver installer's return
     // code, tells how it went.
     // Not started: the failure flag, nothing counted.

@@ -12,12 +12,13 @@ namespace app {
 
 std::string ManifestCopyPath(const std::string& exeFolder, const std::string& exeName,
                              const os::LocalTime& now) {
-  std::string stamp;
+  std::string path = exeFolder + "\\" + exeName + "_";
   for (const int part : {now.month, now.day, now.hour, now.minute}) {
-    stamp += static_cast<char>('0' + part / 10 % 10);
-    stamp += static_cast<char>('0' + part % 10);
+    path += static_cast<char>('0' + part / 10 % 10);
+    path += static_cast<char>('0' + part % 10);
   }
-  return exeFolder + "\\" + exeName + "_" + stamp + ".exe";
+  path += ".exe";
+  return path;
 }
 
 void RunManifestCopy() {

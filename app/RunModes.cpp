@@ -1,21 +1,22 @@
 #include "app/RunModes.h"
 
-#include "run/AnsiPaths.h"
-#include "run/CloseDown.h"
+#include <algorithm>
+
 #include "app/ExtractionWorker.h"
 #include "app/InstallationSequence.h"
-#include "run/InstallerState.h"
-#include "run/RunSteps.h"
 #include "app/ManifestCopy.h"
 #include "app/Relaunch.h"
-#include "run/Windows.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
 #include "platform/Admission.h"
 #include "platform/InstallLog.h"
+#include "run/AnsiPaths.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
-#include <algorithm>
+#include "run/RunSteps.h"
+#include "run/Windows.h"
 
 namespace app {
 namespace {
@@ -72,7 +73,8 @@ RunMode SelectRunMode(const std::string& commandLine, const std::string& exeName
   if (commandLine == ManifestCommandLine(exeName)) return RunMode::ManifestCopy;
   if (run::LowerCase(commandLine) == "debug" || commandLine.empty()) return RunMode::Relaunch;
   if (commandLine == "temp") return RunMode::InstallationRun;
-  if (commandLine.compare(0, WorkerPrefix(exeName).size(), WorkerPrefix(exeName)) == 0)
+  const std::string workerPrefix = WorkerPrefix(exeName);
+  if (commandLine.compare(0, workerPrefix.size(), workerPrefix) == 0)
     return RunMode::ExtractionWorker;
   if (ParseSwitches(commandLine)) return RunMode::Relaunch;
   if (commandLine.size() > 5 && commandLine.compare(0, 5, "temp ") == 0 &&
@@ -104,7 +106,8 @@ void TakeSwitches(const std::string& commandLine) {
   run::InstallerState& state = run::State();
   state.presence = switches->presence;
   state.LogPath = switches->logPath;
-  state.CarriedSwitches = " " + std::string(text);
+  state.CarriedSwitches = " ";
+  state.CarriedSwitches += text;
   if (run::Unattended())
     run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
   // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.

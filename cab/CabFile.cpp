@@ -3,19 +3,19 @@
 #include <climits>
 #include <cstring>
 
-#include "run/CloseDown.h"
-#include "run/InstallerState.h"
-#include "run/Windows.h"
 #include "cab/Callback.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
+#include "run/Windows.h"
 
 namespace cab {
 namespace {
 
-constexpr const char* kSource = "CabFile";
-constexpr const char* kCallbackSource = "CabFile.CabCallBack";
+constexpr std::string_view kSource = "CabFile";
+constexpr std::string_view kCallbackSource = "CabFile.CabCallBack";
 // The iterator is asked to stop after a written file with this code (ERROR_OPERATION_ABORTED);
 // the kept failure, not this code, is what the caller then sees.
 constexpr uint32_t kStopAfterFile = 995;
@@ -40,11 +40,11 @@ bool IsDeviceName(std::string component) {
 
 // The notification logic's view of a failure: same number and text, its own source.
 CabError FromCallback(const CabError& failure) {
-  return CabError(failure.number, kCallbackSource, failure.description);
+  return CabError{failure.number, kCallbackSource, failure.description};
 }
 
 CabError NameMissing() {
-  return CabError(kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing));
+  return CabError{kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing)};
 }
 
 [[noreturn]] void EndAfterExtractionError() {
@@ -109,7 +109,7 @@ MaybeCabError CabFile::Walk(uintptr_t mode) {
     return failure;
   }
   if (!walked)
-    return CabError(static_cast<int32_t>(lastError), kSource, CabinetErrorText(lastError));
+    return CabError{static_cast<int32_t>(lastError), kSource, CabinetErrorText(lastError)};
   return std::nullopt;
 }
 
@@ -120,7 +120,7 @@ uint32_t CabFile::HandleNotification(uintptr_t context, uint32_t notification, u
     case os::kNotifyFileInCabinet:
       if (context == CountMode) {
         if (CountedFiles == INT32_MAX) {
-          failure = CabError(kErrOverflow, kSource, "Overflow");
+          failure = CabError{kErrOverflow, kSource, "Overflow"};
           break;
         }
         ++CountedFiles;
@@ -168,7 +168,7 @@ MaybeCabError CabFile::PrepareFileTarget(os::FileInCabinetInfo& info, bool& writ
 
   // The record holds MAX_PATH bytes with the terminating NUL: 259 bytes of path at most.
   if (target.size() >= os::kMaxTargetName)
-    return CabError(kErrSubscriptOutOfRange, kSource, "Subscript out of range");
+    return CabError{kErrSubscriptOutOfRange, kSource, "Subscript out of range"};
   std::memcpy(info.FullTargetName, target.data(), target.size());
   info.FullTargetName[target.size()] = '\0';
   write = true;
@@ -181,16 +181,12 @@ MaybeCabError CabFile::TargetPathFor(const std::string& storedName, std::string&
     std::string cabinetName;
     SplitPath(CabName, folder, cabinetName);
   }
-  if (!OutputFile.empty()) {
-    target = AddTrailingBackslash(folder) + OutputFile;
-    return std::nullopt;
-  }
   // A cabinet names its own files; a name that climbs out of the target or names another drive,
   // share or device would write where nobody asked for files.
-  if (!StaysInsideTarget(storedName))
-    return CabError(static_cast<int32_t>(kErrorInvalidName), kSource,
-                    CabinetErrorText(kErrorInvalidName));
-  target = AddTrailingBackslash(folder) + storedName;
+  if (OutputFile.empty() && !StaysInsideTarget(storedName))
+    return CabError{static_cast<int32_t>(kErrorInvalidName), kSource,
+                    CabinetErrorText(kErrorInvalidName)};
+  target = AddTrailingBackslash(folder) + (OutputFile.empty() ? storedName : OutputFile);
   return std::nullopt;
 }
 

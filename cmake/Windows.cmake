@@ -50,9 +50,12 @@ file(GLOB NO_EXCEPTION_SOURCES CONFIGURE_DEPENDS
 # and the library's dynamic_cast behind them stay out too (about 8 KB). The 32-bit compiler keeps
 # a frame pointer in every function unless told otherwise, and pads the stack to 16 bytes around
 # calls although Windows aligns it to 4 and nothing here needs more.
+# -Oz weighs size above speed where -Os still trades; no code of the program is hot enough to
+# notice. Inlining is left to the whole-program pass: inlined early into each caller, small string
+# helpers are copied dozens of times, and the copies grow the callers' stack frames (about 4 KB).
 set(PRODUCT_COMPILE_OPTIONS
     -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-rtti
-    -fomit-frame-pointer)
+    -fomit-frame-pointer -Oz -fno-early-inlining -fno-inline-small-functions -fconserve-stack)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   list(APPEND PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
 endif()

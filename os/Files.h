@@ -97,6 +97,8 @@ class Files {
   virtual bool WriteAll(const std::string& path, std::string_view bytes) = 0;
   // Opens an existing file and writes the bytes after its last byte.
   virtual bool Append(const std::string& path, std::string_view bytes) = 0;
+  // SetEndOfFile at `length`: cuts an existing file back to its first `length` bytes.
+  virtual bool Truncate(const std::string& path, uint64_t length) = 0;
   // CreateFileA(GENERIC_READ | GENERIC_WRITE, share 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL).
   virtual std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) = 0;
   // CreateFileA(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING). Null when the file is missing or

@@ -2,13 +2,13 @@
 
 #include <string_view>
 
-#include "run/CloseDown.h"
-#include "run/ExitCodes.h"
-#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Version.h"
 #include "platform/Edition.h"
+#include "run/CloseDown.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
 
 namespace platform {
@@ -21,11 +21,14 @@ namespace {
 }
 
 std::string ServicePackMessage(int servicePack) {
-  const std::string number = std::to_string(servicePack);
-  return "This installation requires the use of Service Pack " + number +
-         ". Please download and install Service Pack " + number +
-         " from Windows Update, or via the Microsoft website (" + kMakerWebSite +
-         "), before continuing this installation.";
+  const std::string number = run::DecimalText(servicePack);
+  // Appended piece by piece: joined with "+", each piece would pass through another temporary.
+  std::string message = "This installation requires the use of Service Pack ";
+  for (const char* piece : {number.c_str(), ". Please download and install Service Pack ",
+                            number.c_str(), " from Windows Update, or via the Microsoft website (",
+                            kMakerWebSite, "), before continuing this installation."})
+    message += piece;
+  return message;
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
-#include "run/CloseDown.h"
-#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/CloseDown.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
 
 namespace platform {
@@ -65,12 +65,14 @@ void ReadConfiguration() {
     const run::InstallerState& state = run::State();
     const bool runsProgram = !state.InstallMode.empty() && state.InstallMode != "->DRIVER_SILENT" &&
                              state.InstallMode != "->DRIVER";
-    const std::string& outside =
-        !StaysInsideDriverFolder(state.DriverSubfolder)              ? state.DriverSubfolder
-        : runsProgram && !StaysInsideDriverFolder(state.InstallMode) ? state.InstallMode
-                                                                     : std::string();
-    if (outside.empty()) return;
-    message = std::string(kConfigurationPathError) + outside;
+    // Pointed at, not bound by reference: a conditional with a temporary in it copies the text.
+    const std::string* outside =
+        !StaysInsideDriverFolder(state.DriverSubfolder)              ? &state.DriverSubfolder
+        : runsProgram && !StaysInsideDriverFolder(state.InstallMode) ? &state.InstallMode
+                                                                     : nullptr;
+    if (!outside) return;
+    message = kConfigurationPathError;
+    message += *outside;
   }
   run::Tell(0, message, run::kAppTitle, os::kMbOk);
   run::UnloadWait();
@@ -89,7 +91,7 @@ bool ReadConfigLine(std::string_view line) {
   run::InstallerState& state = run::State();
   if (AppliesHere(kEditionNames, cut.name)) {
     if (!cut.value) return false;
-    state.InstallMode = std::string(*cut.value);
+    state.InstallMode = *cut.value;
   } else if (AppliesHere(kServicePackNames, cut.name)) {
     if (!cut.value) return false;
     // Only ever raised: a later "False" does not undo an earlier "True".
@@ -103,7 +105,7 @@ bool ReadDriverFolderLine(std::string_view line) {
   const Cut cut = CutAtEquals(line);
   if (!AppliesHere(kEditionNames, cut.name)) return true;
   if (!cut.value) return false;
-  run::State().DriverSubfolder = std::string(*cut.value);
+  run::State().DriverSubfolder = *cut.value;
   return true;
 }
 
@@ -122,7 +124,7 @@ void ReadAfterSetupLine(std::string_view line) {
   const std::string head = run::UpperCase(std::string(line.substr(0, 24)));
   for (const auto& row : texts) {
     if (StartsWith(head, row.prefix)) {
-      *row.text = std::string(line.substr(row.prefix.size()));
+      *row.text = line.substr(row.prefix.size());
       return;
     }
   }
@@ -132,7 +134,7 @@ void ReadAfterSetupLine(std::string_view line) {
   }
   constexpr std::string_view kWirelessMessage = "X:X  INSTALLWZCMSG=";
   if (StartsWith(head, kWirelessMessage))
-    state.MsgWirelessService = std::string(line.substr(kWirelessMessage.size()));
+    state.MsgWirelessService = line.substr(kWirelessMessage.size());
 }
 
 }  // namespace platform

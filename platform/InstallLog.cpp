@@ -1,6 +1,8 @@
 #include "platform/InstallLog.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstring>
 
 #include "os/Files.h"
 #include "os/Platform.h"
@@ -15,7 +17,9 @@
 namespace platform {
 namespace {
 
-constexpr char kReboot[] = "Please reboot your PC to complete the installation.";
+// After a message of the configuration, the request stands two blank lines below it.
+constexpr char kRebootAfterTexts[] = "\r\n\r\nPlease reboot your PC to complete the installation.";
+constexpr const char* kReboot = kRebootAfterTexts + 4;
 constexpr char kFolderWords[] = "CURRENT WORKING DIRECTORY";
 constexpr char kCodeWords[] = "RETURNING WITH CODE";
 // "INFO:   Current working directory: '" and "INFO:   Returning with code 0x".
@@ -119,25 +123,21 @@ bool IsWideLog(std::string_view start) {
          static_cast<unsigned char>(start[1]) == 0xFE;
 }
 
+// A log's UTF-16LE is the memory of a char16_t text on every processor Windows runs on, so the
+// bytes are copied as they are.
+static_assert(std::endian::native == std::endian::little);
+
 // UTF-16LE bytes (no byte-order mark) as ANSI text. An odd last byte is half a character that
 // was never finished: dropped.
-[[gnu::noinline]] std::string NarrowText(std::string_view bytes) {
-  std::u16string units;
-  units.reserve(bytes.size() / 2);
-  for (size_t at = 0; at + 1 < bytes.size(); at += 2)
-    units.push_back(static_cast<char16_t>(
-        static_cast<unsigned char>(bytes[at]) |
-        (static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8)));
+std::string NarrowText(std::string_view bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  std::memcpy(units.data(), bytes.data(), units.size() * 2);
   return os::Os().unicode->ToAnsi(units);
 }
 
 std::string WideText(const std::string& ansi) {
-  std::string bytes;
-  for (const char16_t unit : os::Os().unicode->FromAnsi(ansi)) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
+  const std::u16string units = os::Os().unicode->FromAnsi(ansi);
+  return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
 
 // Another program (a virus scanner, an editor) may hold the log for a moment. Tried again only
@@ -151,6 +151,93 @@ bool AppendWithRetry(const std::string& target, uint64_t length, const std::stri
   }
 }
 
+// Receives a log's text piece by piece; answers false to stop the reading.
+class LogTextSink {
+ public:
+  virtual bool Take(const std::string& text) = 0;
+};
+
+bool IsLineBreak(const std::string& bytes, size_t at, bool wide) {
+  return (bytes[at] == '\r' || bytes[at] == '\n') && (!wide || bytes[at + 1] == '\0');
+}
+
+// Hands the log at `source` on to `sink` piece by piece, in the encoding of a file that starts
+// with `targetStart` (UTF-16LE behind its byte-order mark, or single-byte; an empty file takes
+// the source's bytes as they are, mark and all). The memory it takes does not grow with the log.
+// Each piece ends after a line break, carrying the rest into the next one: a conversion piece by
+// piece could otherwise cut a double-byte character or a surrogate pair in two, and CR and LF
+// are never part of one. Only a line longer than a whole piece is cut. False when a read failed
+// or the sink stopped.
+bool ReadLogPieces(const std::string& source, std::string_view targetStart, LogTextSink& sink) {
+  os::Files& files = *os::Os().files;
+  constexpr uint32_t kPiece = 65536;  // even: a UTF-16 piece starts on a whole unit
+  const auto start = files.ReadPiece(source, 0, 2);
+  if (!start) return false;
+  const bool fromWide = IsWideLog(*start);
+  const bool toWide = targetStart.empty() ? fromWide : IsWideLog(targetStart);
+  const size_t unit = fromWide ? 2 : 1;
+  std::string carried;
+  for (uint64_t at = fromWide && !targetStart.empty() ? 2 : 0;;) {
+    const auto piece = files.ReadPiece(source, at, kPiece);
+    if (!piece) return false;
+    at += piece->size();
+    std::string text = carried + *piece;
+    size_t end = text.size();
+    if (!piece->empty()) {  // at the end of the log, the rest goes whole
+      end -= end % unit;
+      while (end != 0 && !IsLineBreak(text, end - unit, fromWide)) end -= unit;
+      if (end == 0) end = text.size();
+    }
+    carried = text.substr(end);
+    text.resize(end);
+    if (fromWide && !toWide) text = NarrowText(text);
+    if (!fromWide && toWide) text = WideText(text);
+    if (!text.empty() && !sink.Take(text)) return false;
+    if (piece->empty()) return true;
+  }
+}
+
+// The search for the run's section: the first folder line that names the driver folder, then
+// the first return-code line after it. Fed line by line, piece by piece, it stops at the code.
+class ReturnCodeSearch final : public LogTextSink {
+ public:
+  explicit ReturnCodeSearch(const std::string& driverFolder) : driverFolder_(driverFolder) {}
+  std::optional<std::string> code;
+
+  bool Take(const std::string& text) override {
+    ForEachLine(text, [&](const std::string& line) {
+      const std::string upper = run::UpperCase(line);
+      if (!folderFound_) {
+        if (upper.find(kFolderWords) != std::string::npos && FolderLineMatches(line, driverFolder_))
+          folderFound_ = true;
+        return true;
+      }
+      if (upper.find(kCodeWords) == std::string::npos) return true;
+      code = line.size() > kCodeLinePrefix ? line.substr(kCodeLinePrefix) : std::string();
+      return false;
+    });
+    return !code;
+  }
+
+ private:
+  const std::string& driverFolder_;
+  bool folderFound_ = false;
+};
+
+class TargetAppender final : public LogTextSink {
+ public:
+  TargetAppender(const std::string& target, uint64_t length) : target_(target), written_(length) {}
+  bool Take(const std::string& text) override {
+    if (!AppendWithRetry(target_, written_, text)) return false;
+    written_ += text.size();
+    return true;
+  }
+
+ private:
+  const std::string& target_;
+  uint64_t written_;
+};
+
 }  // namespace
 
 std::string LogAsSingleByteText(const std::string& bytes) {
@@ -160,20 +247,9 @@ std::string LogAsSingleByteText(const std::string& bytes) {
 
 std::optional<std::string> FindReturnCode(const std::string& logText,
                                           const std::string& driverFolder) {
-  bool folderFound = false;
-  std::optional<std::string> code;
-  ForEachLine(logText, [&](const std::string& line) {
-    const std::string upper = run::UpperCase(line);
-    if (!folderFound) {
-      if (upper.find(kFolderWords) != std::string::npos && FolderLineMatches(line, driverFolder))
-        folderFound = true;
-      return true;
-    }
-    if (upper.find(kCodeWords) == std::string::npos) return true;
-    code = line.size() > kCodeLinePrefix ? line.substr(kCodeLinePrefix) : std::string();
-    return false;
-  });
-  return code;
+  ReturnCodeSearch search(driverFolder);
+  search.Take(logText);
+  return search.code;
 }
 
 LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& state) {
@@ -197,45 +273,52 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   // installer did, whatever texts the configuration carries.
   state.ExitCode = run::ExitCodeOfInstallerFlags(flags);
 
-  ReplaceAll(state.MsgInstalledCorrectly, "%1", std::to_string(installed));
-  ReplaceAll(state.MsgInstalledDrvStore, "%1", std::to_string(storeOnly));
-  ReplaceAll(state.MsgInstallFailed, "%1", std::to_string(failed));
+  ReplaceAll(state.MsgInstalledCorrectly, "%1", run::DecimalText(installed));
+  ReplaceAll(state.MsgInstalledDrvStore, "%1", run::DecimalText(storeOnly));
+  ReplaceAll(state.MsgInstallFailed, "%1", run::DecimalText(failed));
   const std::string& c = state.MsgInstalledCorrectly;
   const std::string& d = state.MsgInstalledDrvStore;
-  const std::string& f = state.MsgInstallFailed;
+  // Without texts of its own the configuration leaves the finish window out, except for a
+  // failure; a code this program does not know leaves it out too.
   const bool noTexts = c.empty() && d.empty();
-  const std::string crlf2 = "\r\n\r\n";
+  const bool known = flags == 0 || flags == 64 || flags == 128 || flags == 192;
+  if (!known || (flags != 128 && noTexts)) return {};
 
-  switch (flags) {
-    case 0:
-      if (noTexts) return {};
-      if (installed == 0) return {true, d, "Finished", ""};
-      if (storeOnly == 0) return {true, c, "Finished", ""};
-      return {true, c + "\n\n" + d, "Finished", ""};
-    case 64:
-      if (noTexts) return {};
-      if (installed == 0) return {true, d + crlf2 + kReboot, "Finished", ""};
-      if (storeOnly == 0) return {true, c, "Finished", c + crlf2 + kReboot};
-      return {true, c, "Finished", c + "\n" + d + crlf2 + kReboot};
-    case 128:
-      if (failed != 0) return {true, f, "Failed", ""};
-      return {true, "Aborted", "Failed", ""};
-    case 192:
-      if (noTexts) return {};
-      return {true, std::string("The drivers were partially installed.\n\n") + kReboot, "Finished",
-              ""};
-    default:
-      return {};
+  // Built in place: each case sets only what differs from a finished run without a message.
+  LogOutcome outcome{true, {}, "Finished", {}};
+  if (flags == 0) {
+    if (installed == 0)
+      outcome.label = d;
+    else if (storeOnly == 0)
+      outcome.label = c;
+    else
+      outcome.label = c + "\n\n" + d;
+  } else if (flags == 64 && installed == 0) {
+    outcome.label = d + kRebootAfterTexts;
+  } else if (flags == 64) {
+    outcome.label = c;
+    outcome.message = c;
+    if (storeOnly != 0) outcome.message += "\n" + d;
+    outcome.message += kRebootAfterTexts;
+  } else if (flags == 128) {
+    if (failed != 0)
+      outcome.label = state.MsgInstallFailed;
+    else
+      outcome.label = "Aborted";
+    outcome.caption = "Failed";
+  } else {
+    outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
   }
+  return outcome;
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
-  if (InstallLogExists() != run::kTrue) return;
-  const std::string logPath = InstallLogPath();
-  if (!run::FileExists(logPath)) return;
-  const auto bytes = os::Os().files->ReadAll(logPath);
-  if (!bytes) return;
-  const auto code = FindReturnCode(LogAsSingleByteText(*bytes), driverFolder);
+  ReturnCodeSearch search(driverFolder);
+  // Read as single-byte text ("-": a start without a byte-order mark), as the driver folder it
+  // is matched against is an ANSI text. A log that is missing, or a folder under its name,
+  // cannot be read and gives no code.
+  ReadLogPieces(InstallLogPath(), "-", search);
+  const auto& code = search.code;
   if (!code || code->empty() || code->size() > 8) return;
 
   const LogOutcome outcome = DecideOutcome(*code, run::State());
@@ -252,29 +335,18 @@ void AnalyseInstallLog(const std::string& driverFolder) {
   }
 }
 
-// Read and written piece by piece: the memory it takes does not grow with the logs. Appended in
-// the target's encoding (one log in two encodings could be read by nobody), the source's
-// byte-order mark dropped where the target has its own.
+// Appended in the target's encoding (one log in two encodings could be read by nobody), the
+// source's byte-order mark dropped where the target has its own.
 std::optional<uint64_t> AppendFileBytes(const std::string& source, const std::string& target) {
   os::Files& files = *os::Os().files;
-  constexpr uint32_t kPiece = 65536;  // even: a UTF-16 piece holds whole characters
   const auto length = files.Length(target);
-  const auto sourceStart = files.ReadPiece(source, 0, 2);
   const auto targetStart = files.ReadPiece(target, 0, 2);
-  if (!length || !sourceStart || !targetStart) return std::nullopt;
-  const bool fromWide = IsWideLog(*sourceStart);
-  const bool toWide = *length == 0 ? fromWide : IsWideLog(*targetStart);
-  uint64_t written = *length;
-  for (uint64_t at = fromWide && *length != 0 ? 2 : 0;;) {
-    auto piece = files.ReadPiece(source, at, kPiece);
-    if (!piece) return std::nullopt;
-    if (piece->empty()) return length;
-    at += piece->size();
-    if (fromWide && !toWide) *piece = NarrowText(*piece);
-    if (!fromWide && toWide) *piece = WideText(*piece);
-    if (!AppendWithRetry(target, written, *piece)) return std::nullopt;
-    written += piece->size();
-  }
+  if (!length || !targetStart) return std::nullopt;
+  TargetAppender appender(target, *length);
+  if (ReadLogPieces(source, *targetStart, appender)) return length;
+  // A failed read or write changes nothing: the target is cut back to its former length.
+  files.Truncate(target, *length);
+  return std::nullopt;
 }
 
 // Nothing is deleted or overwritten before its content is secured by the step before. One
@@ -302,17 +374,12 @@ void PreserveInstallLog(int mode) {
       files.RemoveFile(logPath);
     }
   } else if (mode == 2) {
-    if (!setAsidePath.empty() && !run::FileExists(logPath) && run::FileExists(savedPath)) {
-      // The driver installer wrote no log of its own (it never ran, or failed first): the
-      // earlier log goes back to its place rather than staying under the set-aside name.
-      if (files.Copy(savedPath, logPath)) {
-        files.RemoveFile(savedPath);
-        setAsidePath.clear();
-      }
-      return;
-    }
-    if (!run::FileExists(logPath) || !run::FileExists(savedPath)) return;
-    if (!AppendFileBytes(logPath, savedPath)) return;
+    // Where the driver installer wrote no log of its own (it never ran, or failed first), the
+    // earlier log set aside by this run goes back to its place rather than staying under the
+    // set-aside name.
+    const bool fresh = run::FileExists(logPath);
+    if (!run::FileExists(savedPath) || (!fresh && setAsidePath.empty())) return;
+    if (fresh && !AppendFileBytes(logPath, savedPath)) return;
     if (!files.Copy(savedPath, logPath)) return;
     files.RemoveFile(savedPath);
     setAsidePath.clear();

@@ -2,18 +2,25 @@
 
 #include <string_view>
 
-#include "run/InstallerState.h"
 #include "os/AnsiPath.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
+#include "run/InstallerState.h"
 #include "run/RunLog.h"
 
 namespace run {
 namespace {
 
+// The program's own texts are ASCII: each letter widens to the same UTF-16 unit.
+void AppendAscii(std::u16string& text, std::string_view ascii) {
+  for (const char letter : ascii) text.push_back(static_cast<char16_t>(letter));
+}
+
 std::u16string Widened(std::string_view ascii) {
-  return {ascii.begin(), ascii.end()};
+  std::u16string text;
+  AppendAscii(text, ascii);
+  return text;
 }
 
 std::optional<std::u16string> WideAnswer(PlatformFolder folder) {
@@ -75,11 +82,15 @@ std::u16string UnusableFolderMessage(PlatformFolder folder, const std::u16string
           "of the Control Panel), then start the program again.";
       break;
   }
-  return Widened(what) + u"\n\n" + path + u"\n\n" +
-         Widened(
-             "Its name has letters that this system's language for non-Unicode programs "
-             "lacks, and Windows gives no short name for it.\n\n") +
-         Widened(advice);
+  // Appended piece by piece into one text: joined with "+", every piece is another copy.
+  std::u16string message = Widened(what);
+  AppendAscii(message, "\n\n");
+  message += path;
+  AppendAscii(message,
+              "\n\nIts name has letters that this system's language for non-Unicode programs "
+              "lacks, and Windows gives no short name for it.\n\n");
+  AppendAscii(message, advice);
+  return message;
 }
 
 bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
@@ -89,11 +100,12 @@ bool FoldersUsable(std::initializer_list<PlatformFolder> folders) {
     const auto wide = WideAnswer(folder);
     // The A functions convert the UTF-16 answer as ToAnsi does.
     if (!wide || UsableAnsiPath(unicode->ToAnsi(*wide), wide)) continue;
+    const std::u16string message = UnusableFolderMessage(folder, *wide);
     // Unattended, the log takes the message in the code page's letters, "?" where they fail.
     if (Unattended())
-      Log("%s: %s", kAppTitle, unicode->ToAnsi(UnusableFolderMessage(folder, *wide)).c_str());
+      Log("%s: %s", kAppTitle, unicode->ToAnsi(message).c_str());
     else
-      unicode->ShowMessage(0, UnusableFolderMessage(folder, *wide), Widened(kAppTitle), os::kMbOk);
+      unicode->ShowMessage(0, message, Widened(kAppTitle), os::kMbOk);
     return false;
   }
   return true;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "run/AnsiPaths.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "run/AnsiPaths.h"
 
 namespace run {
 
@@ -22,6 +22,22 @@ std::string LowerCase(std::string text) {
 std::string UpperCase(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+void AppendDecimal(std::string& text, unsigned long number, unsigned minDigits) {
+  char digits[24];
+  unsigned at = sizeof digits;
+  do {
+    digits[--at] = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number != 0 || sizeof digits - at < minDigits);
+  text.append(digits + at, sizeof digits - at);
+}
+
+std::string DecimalText(long number) {
+  std::string text = number < 0 ? "-" : "";
+  AppendDecimal(text, number < 0 ? 0ul - static_cast<unsigned long>(number) : number);
   return text;
 }
 
@@ -47,8 +63,14 @@ std::string ProgramFilePath() {
 }
 }  // namespace
 
-std::string ExeName() { return ExeNameOf(ProgramFilePath()); }
-std::string ExeFolder() { return ExeFolderOf(ProgramFilePath()); }
-std::string ProgramFile() { return ExeFolder() + "\\" + ExeName() + ".exe"; }
+std::string ExeName() {
+  return ExeNameOf(ProgramFilePath());
+}
+std::string ExeFolder() {
+  return ExeFolderOf(ProgramFilePath());
+}
+std::string ProgramFile() {
+  return ExeFolder() + "\\" + ExeName() + ".exe";
+}
 
 }  // namespace run

@@ -57,4 +57,9 @@ std::string ExeFolderOf(const std::string& programPath);
 std::string LowerCase(std::string text);
 std::string UpperCase(std::string text);
 
+// Decimal digits, at least minDigits of them (zeros in front), appended to text.
+void AppendDecimal(std::string& text, unsigned long number, unsigned minDigits = 1);
+// The number in decimal, "-" in front when negative.
+std::string DecimalText(long number);
+
 }  // namespace run

@@ -2,26 +2,13 @@
 
 #include <cstdarg>
 
-#include "run/InstallerState.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 
 namespace run {
-namespace {
-
-void AppendNumber(std::string& line, unsigned number, unsigned digits) {
-  char text[10];
-  unsigned at = sizeof text;
-  do {
-    text[--at] = static_cast<char>('0' + number % 10);
-    number /= 10;
-  } while (number != 0 || sizeof text - at < digits);
-  line.append(text + at, sizeof text - at);
-}
-
-}  // namespace
 
 bool Unattended() {
   return State().presence != Presence::Windows;
@@ -42,7 +29,7 @@ void Log(const char* format, ...) {
   std::string line;
   const int stamp[] = {now.year, now.month, now.day, now.hour, now.minute, now.second};
   for (int field = 0; field < 6; ++field) {
-    AppendNumber(line, static_cast<unsigned>(stamp[field]), 2);
+    AppendDecimal(line, static_cast<unsigned>(stamp[field]), 2);
     line += "-- :: "[field];  // 2026-12-07 14:30:05
   }
   va_list arguments;
@@ -57,12 +44,11 @@ void Log(const char* format, ...) {
       for (const char* text = va_arg(arguments, const char*); *text; ++text)
         line += *text == '\r' || *text == '\n' ? ' ' : *text;
     } else {
-      int number = va_arg(arguments, int);
-      if (kind == 'd' && number < 0) {
-        line += '-';
-        number = -number;
-      }
-      AppendNumber(line, static_cast<unsigned>(number), 1);
+      const int number = va_arg(arguments, int);
+      if (kind == 'd')
+        line += DecimalText(number);
+      else
+        AppendDecimal(line, static_cast<unsigned>(number));
     }
   }
   va_end(arguments);

@@ -73,8 +73,11 @@ int16_t CheckService::SendRequest(int32_t State, const std::string& SvcName,
       return 0;
   }
   if (requestResult != 0) return 0;
-  const std::string name = ServiceStateName(GetServiceState(SvcName));
-  return name == "Starting" || name == "Running" || name == "Continuing" ? 1 : 0;
+  const int32_t state = GetServiceState(SvcName);
+  return state == kServiceStartPending || state == kServiceRunning ||
+                 state == kServiceContinuePending
+             ? 1
+             : 0;
 }
 
 std::string CheckService::CurrentStateName(const std::string& SvcName) {

@@ -2,6 +2,7 @@
 
 #include "os/Platform.h"
 #include "os/Services.h"
+#include "run/InstallerState.h"
 
 namespace service {
 namespace {
@@ -57,8 +58,8 @@ int32_t ControlByName(const std::string& name, uint32_t access, uint32_t control
 constexpr std::size_t kTextLimit = 255;
 constexpr uint32_t kConfigRecordSize = 36;  // QUERY_SERVICE_CONFIGA in the 32-bit program
 
-std::string Text(const std::string& text) {
-  return text.substr(0, kTextLimit);
+void CopyText(std::string& to, std::string_view text) {
+  to = text.substr(0, kTextLimit);
 }
 
 // needed / 36 + 1, rounded to the nearest whole number with ties to even, in records of 36 bytes:
@@ -151,16 +152,18 @@ ServiceConfigInfo GetServiceConfig(const std::string& name) {
     return info;
   }
   const os::ScConfig& config = answer.config;
-  info.ServiceStartName = Text(config.serviceStartName);
-  info.DisplayName = Text(config.displayName);
+  // The record's texts are fresh and empty: each is written once, straight into its place.
+  CopyText(info.ServiceStartName, config.serviceStartName);
+  CopyText(info.DisplayName, config.displayName);
   // Only the first name of the list: it is read up to its first zero byte.
-  info.Dependencies = Text(config.dependencies.substr(0, config.dependencies.find('\0')));
-  info.ErrorControl = std::to_string(config.errorControl);
-  info.TagId = std::to_string(config.tagId);
-  info.LoadOrderGroup = Text(config.loadOrderGroup);
-  info.BinaryPathName = Text(config.binaryPathName);
-  info.StartType = std::to_string(config.startType);
-  info.ServiceType = std::to_string(config.serviceType);
+  CopyText(info.Dependencies,
+           std::string_view(config.dependencies).substr(0, config.dependencies.find('\0')));
+  run::AppendDecimal(info.ErrorControl, config.errorControl);
+  run::AppendDecimal(info.TagId, config.tagId);
+  CopyText(info.LoadOrderGroup, config.loadOrderGroup);
+  CopyText(info.BinaryPathName, config.binaryPathName);
+  run::AppendDecimal(info.StartType, config.startType);
+  run::AppendDecimal(info.ServiceType, config.serviceType);
   return info;
 }
 
@@ -181,7 +184,7 @@ std::string ServiceStateName(int32_t state) {
     case kServicePaused:
       return "Paused";
     default:
-      return "Unknown? " + std::to_string(state);
+      return "Unknown? " + run::DecimalText(state);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "run/InstallerState.h"
+
 namespace ui {
 namespace {
 
@@ -17,7 +19,7 @@ long CaptionNumber(const std::string& caption) {
 CountdownStep CountdownTick(CountdownLabels& labels, bool held) {
   const long n = CaptionNumber(labels.counter);
   if (n <= 0) return held ? CountdownStep::Continue : CountdownStep::End;
-  labels.counter = std::to_string(n - 1);
+  labels.counter = run::DecimalText(n - 1);
   const long shown = CaptionNumber(labels.counter);
   if (shown < 10) labels.unitLeft = 3000;
   if (shown == 1) labels.unit = "second.)";

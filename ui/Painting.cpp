@@ -1,7 +1,6 @@
 #include "ui/Painting.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace ui {
 
@@ -34,8 +33,9 @@ uint32_t GradientColourAt(const GradientVertices& v, int32_t x, int32_t y) {
   }
   const auto channel = [&](uint16_t GradientVertex::*field) {
     const double value = wa * (a.*field) + wb * (b.*field) + wc * (c.*field);
+    // Rounded half up; never negative, so cutting off the fraction is taking the floor.
     const double byte = std::clamp(value / 256.0, 0.0, 255.0);
-    return static_cast<uint32_t>(std::lround(byte));
+    return static_cast<uint32_t>(byte + 0.5);
   };
   return channel(&GradientVertex::Red) | channel(&GradientVertex::Green) << 8 |
          channel(&GradientVertex::Blue) << 16;

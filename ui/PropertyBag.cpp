@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "run/InstallerState.h"
 #include "ui/VistaProg.h"
 
 namespace ui {
@@ -24,7 +25,7 @@ void PropertyBag::WriteProperty(const std::string& name, int32_t value, int32_t 
   if (value == defaultValue)
     entries.erase(name);
   else
-    entries[name] = std::to_string(value);
+    entries[name] = run::DecimalText(value);
 }
 
 void VistaProg::ReadProperties(const PropertyBag& bag) {

@@ -8,7 +8,7 @@ int32_t RoundHalfEven(double value) {
   const double floor = std::floor(value);
   const double fraction = value - floor;
   double rounded = floor;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0.0)) rounded = floor + 1.0;
+  if (fraction > 0.5 || (fraction == 0.5 && static_cast<int64_t>(floor) % 2 != 0)) rounded = floor + 1.0;
   return static_cast<int32_t>(rounded);
 }
 

@@ -323,6 +323,13 @@ bool PosixFiles::Append(const std::string& path, std::string_view bytes) {
   return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool PosixFiles::Truncate(const std::string& path, uint64_t length) {
+  std::error_code error;
+  if (Held(path) || !fs::is_regular_file(HostPath(path), error)) return false;
+  fs::resize_file(HostPath(path), length, error);
+  return !error;
+}
+
 std::unique_ptr<WritableFile> PosixFiles::CreateExclusive(const std::string& path) {
   if (Held(path)) return nullptr;
   std::FILE* file = std::fopen(HostPath(path).c_str(), "wb");

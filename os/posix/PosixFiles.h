@@ -36,6 +36,7 @@ class PosixFiles : public Files {
                                        uint32_t size) override;
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
+  bool Truncate(const std::string& path, uint64_t length) override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override;
   // Until the held file goes, writing, replacing, renaming or removing it fails, as a sharing
   // violation would.

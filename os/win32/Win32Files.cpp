@@ -48,6 +48,21 @@ bool WriteWhole(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+// An existing file opened with `access` and `share`, its pointer moved to `offset` from `from`;
+// invalid when either step fails.
+UniqueHandle OpenAt(const std::string& path, DWORD access, DWORD share, uint64_t offset,
+                    DWORD from) {
+  UniqueHandle file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  LONG high = static_cast<LONG>(offset >> 32);
+  if (file.valid() &&
+      SetFilePointer(file.get(), static_cast<LONG>(offset), &high, from) ==
+          INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR)
+    return {};
+  return file;
+}
+
 bool Win32HeldFile::CopyToNew(const std::string& path) {
   UniqueHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -136,13 +151,9 @@ class Win32Files final : public Files {
 
   std::optional<std::string> ReadPiece(const std::string& path, uint64_t offset,
                                        uint32_t size) override {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LONG high = static_cast<LONG>(offset >> 32);
-    if (!file.valid() || (SetFilePointer(file.get(), static_cast<LONG>(offset), &high,
-                                         FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-                          GetLastError() != NO_ERROR))
-      return std::nullopt;
+    const UniqueHandle file =
+        OpenAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, offset, FILE_BEGIN);
+    if (!file.valid()) return std::nullopt;
     std::string bytes(size, '\0');
     DWORD got = 0;
     if (!ReadFile(file.get(), bytes.data(), size, &got, nullptr)) return std::nullopt;
@@ -157,13 +168,13 @@ class Win32Files final : public Files {
   }
 
   bool Append(const std::string& path, std::string_view bytes) override {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR)
-      return false;
-    return WriteWhole(file.get(), bytes);
+    const UniqueHandle file = OpenAt(path, GENERIC_WRITE, 0, 0, FILE_END);
+    return file.valid() && WriteWhole(file.get(), bytes);
+  }
+
+  bool Truncate(const std::string& path, uint64_t length) override {
+    const UniqueHandle file = OpenAt(path, GENERIC_WRITE, 0, length, FILE_BEGIN);
+    return file.valid() && SetEndOfFile(file.get());
   }
 
   std::unique_ptr<WritableFile> CreateExclusive(const std::string& path) override {

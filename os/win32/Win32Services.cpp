@@ -27,18 +27,19 @@ ScOpened Opened(SC_HANDLE handle) {
 
 // A text the manager points at inside the buffer it filled. The pointers are trusted no further
 // than that buffer: one outside it gives an empty text, and a missing NUL ends the text at the
-// buffer's end. A multi-string keeps its inner NULs and ends before the empty name.
-std::string TextIn(const char* text, const char* begin, const char* end, bool multiString) {
+// buffer's end. A multi-string keeps its inner NULs and ends before the empty name. The answer
+// is a view into that buffer, to be copied before the buffer goes.
+std::string_view TextIn(const char* text, const char* begin, const char* end, bool multiString) {
   if (text == nullptr || text < begin || text >= end) return {};
   const char* stop = text;
   for (;;) {
     const void* nul = std::memchr(stop, '\0', end - stop);
-    if (nul == nullptr) return std::string(text, end);
+    if (nul == nullptr) return std::string_view(text, end - text);
     stop = static_cast<const char*>(nul);
     if (!multiString || stop + 1 >= end || stop[1] == '\0' || stop == text) break;
     ++stop;
   }
-  return std::string(text, stop);
+  return std::string_view(text, stop - text);
 }
 
 class Win32Services final : public Services {

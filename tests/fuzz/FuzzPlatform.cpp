@@ -54,6 +54,13 @@ bool MemoryFiles::WriteAll(const std::string& path, std::string_view bytes) {
   return true;
 }
 
+bool MemoryFiles::Truncate(const std::string& path, uint64_t length) {
+  const auto found = files.find(Key(path));
+  if (found == files.end() || length > found->second.size()) return false;
+  found->second.resize(length);
+  return true;
+}
+
 bool MemoryFiles::Append(const std::string& path, std::string_view bytes) {
   const auto found = files.find(Key(path));
   if (found == files.end()) return false;

@@ -46,6 +46,7 @@ class MemoryFiles final : public os::Files {
   }
   bool WriteAll(const std::string& path, std::string_view bytes) override;
   bool Append(const std::string& path, std::string_view bytes) override;
+  bool Truncate(const std::string& path, uint64_t length) override;
   std::unique_ptr<os::WritableFile> CreateExclusive(const std::string&) override { return {}; }
   std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string&) override { return {}; }
   bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }

@@ -313,7 +313,7 @@ TEST_F(CabFileTest, FailureInAnEventHandlerStopsTheWalkAndEndsTheRun) {
     shell.messages.clear();
     auto object = CabFile::Create();
     object->CabName = "C:\\Temp\\1.cab";
-    const CabError refused(5, "Host", "refused");
+    const CabError refused{5, "Host", "refused"};
     if (row.inBefore)
       object->BeforeExtract = [&](const std::string&, bool& cancel) -> cab::MaybeCabError {
         cancel = row.alsoCancels;

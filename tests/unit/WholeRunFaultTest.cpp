@@ -135,7 +135,7 @@ bool MayEndSilently(const fakes::CallCounter& counter) {
           relaunchCopy) ||
          call == "IsRunningProgram" || call == "Execute" || call == "CreateWindow" ||
          call == "IsWow64Process" || call == "SpecialFolder" ||
-         ((call == "Attributes" || call == "ReadAll") && log);
+         ((call == "Attributes" || call == "ReadPiece") && log);
 }
 
 class WholeRun {
@@ -207,6 +207,16 @@ class WholeRun {
         return true;
     }
     return false;
+  }
+  // No log of the Windows folder holds a part of a record: each ends where a line ends.
+  bool LogsEndWithWholeLines() {
+    for (const auto& entry : std::filesystem::directory_iterator(files_.HostPath("C:\\Windows"))) {
+      const auto bytes = files_.ReadAll("C:\\Windows\\" + entry.path().filename().string());
+      if (Upper(entry.path().filename().string()).rfind("DPINST.", 0) == 0 && bytes &&
+          !bytes->ends_with("\r\n") && !bytes->ends_with(std::string("\r\0\n\0", 4)))
+        return false;
+    }
+    return true;
   }
   const std::vector<fakes::ShownMessage>& Messages() const { return shell_.messages; }
   // Whether every start asked the shell to show no error box of its own.
@@ -537,6 +547,7 @@ TEST(WholeRun, EverySingleFailingCallLeavesTheRunSound) {
       EXPECT_EQ(run.hung, "") << what;
       EXPECT_FALSE(run.endedUnderBox) << what;
       EXPECT_TRUE(run.EarlierLogKept()) << what;
+      EXPECT_TRUE(run.LogsEndWithWholeLines()) << what;
       std::vector<std::string> unexplained;
       for (const std::string& left : run.LeftInTemp())
         if (!LeftByTheFailedRemoval(left, run.counter) && !NamesTheWorkFolder(run.counter))

@@ -234,4 +234,18 @@ TEST_F(WorkFoldersTest, DeleteFolderTreeOfAMissingFolderDoesNothing) {
   EXPECT_TRUE(std::filesystem::exists(Host("C:\\Temp")));
 }
 
+// The program's own decimal texts (log, messages, countdown), without the standard library's.
+TEST(DecimalTextTest, SignsLimitsAndZeros) {
+  const struct {
+    long number;
+    const char* text;
+  } rows[] = {{0, "0"}, {7, "7"}, {-7, "-7"}, {2147483647L, "2147483647"},
+              {-2147483647L - 1, "-2147483648"}, {1000, "1000"}};
+  for (const auto& row : rows) EXPECT_EQ(run::DecimalText(row.number), row.text) << row.number;
+  std::string stamp = "at ";
+  run::AppendDecimal(stamp, 5, 2);
+  run::AppendDecimal(stamp, 4294967295UL);
+  EXPECT_EQ(stamp, "at 054294967295");
+}
+
 }  // namespace

@@ -28,4 +28,17 @@ wine "$probe" delete 'C:\users\'"$(id -un)"'\Temp\held'
 [ -f "$temp/held/inner/busy.txt" ] || fail "the held file was deleted"
 [ ! -e "$temp/held/free.txt" ] || fail "the free file stayed"
 wait $holder || true
+
+# A file cut back, as a failed merge of the driver installer's log does: to the byte, and never
+# while another program holds it.
+cut='C:\users\'"$(id -un)"'\Temp\cut.txt'
+printf '0123456789' >"$temp/cut.txt"
+wine "$probe" truncate "$cut" 4 || fail "the file was not cut back"
+expect_eq "$(cat "$temp/cut.txt")" "0123" "the file cut back to 4 bytes"
+wine "$probe" hold "$cut" 5 >"$temp/cut-hold.out" &
+holder=$!
+for _ in $(seq 50); do grep -q held "$temp/cut-hold.out" 2>/dev/null && break; sleep 0.1; done
+if wine "$probe" truncate "$cut" 1; then fail "a held file was cut"; fi
+expect_eq "$(cat "$temp/cut.txt")" "0123" "a held file stays whole"
+wait $holder || true
 echo "folders: ok"

@@ -68,7 +68,13 @@ std::string FakeUnicode::ToAnsi(const std::u16string& text) {
 
 std::u16string FakeUnicode::FromAnsi(const std::string& text) {
   std::u16string wide;
-  for (const char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+  for (size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (!doubleByte || byte < 0x81)
+      wide += static_cast<char16_t>(byte);
+    else
+      wide += ++at < text.size() ? static_cast<char16_t>(byte << 8 | uint8_t(text[at])) : u'?';
+  }
   return wide;
 }
 

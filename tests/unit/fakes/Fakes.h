@@ -61,6 +61,9 @@ class FakeUnicode final : public os::Unicode {
   std::map<int, std::u16string> specialFolders;
   std::map<std::u16string, std::u16string> shortPaths;  // a path missing here does not exist
   std::vector<std::u16string> messages;
+  // An East Asian code page instead (as 932 or 936): a byte from 0x81 up leads a character of
+  // two bytes; a lead byte without its second byte becomes "?".
+  bool doubleByte = false;
 
   std::optional<std::u16string> ProgramFilePath() override { return programPath; }
   std::optional<std::u16string> TempPath() override { return tempPath; }

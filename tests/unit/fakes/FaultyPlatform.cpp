@@ -132,6 +132,9 @@ class FaultyFiles final : public os::Files {
     }
     return in_.Append(path, bytes);
   }
+  bool Truncate(const std::string& path, uint64_t length) override {
+    return !c_.Fail("Truncate", path) && in_.Truncate(path, length);
+  }
   std::unique_ptr<os::WritableFile> CreateExclusive(const std::string& path) override {
     if (c_.Fail("CreateExclusive", path)) return nullptr;
     auto file = in_.CreateExclusive(path);

@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "run/InstallerState.h"
-#include "run/Windows.h"
 #include "cab/CabFile.h"
 #include "cab/Callback.h"
 #include "os/Cabinets.h"
 #include "os/Processes.h"
 #include "os/Shell.h"
 #include "os/win32/Backends.h"
+#include "run/InstallerState.h"
+#include "run/Windows.h"
 #include "tests/tools/CabWriter.h"
 
 namespace {
@@ -123,8 +123,9 @@ int main(int argc, char** argv) {
     object->CabName = argv[2];
     const cab::CabFile::Count count = object->FileCount();
     if (count.failure)
-      std::printf("error %d|%s|%s\n", count.failure->number, count.failure->source.c_str(),
-                  count.failure->description.c_str());
+      std::printf("error %d|%s|%s\n", count.failure->number,
+                  std::string(count.failure->source).c_str(),
+                  std::string(count.failure->description).c_str());
     else
       std::printf("%d\n", count.files);
     return 0;

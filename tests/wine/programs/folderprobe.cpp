@@ -3,6 +3,7 @@
 //   folderprobe exists PATH          prints "file folder" flags (1/0) of FileExists, FolderExists
 //   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
 //   folderprobe security PATH        prints the owner and access list of PATH in SDDL
+//   folderprobe truncate PATH LENGTH cuts the file back to LENGTH bytes; exit code 1 if it cannot
 #include <windows.h>
 // The security headers need the types windows.h declares.
 #include <aclapi.h>
@@ -12,8 +13,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "run/WorkFolders.h"
+#include "os/Files.h"
+#include "os/Platform.h"
 #include "os/win32/Backends.h"
+#include "run/WorkFolders.h"
 
 int main(int argc, char** argv) {
   os::SetOs(os::win32::Win32Platform());
@@ -27,6 +30,8 @@ int main(int argc, char** argv) {
     std::printf("%d %d\n", run::FileExists(argv[2]) ? 1 : 0, run::FolderExists(argv[2]) ? 1 : 0);
     return 0;
   }
+  if (command == "truncate" && argc > 3)
+    return os::Os().files->Truncate(argv[2], std::strtoull(argv[3], nullptr, 10)) ? 0 : 1;
   if (command == "hold" && argc > 3) {
     HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
