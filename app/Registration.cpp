@@ -5,6 +5,7 @@
 
 #include "os/Files.h"
 #include "os/Platform.h"
+#include "os/Processes.h"
 #include "os/Registry.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
@@ -12,6 +13,7 @@
 #include "run/ExitCodes.h"
 #include "run/InstallerState.h"
 #include "run/RunLog.h"
+#include "run/WorkFolders.h"
 #include "tools/dpinst/RunReport.h"
 
 namespace app {
@@ -19,6 +21,18 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kProgramFilesId = 0x26;  // CSIDL_PROGRAM_FILES
+constexpr char kKeptName[] = "\\Uninstall.exe";
+
+// Under Program Files, named after the product; empty when either is missing.
+std::string KeptFolder() {
+  const auto programFiles = os::Os().shell->SpecialFolder(kProgramFilesId);
+  const std::string name = ProductName();
+  return programFiles && !name.empty() ? *programFiles + "\\" + name : std::string();
+}
+
+std::string EntryKey() {
+  return kUninstallKey + ProductName();
+}
 
 // YYYYMMDD, as Apps & Features reads InstallDate.
 std::string DateText(const os::LocalTime& now) {
@@ -72,12 +86,10 @@ void RegisterProduct(uint32_t returnCode) {
       returnCode % 0x10000 == 0)
     return;
   os::Platform& os = os::Os();
-  const std::string name = ProductName();
-  const auto programFiles = os.shell->SpecialFolder(kProgramFilesId);
+  const std::string folder = KeptFolder();
   const auto version = os.resources->Find(os::NumberedType(16), 1);
-  if (name.empty() || !programFiles || !version) return;
-  const std::string folder = *programFiles + "\\" + name;
-  const std::string kept = folder + "\\Uninstall.exe";
+  if (folder.empty() || !version) return;
+  const std::string kept = folder + kKeptName;
   os.files->CreateFolder(folder);
   // The driver cabinet gives way to one NUL byte, which no extraction takes for a cabinet: Wine
   // reads the file's resources back over a deletion and refuses an empty resource. The removal
@@ -118,7 +130,7 @@ void RegisterProduct(uint32_t returnCode) {
       {"NoModify", os::kRegNumber},
       {"NoRepair", os::kRegNumber},
   };
-  const std::string key = kUninstallKey + name;
+  const std::string key = EntryKey();
   for (size_t at = 0; at < std::size(kValues); ++at) {
     const std::string_view bytes =
         at < std::size(texts)
@@ -130,6 +142,32 @@ void RegisterProduct(uint32_t returnCode) {
     }
   }
   run::Log("registered: HKLM\\%s, kept copy %s", key.c_str(), kept.c_str());
+}
+
+std::optional<std::string> RecordedDriverPackages() {
+  if (ProductName().empty()) return std::nullopt;
+  return os::Os().registry->Value(EntryKey(), "DriverPackages");
+}
+
+bool ForgetProduct() {
+  if (!os::Os().registry->DeleteKey(EntryKey())) return false;
+  // The kept copy may be the very program that started this run and waits for its end: only a
+  // process that outlives both can delete it.
+  os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true});
+  return true;
+}
+
+void RemoveKeptCopy() {
+  const std::string folder = KeptFolder();
+  // Installed again in the meantime, the product keeps its way out.
+  if (folder.empty() || os::Os().registry->Value(EntryKey(), "DisplayName")) return;
+  const std::string kept = folder + kKeptName;
+  os::Files& files = *os::Os().files;
+  // The program that ran the removal from the kept copy ends right after it.
+  for (int attempt = 0; attempt < 300 && !files.RemoveFile(kept) && run::FileExists(kept);
+       ++attempt)
+    os::Os().shell->Sleep(100);
+  files.RemoveFolder(folder);
 }
 
 }  // namespace app

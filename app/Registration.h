@@ -3,6 +3,7 @@
 // program without the driver cabinet under the Program Files folder, and one Apps & Features
 // entry for the machine that names it and the driver packages the driver installer published.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,17 @@ std::string ProductName();
 // or without a restart: the kept copy, the entry and the packages the run's log names. A run that
 // failed or installed nothing registers nothing.
 void RegisterProduct(uint32_t returnCode);
+
+// The entry's published INF names as the registry keeps the list; nullopt when the product has no
+// entry on this machine.
+std::optional<std::string> RecordedDriverPackages();
+
+// After a removal of every recorded package: the entry goes, and the kept copy and its folder
+// are left to a process of their own (RemoveKeptCopy). False when the entry stays.
+bool ForgetProduct();
+
+// Deletes the kept copy once nothing runs from it any more, then its folder; an entry that is
+// back (installed again meanwhile) keeps both.
+void RemoveKeptCopy();
 
 }  // namespace app

@@ -2,6 +2,7 @@
 // The machine's registry (HKEY_LOCAL_MACHINE) as every program sees it: on 64-bit Windows the
 // 64-bit view also for this 32-bit program, which WoW64 would otherwise send to Wow6432Node.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ class Registry {
   // RegCreateKeyExA + RegSetValueExA: creates the key where it is missing.
   virtual bool SetValue(const std::string& key, const char* name, uint32_t type,
                         std::string_view bytes) = 0;
+  // RegQueryValueExA: the value's bytes as stored (a text with its closing NUL); nullopt when
+  // the key or the value is missing.
+  virtual std::optional<std::string> Value(const std::string& key, const char* name) = 0;
+  // Deletes a key that has no subkeys, with its values. False when it stays.
+  virtual bool DeleteKey(const std::string& key) = 0;
 };
 
 }  // namespace os

@@ -28,6 +28,38 @@ class Win32Registry final : public Registry {
     RegCloseKey(opened);
     return set == ERROR_SUCCESS;
   }
+
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened) !=
+        ERROR_SUCCESS)
+      return std::nullopt;
+    std::string bytes;
+    DWORD size = 0;
+    LONG read = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, &size);
+    if (read == ERROR_SUCCESS) {
+      bytes.resize(size);
+      read = RegQueryValueExA(opened, name, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(bytes.data()), &size);
+      bytes.resize(size);
+    }
+    RegCloseKey(opened);
+    if (read != ERROR_SUCCESS) return std::nullopt;
+    return bytes;
+  }
+
+  // RegDeleteKeyA would delete in the 32-bit view under WoW64; the call that takes the view is
+  // missing before XP x64, where there is only one view.
+  bool DeleteKey(const std::string& key) override {
+    const REGSAM view = Access(0);
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA"));
+    const LONG deleted = view && deleteKeyEx
+                             ? deleteKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), view, 0)
+                             : RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  }
 };
 
 }  // namespace

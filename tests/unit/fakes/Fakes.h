@@ -149,11 +149,14 @@ class FakeRegistry final : public os::Registry {
     values[key + "|" + name] = {type, std::string(bytes) + std::string(type == os::kRegText, '\0')};
     return true;
   }
-  // The value's bytes as stored (a text with its closing NUL); nullopt when missing.
-  std::optional<std::string> Value(const std::string& key, const char* name) {
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
     const auto found = values.find(key + "|" + name);
     if (found == values.end()) return std::nullopt;
     return found->second.bytes;
+  }
+  bool DeleteKey(const std::string& key) override {
+    std::erase_if(values, [&](const auto& stored) { return stored.first.starts_with(key + "|"); });
+    return true;
   }
   // The value names of one key.
   std::vector<std::string> Names(const std::string& key) const {

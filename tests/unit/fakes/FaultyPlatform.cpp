@@ -41,6 +41,12 @@ class FaultyHeldFile final : public os::HeldFile {
   bool CopyToNew(const std::string& path) override {
     return !c_.Fail("CopyToNew", path) && inner_->CopyToNew(path);
   }
+  std::unique_ptr<os::HeldFile> CopyToRunOnce(const std::string& path) override {
+    if (c_.Fail("CopyToRunOnce", path)) return nullptr;
+    auto copy = inner_->CopyToRunOnce(path);
+    if (!copy) return nullptr;
+    return std::make_unique<FaultyHeldFile>(std::move(copy), c_);
+  }
 
  private:
   std::unique_ptr<os::HeldFile> inner_;
@@ -321,6 +327,13 @@ class FaultyRegistry final : public os::Registry {
   bool SetValue(const std::string& key, const char* name, uint32_t type,
                 std::string_view bytes) override {
     return !c_.Fail("SetValue", key) && in_.SetValue(key, name, type, bytes);
+  }
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
+    if (c_.Fail("Value", key)) return std::nullopt;
+    return in_.Value(key, name);
+  }
+  bool DeleteKey(const std::string& key) override {
+    return !c_.Fail("DeleteKey", key) && in_.DeleteKey(key);
   }
 
  private:
