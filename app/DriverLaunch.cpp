@@ -111,6 +111,7 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
 void RemoveDriverPackages(bool wide) {
   run::InstallerState& state = run::State();
   run::ProgressWindow& wait = run::Ui().Wait();
+  wait.StopTimer();
   const auto packages = RecordedDriverPackages();
   std::string label = "The driver is not installed on this computer.";
   const char* caption = "Finished";

@@ -182,9 +182,17 @@ class WholeRun {
   }
 
   // The user's plain start of the program, to its end.
-  void Run() {
+  void Run() { Run(kProgram, arguments_); }
+  // Another start, of any program file, to its end; the processes it leaves to run after it
+  // (the kept copy's removal) then run.
+  void Run(const std::string& program, const std::string& arguments) {
     os::ScopedPlatform platform(faulty_.platform());
-    RunProcess(kProgram, arguments_);
+    RunProcess(program, arguments);
+    for (const auto& [file, parameters] : std::exchange(afterwards_, {})) {
+      const int code = exitCode;
+      RunProcess(file, parameters);
+      exitCode = code;
+    }
   }
   // The run's own log, where the command line asked for one.
   std::string RunLog() { return files_.ReadAll(kRunLog).value_or(""); }
@@ -239,6 +247,7 @@ class WholeRun {
   std::string hung;            // where a process could go on no further, if one did
   bool endedUnderBox = false;  // a process ended while one of its message boxes was open
   bool finishShown = false;
+  bool removalFails = false;  // the driver installer's /u cannot remove the package
   bool driverInstallerRan = false;
   int exitCode = -1;  // of the process that ended last: after Run, the program's own
   fakes::FakeVersion& version() { return version_; }
@@ -327,6 +336,10 @@ class WholeRun {
     return found;
   }
   std::optional<std::string> Read(const std::string& path) { return files_.ReadAll(path); }
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    files_.CreateFolder(run::ExeFolderOf(path));
+    files_.WriteAll(path, bytes);
+  }
 
  private:
   os::Platform Inner() {
@@ -409,7 +422,14 @@ class WholeRun {
   os::ShellAnswer Start(const os::ShellRequest& request) {
     const os::ShellAnswer started{true, 42, 0, 100 + processes_.started.size()};
     const std::string file = Upper(request.file);
-    if (request.parameters.rfind("temp", 0) == 0 || request.parameters.rfind("/ExTracT ", 0) == 0) {
+    if (request.parameters == "/RemoveKeptCopy") {
+      afterwards_.emplace_back(request.file, request.parameters);
+    } else if (request.parameters.rfind("/u ", 0) == 0) {
+      const std::string inf = "C:\\Windows\\INF\\" + request.parameters.substr(3, 8);
+      processes_.exitCodes[started.process] =
+          removalFails || !files_.RemoveFile(inf) ? 0x80010000 : 0x00000001;
+    } else if (request.parameters.rfind("temp", 0) == 0 ||
+               request.parameters.rfind("/ExTracT ", 0) == 0) {
       if (files_.ReadAll(request.file) != "MZ program") startedOther = request.file;
       RunProcess(request.file, request.parameters);
       processes_.exitCodes[started.process] = static_cast<uint32_t>(exitCode);
@@ -447,6 +467,7 @@ class WholeRun {
   fakes::FaultyPlatform faulty_;
   Process* current_ = nullptr;
   int openBoxes_ = 0;
+  std::vector<std::pair<std::string, std::string>> afterwards_;
 };
 
 TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
@@ -483,6 +504,39 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   for (const auto& [name, bytes] : values)
     EXPECT_EQ(run.registry().Value(key, name), bytes) << name;
   EXPECT_EQ(run.registry().Names(key).size(), 11u);
+}
+
+// Removal from the kept copy: the recorded package through the driver installer's /u, then the
+// entry, then, once the kept copy runs no more, the copy and its folder; nothing stays in the
+// temporary folder. A failed removal keeps both for the next try; nothing installed is 1605.
+TEST(WholeRun, RemovalTakesWhatTheInstallLeftAndOnlyThat) {
+  WholeRun run(0);
+  run.Run();
+  const std::string folder = "C:\\Program Files\\Norvane A_B";
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
+  run.WriteFile("C:\\Windows\\INF\\oem7.inf", "[Version]");
+  run.removalFails = true;
+  run.Run(folder + "\\Uninstall.exe", "/uninstall /quiet");
+  EXPECT_EQ(run.exitCode, 1603);
+  EXPECT_TRUE(run.registry().Value(key, "DisplayName"));
+  EXPECT_TRUE(run.Read(folder + "\\Uninstall.exe"));
+  run.removalFails = false;
+  run.Run(folder + "\\Uninstall.exe", "/uninstall /quiet");
+  EXPECT_EQ(run.hung, "");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.Read("C:\\Windows\\INF\\oem7.inf"));
+  EXPECT_FALSE(run.registry().Value(key, "DisplayName"));
+  EXPECT_FALSE(run.Read(folder + "\\Uninstall.exe"));
+  EXPECT_FALSE(run.Read(folder + "\\"));
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  const size_t boxes = run.Messages().size();
+  run.finishShown = false;
+  run.Run(kProgram, "/uninstall");
+  EXPECT_EQ(run.hung, "");
+  EXPECT_EQ(run.exitCode, 1605);
+  EXPECT_TRUE(run.finishShown);
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  EXPECT_EQ(run.Messages().size(), boxes);
 }
 
 // Windows on ARM64 runs the 32-bit program as 64-bit Windows would; the run stops before its
