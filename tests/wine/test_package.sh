@@ -55,9 +55,10 @@ pe "$out" resource CONFIG 7 | cmp - "$work/config.txt" || fail "CONFIG 7 is not 
 pe "$out" resource CAB 1 >"$work/1.cab"
 listing=$(gcab -t "$work/1.cab")
 grep -qx 'Vista 64bit/release.txt\|Vista 64bit\\release.txt' <<<"$listing" || fail "CAB 1 is not the vendor's tree: $listing"
-# Keys and values end with a NUL in the version resource: the line after a key's is its value.
+# Keys and values end with NULs in the version resource: the first line after a key's that is
+# not empty is its value.
 version=$(pe "$out" resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr '\0' '\n')
-value() { awk -v key="$1" 'found { print; exit } $0 ~ key "$" { found = 1 }' <<<"$version"; }
+value() { awk -v key="$1" 'found && $0 != "" { print; exit } $0 ~ key "$" { found = 1 }' <<<"$version"; }
 expect_eq "$(value ProductVersion)" 2.1.0.15 "ProductVersion"
 expect_eq "$(value ProductName)" "$product" "ProductName"
 expect_eq "$(value CompanyName)" "$publisher" "CompanyName"
