@@ -84,7 +84,7 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        {"config.txt:35: error: unknown after-setup line \"X:X CheckSvc:Yes\" (\"X:X\", two "
         "spaces, then InstalledCorrectly=, InstalledDrvStore=, InstallFailed=, InstallInfo=, "
-        "InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
+        "Uninstalled=, UninstallFailed=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
       {"edition line without =",
        [](std::string c) { return Replaced(c, "WinXP=->DRIVER_SILENT", "WinXP"); },
        nullptr,

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "run/InstallerState.h"
 #include "platform/Configuration.h"
+#include "run/InstallerState.h"
 #include "tools/dpinst/Inf.h"
 
 namespace package {
@@ -151,7 +151,8 @@ void CheckLine(const Line& line, const std::string& where, std::vector<Finding>&
     if (kind == AfterSetup::None) {
       error("unknown after-setup line \"" + text +
             "\" (\"X:X\", two spaces, then InstalledCorrectly=, InstalledDrvStore=, "
-            "InstallFailed=, InstallInfo=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)");
+            "InstallFailed=, InstallInfo=, Uninstalled=, UninstallFailed=, InstallWZCMsg=, "
+            "CheckSvc:Yes or CheckSvc:No)");
     } else if (kind != AfterSetup::Counted && text.find("%1") != std::string::npos) {
       error(
           "\"%1\" stands here as it is written: only InstalledCorrectly, InstalledDrvStore "
