@@ -48,6 +48,13 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     bool armWarning = true;             // beyond them too, where Vista64 is supported
   } rows[] = {
       {"shipped", nullptr, nullptr, {}},
+      {"removal texts",
+       [](std::string c) {
+         return Replaced(c, "[AfterSetup]",
+                         "[AfterSetup]\r\nX:X  Uninstalled=Gone.\r\nX:X  UninstallFailed=Not gone.");
+       },
+       nullptr,
+       {}},
       {"LF line ends",
        [](std::string c) {
          std::erase(c, '\r');

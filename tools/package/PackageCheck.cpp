@@ -124,12 +124,15 @@ AfterSetup AfterSetupKind(const std::string& line) {
   run::InstallerState& state = run::State();
   state = run::InstallerState();
   state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
-      state.MsgInstallInfo = state.MsgWirelessService = kUnset;
+      state.MsgInstallInfo = state.MsgWirelessService = state.MsgUninstalled =
+          state.MsgUninstallFailed = kUnset;
   platform::ReadAfterSetupLine(line);
   if (state.MsgInstalledCorrectly != kUnset || state.MsgInstalledDrvStore != kUnset ||
       state.MsgInstallFailed != kUnset)
     return AfterSetup::Counted;
-  if (state.MsgInstallInfo != kUnset) return AfterSetup::Info;
+  if (state.MsgInstallInfo != kUnset || state.MsgUninstalled != kUnset ||
+      state.MsgUninstallFailed != kUnset)
+    return AfterSetup::Info;
   if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
   if (state.CheckWirelessService == run::kTrue || line == "X:X  CheckSvc:No")
     return AfterSetup::Switch;
