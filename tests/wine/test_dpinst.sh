@@ -1,5 +1,6 @@
 # The package installer and its launcher under Wine: staging of the sample package, the log lines
-# the installer's analysis reads, the return code, and the launcher passing that code through.
+# the installer's analysis reads, the return code, the launcher passing that code through, and
+# the removal of a published package (/u).
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 wine_prefix_new win7
