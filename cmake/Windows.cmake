@@ -92,6 +92,8 @@ target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOUR
 add_library(pseudo_relocator STATIC app/win32/link/PseudoRelocator.cpp)
 set_property(SOURCE app/win32/link/PseudoRelocator.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
 add_dependencies(${INSTALLER_NAME} pseudo_relocator)
+set_property(TARGET ${INSTALLER_NAME} APPEND PROPERTY
+  LINK_DEPENDS ${CMAKE_BINARY_DIR}/libpseudo_relocator.a)
 target_link_options(${INSTALLER_NAME} PRIVATE -Wl,-u,${SYMBOL_PREFIX}_pei386_runtime_relocator)
 # The optimiser does not count the entry point as used and would drop the whole program with it.
 set_property(SOURCE app/win32/Startup.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
