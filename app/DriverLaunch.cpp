@@ -126,21 +126,23 @@ void RemoveDriverPackages(bool wide) {
     const std::string_view list = *packages;
     for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
       end = std::min(list.find('\0', at), list.size());
-      const std::string parameters = "/u " + std::string(list.substr(at, end - at)) + " /q";
+      std::string parameters = "/u ";
+      parameters.append(list.substr(at, end - at)).append(" /q");
       flags |= RunAndLog(wait.Handle(), program, kNotStarted, parameters) >> 24;
     }
     state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(flags));
     // What could not be removed stays recorded, so that the next removal finds it.
     if (state.ExitCode == run::kExitFailed || !ForgetProduct()) {
       state.ExitCode = run::kExitFailed;
-      label = state.MsgUninstallFailed.empty()
-                  ? "The driver could not be removed completely. Start the removal again to "
-                    "remove what is left."
-                  : state.MsgUninstallFailed;
+      label = state.MsgUninstallFailed;
+      if (label.empty())
+        label =
+            "The driver could not be removed completely. Start the removal again to remove "
+            "what is left.";
       caption = "Failed";
     } else {
-      label = state.MsgUninstalled.empty() ? "The driver was removed from this computer."
-                                           : state.MsgUninstalled;
+      label = state.MsgUninstalled;
+      if (label.empty()) label = "The driver was removed from this computer.";
       if (state.ExitCode == run::kExitRestartNeeded)
         label += "\r\n\r\nPlease restart your computer to complete the removal.";
     }

@@ -68,7 +68,8 @@ std::string PublishedInfs(std::string_view logText) {
     names += path.substr(path.rfind('\\') + 1);
     names += '\0';
   }
-  return names.empty() ? names : names + '\0';
+  if (!names.empty()) names += '\0';
+  return names;
 }
 
 std::string ProductName() {
@@ -102,7 +103,8 @@ void RegisterProduct(uint32_t returnCode) {
   // The published names are in this run's log alone: an earlier log was set aside before.
   const auto log =
       os.files->ReadAll(platform::FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG");
-  const std::string command = "\"" + kept + "\" /uninstall";
+  std::string command = "\"";
+  command.append(kept).append("\" /uninstall");
   const std::string texts[] = {VersionText(*version, "ProductName"),
                                VersionText(*version, "ProductVersion"),
                                VersionText(*version, "CompanyName"),
