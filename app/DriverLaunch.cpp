@@ -1,8 +1,10 @@
 #include "app/DriverLaunch.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "app/ProcessLaunch.h"
+#include "app/Registration.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -20,6 +22,7 @@ constexpr int kShowNormal = 1;
 constexpr char kSilentMode[] = "->DRIVER_SILENT";
 constexpr char kDriverMode[] = "->DRIVER";
 constexpr uint32_t kDeviceWaitMs = 60000;
+constexpr uint32_t kNotStarted = 0x80000000u;  // the failure flag, nothing counted
 
 // Copies the first candidate that exists in the staging folder; an empty target keeps the
 // candidate's own name.
@@ -43,9 +46,10 @@ void WaitForDeviceInstallations() {
 }
 
 // Starts the driver installer or the setup program and waits; the log has both sides of it.
-uint32_t RunAndLog(uintptr_t owner, const std::string& program, uint32_t exitCode) {
-  run::Log("start: %s", program.c_str());
-  ShellRunAndWait(owner, "open", program, "", "", kShowNormal, &exitCode);
+uint32_t RunAndLog(uintptr_t owner, const std::string& program, uint32_t exitCode,
+                   const std::string& parameters = {}) {
+  run::Log("start: %s %s", program.c_str(), parameters.c_str());
+  ShellRunAndWait(owner, "open", program, parameters, "", kShowNormal, &exitCode);
   run::Log("ended: %u", exitCode);
   return exitCode;
 }
@@ -95,12 +99,59 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     // Without the log analysis the launcher's exit code, which is the driver installer's return
     // code, tells how it went.
     // Not started: the failure flag, nothing counted.
-    const uint32_t returnCode = RunAndLog(wait.Handle(), program, 0x80000000u);
+    const uint32_t returnCode = RunAndLog(wait.Handle(), program, kNotStarted);
     if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
+    RegisterProduct(returnCode);
   }
 
   if (silent) platform::AnalyseInstallLog(driverFolder);
+}
+
+void RemoveDriverPackages(bool wide) {
+  run::InstallerState& state = run::State();
+  run::ProgressWindow& wait = run::Ui().Wait();
+  wait.StopTimer();
+  const auto packages = RecordedDriverPackages();
+  std::string label = "The driver is not installed on this computer.";
+  const char* caption = "Finished";
+  state.ExitCode = run::kExitNotInstalled;
+  if (packages) {
+    wait.SetStatusText("Removing the driver...");
+    const std::string staging = state.InstallFolder + "\\Driver\\DPInst\\";
+    std::string program = staging + (wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe");
+    if (!run::FileExists(program)) program = staging + (wide ? "DPInstX64.exe" : "DPInstX86.exe");
+    platform::PreserveInstallLog(1);
+    uint32_t flags = 0;
+    const std::string_view list = *packages;
+    for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
+      end = std::min(list.find('\0', at), list.size());
+      std::string parameters = "/u ";
+      parameters.append(list.substr(at, end - at)).append(" /q");
+      flags |= RunAndLog(wait.Handle(), program, kNotStarted, parameters) >> 24;
+    }
+    state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(flags));
+    // What could not be removed stays recorded, so that the next removal finds it.
+    if (state.ExitCode == run::kExitFailed || !ForgetProduct()) {
+      state.ExitCode = run::kExitFailed;
+      label = state.MsgUninstallFailed;
+      if (label.empty())
+        label =
+            "The driver could not be removed completely. Start the removal again to remove "
+            "what is left.";
+      caption = "Failed";
+    } else {
+      label = state.MsgUninstalled;
+      if (label.empty()) label = "The driver was removed from this computer.";
+      if (state.ExitCode == run::kExitRestartNeeded)
+        label += "\r\n\r\nPlease restart your computer to complete the removal.";
+    }
+  }
+  run::Log("outcome: %s %s", caption, label.c_str());
+  wait.SetVisible(false);
+  run::FinishWindow& finish = run::Ui().Finish();
+  finish.SetOutcome(label, caption);
+  finish.ShowAndFocus();
 }
 
 }  // namespace app

@@ -9,4 +9,9 @@ namespace app {
 // edition's subfolder ("Vista 64bit\") and goes out as the full driver folder.
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder);
 
+// The removal: the driver installer of the Windows width (64-bit when wide) takes each package the
+// product's entry records out of the devices and the driver store; the entry and the kept copy go
+// once every package is gone. Sets the run's exit code and shows the outcome.
+void RemoveDriverPackages(bool wide);
+
 }  // namespace app

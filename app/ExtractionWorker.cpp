@@ -116,7 +116,8 @@ void ExtractPayloads(int16_t& counter) {
   RunWorker("386");
   Advance(counter, 10);
   shell.Sleep(10);
-  RunWorker("1");
+  // A removal needs the driver installer only; the kept copy carries no driver cabinet.
+  if (!run::State().Uninstall) RunWorker("1");
   shell.Sleep(25);
   RemoveInstallerFile();
   Advance(counter, 5);

@@ -58,6 +58,27 @@ void RunInstallation() {
   run::Log("configuration: %s %s, service pack required %d, check service %d",
            state.InstallMode.c_str(), state.DriverSubfolder.c_str(), state.ServicePackRequired,
            state.CheckWirelessService);
+  if (state.Uninstall) {
+    // A removal has nothing to admit and no service to look after.
+    state.CheckWirelessService = run::kFalse;
+    RemoveDriverPackages(IsWideEdition());
+  } else {
+    AdmitAndInstall();
+  }
+
+  // Nobody waits for a finish window: the run ends once the outcome is known and the wireless
+  // step has run, as the finish window would end it.
+  if (run::Unattended()) {
+    if (run::Ui().IsFinishLoaded()) ui::RunWirelessServiceStep(0);
+    run::CloseDown();
+  }
+  // A finish window on screen leads the run to its end from here.
+  if (run::Ui().IsFinishLoaded() && run::Ui().Finish().IsVisibleAndEnabled()) return;
+  run::UnloadWait();
+}
+
+void AdmitAndInstall() {
+  run::InstallerState& state = run::State();
   state.IsAdministrator = platform::HasAdministratorRights();
   run::Log("administrator: %d", state.IsAdministrator);
   if (state.IsAdministrator != run::kTrue) {
@@ -80,21 +101,15 @@ void RunInstallation() {
   wait.StopTimer();
   wait.SetProgress(90);
   StartDriverSetup();
+}
 
-  // Nobody waits for a finish window: the run ends once the outcome is known and the wireless
-  // step has run, as the finish window would end it.
-  if (run::Unattended()) {
-    if (run::Ui().IsFinishLoaded()) ui::RunWirelessServiceStep(0);
-    run::CloseDown();
-  }
-  // A finish window on screen leads the run to its end from here.
-  if (run::Ui().IsFinishLoaded() && run::Ui().Finish().IsVisibleAndEnabled()) return;
-  run::UnloadWait();
+bool IsWideEdition() {
+  const std::string& key = run::State().PlatformKey;
+  return key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0;
 }
 
 void StartDriverSetup() {
-  const std::string& key = run::State().PlatformKey;
-  int16_t processorWidth = key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0 ? 2 : 1;
+  int16_t processorWidth = IsWideEdition() ? 2 : 1;
   LaunchDriverInstaller(processorWidth, run::State().DriverSubfolder);
 }
 

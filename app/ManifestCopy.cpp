@@ -1,12 +1,12 @@
 #include "app/ManifestCopy.h"
 
-#include "run/InstallerState.h"
-#include "run/WorkFolders.h"
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
+#include "run/InstallerState.h"
+#include "run/WorkFolders.h"
 
 namespace app {
 
@@ -48,8 +48,7 @@ void RunManifestCopy() {
 bool EmbedManifest(const std::string& source, const std::string& target) {
   const auto manifest = os::Os().files->ReadAll(source + ".manifest");
   if (!manifest) return false;
-  constexpr int kManifestType = 24;
-  return os::Os().resources->WriteResource(target, kManifestType, 1, 0, *manifest);
+  return os::Os().resources->WriteResource(target, os::NumberedType(24), 1, 0, *manifest);
 }
 
 }  // namespace app

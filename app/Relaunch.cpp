@@ -48,16 +48,27 @@ std::optional<uint32_t> RunRelaunch() {
     os::EndProcess(static_cast<int>(run::kExitFailed));
   };
   if (!program || copyBase.empty()) giveUp();
-  if (run::RunsElevated()) {
-    // The copy runs with administrator rights: it must be this very program (a file renamed
-    // into its place after the start is not), and it runs from a folder only administrators can
-    // write. Its name inside is the temporary file's, so its work folder is named as ever.
+  // The copy runs with administrator rights: it must be this very program (a file renamed into
+  // its place after the start is not).
+  const bool elevated = run::RunsElevated();
+  if (elevated && !program->IsRunningProgram()) giveUp();
+  // A removal may be started from the kept copy, which the removal deletes: only a process
+  // started after this one has ended can. The copy in the temporary folder starts that process
+  // (the copy's last run), so it must outlive this one: the hold deletes it after the last of its
+  // runs, and as it stands in no folder of its own, nothing stays behind.
+  std::unique_ptr<os::HeldFile> runOnce;
+  if (run::State().Uninstall) {
+    runOnce = program->CopyToRunOnce(copyProgram);
+    if (!runOnce) giveUp();
+  } else if (elevated) {
+    // It runs from a folder only administrators can write. Its name inside is the temporary
+    // file's, so its work folder is named as ever.
     uint32_t error = 0;
     copyFolder = files.CreateProtectedFolder(copyBase + ".run", error);
-    if (!copyFolder || !program->IsRunningProgram()) giveUp();
+    if (!copyFolder) giveUp();
     copyProgram = copyBase + ".run\\" + run::ExeNameOf(copyBase) + ".exe";
   }
-  if (!program->CopyToNew(copyProgram)) giveUp();
+  if (!runOnce && !program->CopyToNew(copyProgram)) giveUp();
   program.reset();
   run::State().InstallerPath = copyProgram;
 
@@ -67,7 +78,8 @@ std::optional<uint32_t> RunRelaunch() {
   // The copy runs with the switches this start was given.
   ShellRunAndWait(owner, "open", copyProgram, "temp" + run::State().CarriedSwitches, "", 1,
                   &exitCode);
-  RemoveFinished([&] { return copyFolder ? copyFolder->DeleteTree() : RemoveFile(copyProgram); });
+  if (!runOnce)
+    RemoveFinished([&] { return copyFolder ? copyFolder->DeleteTree() : RemoveFile(copyProgram); });
   RemoveFinished([&] { return RemoveFile(copyBase); });
   run::Ui().UnloadTempForm();
   return exitCode;

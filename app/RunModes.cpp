@@ -5,6 +5,7 @@
 #include "app/ExtractionWorker.h"
 #include "app/InstallationSequence.h"
 #include "app/ManifestCopy.h"
+#include "app/Registration.h"
 #include "app/Relaunch.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -34,7 +35,8 @@ std::string ManifestCommandLine(const std::string& exeName) {
 }
 
 std::optional<Switches> ParseSwitches(std::string_view text) {
-  static constexpr std::string_view kWords[] = {"/quiet", "/passive", "/norestart", "/log="};
+  static constexpr std::string_view kWords[] = {"/quiet", "/passive", "/norestart", "/log=",
+                                                 "/uninstall"};
   // The words compare in lower case; the log's path keeps its own letters.
   const std::string lower = run::LowerCase(std::string(text));
   Switches switches;
@@ -43,8 +45,8 @@ std::optional<Switches> ParseSwitches(std::string_view text) {
     size_t end = std::min(lower.find(' ', at), lower.size());
     const std::string_view word = std::string_view(lower).substr(at, end - at);
     unsigned index = 0;
-    while (index < 4 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
-    if (index == 4 || (seen & (1u << index))) return std::nullopt;
+    while (index < 5 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
+    if (index == 5 || (seen & (1u << index))) return std::nullopt;
     seen |= 1u << index;
     if (index == 3) {
       at += 5;
@@ -65,11 +67,13 @@ std::optional<Switches> ParseSwitches(std::string_view text) {
                       : seen & 2u ? run::Presence::Passive
                                   : run::Presence::Windows;
   switches.noRestart = seen & 4u;
+  switches.uninstall = seen & 16u;
   return switches;
 }
 
 RunMode SelectRunMode(const std::string& commandLine, const std::string& exeName) {
   if (commandLine == "/GiveName") return RunMode::NameDisplay;
+  if (commandLine == "/RemoveKeptCopy") return RunMode::KeptCopyRemoval;
   if (commandLine == ManifestCommandLine(exeName)) return RunMode::ManifestCopy;
   if (run::LowerCase(commandLine) == "debug" || commandLine.empty()) return RunMode::Relaunch;
   if (commandLine == "temp") return RunMode::InstallationRun;
@@ -105,6 +109,7 @@ void TakeSwitches(const std::string& commandLine) {
   if (text.empty() || !switches) return;  // the plain start, "debug", "temp": nothing to take
   run::InstallerState& state = run::State();
   state.presence = switches->presence;
+  state.Uninstall = switches->uninstall;
   state.LogPath = switches->logPath;
   state.CarriedSwitches = " ";
   state.CarriedSwitches += text;
@@ -174,6 +179,9 @@ bool Main() {
     case RunMode::ExtractionWorker:
       if (const auto argument = WorkerArgument(commandLine, exeName))
         RunExtractionWorker(*argument);
+      os::EndProcess(0);
+    case RunMode::KeptCopyRemoval:
+      RemoveKeptCopy();
       os::EndProcess(0);
     case RunMode::None:
       break;

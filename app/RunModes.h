@@ -13,6 +13,7 @@ enum class RunMode {
   Relaunch,          // empty, "debug" in any letter case, or switches only
   InstallationRun,   // "temp", or "temp" + a blank + switches (from the relauncher)
   ExtractionWorker,  // "/ExTracT " + name + " " + resource id
+  KeptCopyRemoval,   // "/RemoveKeptCopy" (from a removal run)
   None,              // anything else: end at once, silently, with 1639
 };
 
@@ -20,10 +21,11 @@ enum class RunMode {
 struct Switches {
   run::Presence presence = run::Presence::Windows;
   bool noRestart = false;
+  bool uninstall = false;
   std::string logPath;  // empty: no log
 };
 
-// Blank-separated "/quiet", "/passive", "/norestart" and "/log=PATH" (PATH in double quotes when
+// Blank-separated "/quiet", "/passive", "/norestart", "/uninstall" and "/log=PATH" (PATH in double quotes when
 // it holds blanks), in any letter case and order; "" gives none. Nullopt for anything else, for a
 // switch written twice, /quiet with /passive, /log= without a path, or blanks only.
 std::optional<Switches> ParseSwitches(std::string_view text);

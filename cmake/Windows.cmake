@@ -86,8 +86,14 @@ target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOUR
 # Link-time optimisation: the seam's one backend gets its calls inlined and whatever a caller never
 # uses goes (about 17 KB). Debian 12's mingw-w64 GCC 12 trips over its own checks when it splits the
 # program into partitions ("binds_to_current_def_p"), so the whole program is one partition.
-# Its linker crashes on such a link unless the runtime's pseudo-relocation code is part of it;
-# that code is never called (nothing is auto-imported) and costs about 2.5 KB.
+# Its linker crashes on such a link unless a pseudo-relocation routine is part of it, and only an
+# archive behind the system libraries avoids the crash (app/win32/link/PseudoRelocator.cpp); the
+# routine is never called (nothing is auto-imported), and the runtime's own costs about 2.5 KB.
+add_library(pseudo_relocator STATIC app/win32/link/PseudoRelocator.cpp)
+set_property(SOURCE app/win32/link/PseudoRelocator.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
+add_dependencies(${INSTALLER_NAME} pseudo_relocator)
+set_property(TARGET ${INSTALLER_NAME} APPEND PROPERTY
+  LINK_DEPENDS ${CMAKE_BINARY_DIR}/libpseudo_relocator.a)
 target_link_options(${INSTALLER_NAME} PRIVATE -Wl,-u,${SYMBOL_PREFIX}_pei386_runtime_relocator)
 # The optimiser does not count the entry point as used and would drop the whole program with it.
 set_property(SOURCE app/win32/Startup.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
@@ -106,3 +112,8 @@ add_subdirectory(tests/wine)
 
 # Benchmarks: built, never run as tests.
 add_subdirectory(bench)
+
+# The pseudo-relocation routine's archive goes behind the system libraries, where alone the linker
+# links it without crashing (see above). The value a folder ends with applies to its targets, and
+# this is the end of the top folder: the folders above were added with the value unchanged.
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " ${CMAKE_BINARY_DIR}/libpseudo_relocator.a")

@@ -52,6 +52,10 @@ class HeldFile {
   // Writes the held bytes, piece by piece, into a file created new at `path`: false when
   // anything stands at that name already.
   virtual bool CopyToNew(const std::string& path) = 0;
+  // The copy of CopyToNew, then held for running: while held nobody may write, rename or
+  // delete it, and it goes once the hold and every program started from it have ended. Null
+  // when the copy fails or what is then held at `path` is not, byte for byte, the held file.
+  virtual std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) = 0;
 };
 
 class Files {

@@ -11,6 +11,7 @@ class Version;
 class Cabinets;
 class Services;
 class Unicode;
+class Registry;
 
 struct Platform {
   Files* files = nullptr;
@@ -23,6 +24,7 @@ struct Platform {
   // Absent (most tests): the ANSI answers of the other areas stand as they are. A UTF-16 log of
   // the driver installer needs it.
   Unicode* unicode = nullptr;
+  Registry* registry = nullptr;
 };
 
 Platform& Os();

@@ -7,6 +7,11 @@
 
 namespace os {
 
+// MAKEINTRESOURCEA: a resource type given by its number (24 the manifest, 16 the version).
+inline const char* NumberedType(int type) {
+  return reinterpret_cast<const char*>(static_cast<uintptr_t>(type));
+}
+
 class Resources {
  public:
   virtual ~Resources() = default;
@@ -14,7 +19,7 @@ class Resources {
   virtual std::optional<std::string_view> Find(const char* type, int id) = 0;
   // Adds or replaces one resource of another program file, keeping its other resources
   // (BeginUpdateResourceA, UpdateResourceA, EndUpdateResourceA). True when all three succeeded.
-  virtual bool WriteResource(const std::string& file, int type, int name, uint16_t language,
+  virtual bool WriteResource(const std::string& file, const char* type, int name, uint16_t language,
                              std::string_view bytes) = 0;
 };
 

@@ -119,6 +119,8 @@ void ReadAfterSetupLine(std::string_view line) {
       {"X:X  INSTALLEDDRVSTORE=", &state.MsgInstalledDrvStore},
       {"X:X  INSTALLFAILED=", &state.MsgInstallFailed},
       {"X:X  INSTALLINFO=", &state.MsgInstallInfo},
+      {"X:X  UNINSTALLED=", &state.MsgUninstalled},
+      {"X:X  UNINSTALLFAILED=", &state.MsgUninstallFailed},
   };
   // Only the head is compared, so only the head is upper-cased; the text keeps its own case.
   const std::string head = run::UpperCase(std::string(line.substr(0, 24)));

@@ -12,6 +12,7 @@ inline constexpr uint32_t kExitUserDeclined = 1602;    // ERROR_INSTALL_USEREXIT
 inline constexpr uint32_t kExitUnsupported = 1633;     // ERROR_INSTALL_PLATFORM_UNSUPPORTED
 inline constexpr uint32_t kExitAlreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
 inline constexpr uint32_t kExitBadCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
+inline constexpr uint32_t kExitNotInstalled = 1605;    // ERROR_UNKNOWN_PRODUCT: nothing to remove
 
 // The flags byte of the driver installer's return code (0x80 a package failed, 0x40 restart
 // needed). Flags the finish window has no outcome for count as a failure, as nothing was shown.

@@ -41,6 +41,11 @@ struct InstallerState {
   Presence presence = Presence::Windows;
   std::string LogPath;
   std::string CarriedSwitches;
+  // "/uninstall": the run removes what an earlier install left instead of installing, and says
+  // so with these texts of the configuration (empty: the program's own).
+  bool Uninstall = false;
+  std::string MsgUninstalled;
+  std::string MsgUninstallFailed;
 };
 
 InstallerState& State();

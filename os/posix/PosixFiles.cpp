@@ -90,10 +90,14 @@ class PosixHeldFolder final : public HeldFolder {
 
 class PosixHeldFile final : public HeldFile {
  public:
-  PosixHeldFile(PosixFiles& files, const std::string& path, int fd)
-      : files_(files), entry_(files.held_.insert(files.HostPath(path))), fd_(fd) {}
+  PosixHeldFile(PosixFiles& files, const std::string& path, int fd, bool deleteOnClose = false)
+      : files_(files),
+        entry_(files.held_.insert(files.HostPath(path))),
+        fd_(fd),
+        deleteOnClose_(deleteOnClose) {}
   ~PosixHeldFile() override {
     close(fd_);
+    if (deleteOnClose_) unlink(entry_->c_str());
     files_.held_.erase(entry_);
   }
   bool IsRunningProgram() override {
@@ -119,11 +123,19 @@ class PosixHeldFile final : public HeldFile {
     if (!whole) unlink(host.c_str());
     return whole;
   }
+  // Runs are not simulated: the hold ends with the copy's deletion.
+  std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) override {
+    if (!CopyToNew(path)) return nullptr;
+    const int fd = open(files_.HostPath(path).c_str(), O_RDONLY | O_NOFOLLOW);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixHeldFile>(files_, path, fd, true);
+  }
 
  private:
   PosixFiles& files_;
   std::multiset<fs::path>::iterator entry_;
   int fd_;
+  bool deleteOnClose_;
 };
 
 PosixFiles::PosixFiles(fs::path root) : root_(std::move(root)) {
@@ -261,6 +273,9 @@ bool PosixFiles::RemoveFile(const std::string& path) {
   const fs::path host = HostPath(path);
   if (!fs::is_regular_file(host, error)) return false;
   if (Attributes(path).value_or(0) & kAttrReadOnly) return false;  // as DeleteFileA
+  // Windows refuses to delete the image a process runs from (ERROR_ACCESS_DENIED).
+  struct stat status;
+  if (stat(host.c_str(), &status) == 0 && Identity(status) == runningImage_) return false;
   return fs::remove(host, error);
 }
 

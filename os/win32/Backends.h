@@ -20,6 +20,7 @@ Version& VersionBackend();
 Cabinets& CabinetsBackend();
 Services& ServicesBackend();
 Unicode& UnicodeBackend();
+Registry& RegistryBackend();
 
 // The running program's path as the A functions can open it, for the programs of the payload,
 // which run without the seam: GetModuleFileNameA's answer, or the path with short names where

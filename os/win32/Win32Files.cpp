@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "os/Files.h"
 #include "os/win32/Backends.h"
@@ -28,6 +29,7 @@ class Win32HeldFile final : public HeldFile {
   explicit Win32HeldFile(HANDLE handle) : handle_(handle) {}
   bool IsRunningProgram() override { return IsRunningImage(handle_.get()); }
   bool CopyToNew(const std::string& path) override;
+  std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) override;
 
  private:
   UniqueHandle handle_;
@@ -75,6 +77,36 @@ bool Win32HeldFile::CopyToNew(const std::string& path) {
     if (got == 0) return true;
     if (!WriteWhole(copy.get(), std::string_view(piece.data(), got))) return false;
   }
+}
+
+// Both files from their start, piece by piece.
+bool SameBytes(HANDLE one, HANDLE other) {
+  std::string pieces(2 * 65536, '\0');
+  char* const a = pieces.data();
+  char* const b = a + 65536;
+  SetFilePointer(one, 0, nullptr, FILE_BEGIN);
+  SetFilePointer(other, 0, nullptr, FILE_BEGIN);
+  for (;;) {
+    DWORD gotA = 0;
+    DWORD gotB = 0;
+    if (!ReadFile(one, a, 65536, &gotA, nullptr) || !ReadFile(other, b, 65536, &gotB, nullptr) ||
+        gotA != gotB || std::memcmp(a, b, gotA) != 0)
+      return false;
+    if (gotA == 0) return true;
+  }
+}
+
+// Between the copy's close and the hold, any program of the user could have put its own file at
+// the name: only a hold on these very bytes may be run with this program's rights. Running asks
+// for reading only, which the hold shares; writing and deleting it does not share.
+std::unique_ptr<HeldFile> Win32HeldFile::CopyToRunOnce(const std::string& path) {
+  if (!CopyToNew(path)) return nullptr;
+  auto copy = std::make_unique<Win32HeldFile>(CreateFileA(
+      path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!copy->handle_.valid() || !SameBytes(handle_.get(), copy->handle_.get()))
+    return nullptr;
+  return copy;
 }
 
 class Win32Files final : public Files {

@@ -64,6 +64,7 @@ Platform Win32Platform() {
   platform.cabinets = &CabinetsBackend();
   platform.services = &ServicesBackend();
   platform.unicode = &UnicodeBackend();
+  platform.registry = &RegistryBackend();
   return platform;
 }
 

@@ -18,12 +18,12 @@ class Win32Resources final : public Resources {
     return std::string_view(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
   }
 
-  bool WriteResource(const std::string& file, int type, int name, uint16_t language,
+  bool WriteResource(const std::string& file, const char* type, int name, uint16_t language,
                      std::string_view bytes) override {
     HANDLE update = BeginUpdateResourceA(file.c_str(), FALSE);
     if (!update) return false;
     const BOOL updated =
-        UpdateResourceA(update, MAKEINTRESOURCEA(type), MAKEINTRESOURCEA(name), language,
+        UpdateResourceA(update, type, MAKEINTRESOURCEA(name), language,
                         const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     // Ending the update is needed either way: discarding it when the update failed.
     const BOOL written = EndUpdateResourceA(update, updated ? FALSE : TRUE);

@@ -94,7 +94,7 @@ class HeldResources final : public os::Resources {
     if (std::string_view(type) == "CONFIG" && id == 7) return configuration;
     return std::nullopt;
   }
-  bool WriteResource(const std::string&, int, int, uint16_t, std::string_view) override {
+  bool WriteResource(const std::string&, const char*, int, uint16_t, std::string_view) override {
     return false;
   }
 };

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "run/InstallerState.h"
 #include "os/Platform.h"
 #include "platform/InstallLog.h"
+#include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
+#include "tools/dpinst/CommandLine.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -239,6 +240,43 @@ TEST(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
   withUnicode.unicode = &unicode;
   os::ScopedPlatform scoped(withUnicode);
   EXPECT_EQ(platform::FindReturnCode(platform::LogAsSingleByteText(log), "C:\\D\\"), "100");
+}
+
+TEST(StandInCommandLine, RemovalTakesOnlyAFileOfTheInfFolder) {
+  const struct {
+    const char* line;
+    bool uninstall, quiet;
+    const char* inf;   // the argument after /u
+    const char* name;  // what is looked up in the INF folder; empty: nothing
+  } rows[] = {
+      {"", false, false, "", ""},
+      {"/sw /d", false, false, "", ""},
+      {"/u oem3.inf /q", true, true, "oem3.inf", "oem3.inf"},
+      {"/Q /SW /U OEM12.INF /D", true, true, "OEM12.INF", "OEM12.INF"},
+      {"/u /q", true, true, "", ""},
+      {"/q /u", true, true, "", ""},
+      {"/u \"\"", true, false, "", ""},
+      {"/u \"C:\\Program Files\\My Driver\\norvusb.inf\"", true, false,
+       "C:\\Program Files\\My Driver\\norvusb.inf", "norvusb.inf"},
+      {"/u ..\\win.ini", true, false, "..\\win.ini", ""},
+      {"/u ..\\..\\boot.inf", true, false, "..\\..\\boot.inf", "boot.inf"},
+      {"/u ..", true, false, "..", ""},
+      {"/u C:oem3.inf", true, false, "C:oem3.inf", ""},
+      {"/u oem3.inf:hidden.inf", true, false, "oem3.inf:hidden.inf", ""},
+      {"/u oem*.inf", true, false, "oem*.inf", ""},
+      {"/u oem3.inf.", true, false, "oem3.inf.", ""},
+      {"/u x/y.inf", true, false, "x/y.inf", "y.inf"},
+      {"/u \"a\\\\\" b.inf", true, false, "a\\", ""},
+      {"/u a\\\\\\\"b\" .inf\"", true, false, "a\\\"b .inf", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    const dpinst::Command command = dpinst::ParseCommandLine(row.line);
+    EXPECT_EQ(command.uninstall, row.uninstall);
+    EXPECT_EQ(command.quiet, row.quiet);
+    EXPECT_EQ(command.inf, row.inf);
+    EXPECT_EQ(dpinst::PublishedInfName(command.inf), row.name);
+  }
 }
 
 TEST(StandInLauncher, StartsTheInstallerItWasStagedFor) {

@@ -36,7 +36,7 @@ TEST_F(ManifestCopyTest, WritesATimeStampedCopyWithTheManifestEmbedded) {
   EXPECT_EQ(ReadFile("C:\\Out\\Setup.exe"), "MZ program bytes");
   ASSERT_EQ(resources.written.size(), 1u);
   EXPECT_EQ(resources.written[0].file, "C:\\Out\\Setup_12071430.exe");
-  EXPECT_EQ(resources.written[0].type, 24);
+  EXPECT_EQ(resources.written[0].type, "#24");
   EXPECT_EQ(resources.written[0].name, 1);
   EXPECT_EQ(resources.written[0].language, 0);
   EXPECT_EQ(resources.written[0].bytes, "<assembly/>\r\n");

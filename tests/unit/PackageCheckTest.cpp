@@ -48,6 +48,13 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     bool armWarning = true;             // beyond them too, where Vista64 is supported
   } rows[] = {
       {"shipped", nullptr, nullptr, {}},
+      {"removal texts",
+       [](std::string c) {
+         return Replaced(c, "[AfterSetup]",
+                         "[AfterSetup]\r\nX:X  Uninstalled=Gone.\r\nX:X  UninstallFailed=Not gone.");
+       },
+       nullptr,
+       {}},
       {"LF line ends",
        [](std::string c) {
          std::erase(c, '\r');
@@ -84,7 +91,7 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        {"config.txt:35: error: unknown after-setup line \"X:X CheckSvc:Yes\" (\"X:X\", two "
         "spaces, then InstalledCorrectly=, InstalledDrvStore=, InstallFailed=, InstallInfo=, "
-        "InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
+        "Uninstalled=, UninstallFailed=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
       {"edition line without =",
        [](std::string c) { return Replaced(c, "WinXP=->DRIVER_SILENT", "WinXP"); },
        nullptr,

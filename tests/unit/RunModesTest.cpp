@@ -39,6 +39,10 @@ TEST(RunModes, CommandLineSelectsTheRoleInTableOrder) {
       {"/PASSIVE /NoRestart", "Installer", RunMode::Relaunch},
       {"/log=\"C:\\My Logs\\a.log\" /quiet", "Installer", RunMode::Relaunch},
       {"temp /quiet /log=C:\\a.log", "Installer", RunMode::InstallationRun},
+      {"/uninstall /quiet", "Installer", RunMode::Relaunch},
+      {"temp /uninstall", "Installer", RunMode::InstallationRun},
+      {"/RemoveKeptCopy", "Installer", RunMode::KeptCopyRemoval},
+      {"/removekeptcopy", "Installer", RunMode::None},
       {"temp ", "Installer", RunMode::None},
       {"temp/quiet", "Installer", RunMode::None},
       {"debug /quiet", "Installer", RunMode::None},
@@ -62,6 +66,7 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
     Presence presence;
     bool noRestart;
     const char* logPath;
+    bool uninstall = false;
   } rows[] = {
       {"", true, Presence::Windows, false, ""},
       {"/quiet", true, Presence::Quiet, false, ""},
@@ -75,6 +80,8 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
        "C:\\My Logs\\a b.log"},
       {"/log=\"C:\\x.log\" /norestart", true, Presence::Windows, true, "C:\\x.log"},
       {"/log=relative.log", true, Presence::Windows, false, "relative.log"},
+      {"/passive /Uninstall", true, Presence::Passive, false, "", true},
+      {"/uninstall /uninstall", false},
       {"/quiet /passive", false},
       {"/passive /quiet", false},
       {"/quiet /QUIET", false},
@@ -101,6 +108,7 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
     EXPECT_EQ(switches->presence, row.presence) << row.text;
     EXPECT_EQ(switches->noRestart, row.noRestart) << row.text;
     EXPECT_EQ(switches->logPath, row.logPath) << row.text;
+    EXPECT_EQ(switches->uninstall, row.uninstall) << row.text;
   }
 }
 

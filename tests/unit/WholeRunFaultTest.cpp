@@ -158,6 +158,10 @@ class WholeRun {
     files_.CreateFolder("C:\\Outside\\inner");
     files_.WriteAll("C:\\Outside\\keep.txt", "keep");
     shell_.specialFolders[36] = "C:\\Windows";
+    shell_.specialFolders[0x26] = "C:\\Program Files";
+    files_.CreateFolder("C:\\Program Files");
+    resources_.resources[{"#16", 1}] = fakes::VersionResource(
+        {{"CompanyName", "Norvane"}, {"ProductName", "Norvane A/B"}, {"ProductVersion", "2.1"}});
     version_.Set(2, 6, 0, "Service Pack 2");
     version_.wow64 = true;
     services_.Add("WLansvc", 1, 3);
@@ -178,9 +182,17 @@ class WholeRun {
   }
 
   // The user's plain start of the program, to its end.
-  void Run() {
+  void Run() { Run(kProgram, arguments_); }
+  // Another start, of any program file, to its end; the processes it leaves to run after it
+  // (the kept copy's removal) then run.
+  void Run(const std::string& program, const std::string& arguments) {
     os::ScopedPlatform platform(faulty_.platform());
-    RunProcess(kProgram, arguments_);
+    RunProcess(program, arguments);
+    for (const auto& [file, parameters] : std::exchange(afterwards_, {})) {
+      const int code = exitCode;
+      RunProcess(file, parameters);
+      exitCode = code;
+    }
   }
   // The run's own log, where the command line asked for one.
   std::string RunLog() { return files_.ReadAll(kRunLog).value_or(""); }
@@ -235,9 +247,12 @@ class WholeRun {
   std::string hung;            // where a process could go on no further, if one did
   bool endedUnderBox = false;  // a process ended while one of its message boxes was open
   bool finishShown = false;
+  bool removalFails = false;  // the driver installer's /u cannot remove the package
   bool driverInstallerRan = false;
   int exitCode = -1;  // of the process that ended last: after Run, the program's own
   fakes::FakeVersion& version() { return version_; }
+  fakes::FakeRegistry& registry() { return registry_; }
+  const fakes::FakeResources& resources() const { return resources_; }
 
   // One step of another program of the same user, not elevated, that knows the run's names: it
   // may do whatever the user may in the temporary and Downloads folders, but nothing to what the
@@ -321,11 +336,15 @@ class WholeRun {
     return found;
   }
   std::optional<std::string> Read(const std::string& path) { return files_.ReadAll(path); }
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    files_.CreateFolder(run::ExeFolderOf(path));
+    files_.WriteAll(path, bytes);
+  }
 
  private:
   os::Platform Inner() {
-    return {&files_,   &resources_, &processes_, &shell_,
-            &version_, &cabinets_,  &services_,  &unicode_};
+    return {&files_,    &resources_, &processes_, &shell_,   &version_,
+            &cabinets_, &services_,  &unicode_,   &registry_};
   }
 
   // One process of the program: its own state and windows, its command line and file.
@@ -403,16 +422,28 @@ class WholeRun {
   os::ShellAnswer Start(const os::ShellRequest& request) {
     const os::ShellAnswer started{true, 42, 0, 100 + processes_.started.size()};
     const std::string file = Upper(request.file);
-    if (request.parameters.rfind("temp", 0) == 0 || request.parameters.rfind("/ExTracT ", 0) == 0) {
+    if (request.parameters == "/RemoveKeptCopy") {
+      afterwards_.emplace_back(request.file, request.parameters);
+    } else if (request.parameters.rfind("/u ", 0) == 0) {
+      const std::string inf = "C:\\Windows\\INF\\" + request.parameters.substr(3, 8);
+      processes_.exitCodes[started.process] =
+          removalFails || !files_.RemoveFile(inf) ? 0x80010000 : 0x00000001;
+    } else if (request.parameters.rfind("temp", 0) == 0 ||
+               request.parameters.rfind("/ExTracT ", 0) == 0) {
       if (files_.ReadAll(request.file) != "MZ program") startedOther = request.file;
       RunProcess(request.file, request.parameters);
       processes_.exitCodes[started.process] = static_cast<uint32_t>(exitCode);
     } else if (file.ends_with("DPINSTX64.EXE") || file.ends_with("RUNDPINSTX64.EXE")) {
       driverInstallerRan = true;
+      processes_.exitCodes[started.process] = 0x40000001;  // as its log says
       // The stand-in's own files are not the program's platform calls: written directly.
       const std::string folder = run::ExeFolderOf(request.file) + "\\";
       const std::string logPath = "C:\\Windows\\DPINST.LOG";
-      const std::string text = dpinst::FolderLine(folder) + dpinst::ReturnCodeLine(0x40000001);
+      const std::string text = dpinst::FolderLine(folder) +
+                               dpinst::LogLine(dpinst::Level::kSuccess,
+                                               std::string("'norvusb.inf") + dpinst::kPublishedAs +
+                                                   "C:\\Windows\\INF\\oem7.inf'.") +
+                               dpinst::ReturnCodeLine(0x40000001);
       const auto existing = files_.ReadAll(logPath);
       if (existing)
         files_.Append(logPath, dpinst::EncodeForLog(text, *existing));
@@ -432,9 +463,11 @@ class WholeRun {
   cab::posix::MspackCabinets cabinets_;
   fakes::FakeServiceManager services_;
   fakes::FakeUnicode unicode_;
+  fakes::FakeRegistry registry_;
   fakes::FaultyPlatform faulty_;
   Process* current_ = nullptr;
   int openBoxes_ = 0;
+  std::vector<std::pair<std::string, std::string>> afterwards_;
 };
 
 TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
@@ -451,6 +484,59 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   ASSERT_FALSE(texts.empty());
   EXPECT_NE(texts[0].find("Please reboot"), std::string::npos);
   EXPECT_GT(run.counter.calls, 100);
+  // Registered: the kept copy without the driver cabinet, and the entry that names it.
+  const std::string kept = "C:\\Program Files\\Norvane A_B\\Uninstall.exe";
+  EXPECT_EQ(run.Read(kept), "MZ program");
+  ASSERT_FALSE(run.resources().written.empty());
+  EXPECT_EQ(run.resources().written.back().file, kept);
+  EXPECT_EQ(run.resources().written.back().bytes, std::string(1, '\0'));
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
+  const std::pair<const char*, std::string> values[] = {
+      {"DisplayName", std::string("Norvane A/B\0", 12)},
+      {"DisplayVersion", std::string("2.1\0", 4)},
+      {"Publisher", std::string("Norvane\0", 8)},
+      {"UninstallString", "\"" + kept + "\" /uninstall" + '\0'},
+      {"QuietUninstallString", "\"" + kept + "\" /uninstall /quiet" + '\0'},
+      {"InstallDate", std::string("20261207\0", 9)},
+      {"NoRepair", std::string("\1\0\0\0", 4)},
+      {"DriverPackages", std::string("oem7.inf\0\0", 10)},
+  };
+  for (const auto& [name, bytes] : values)
+    EXPECT_EQ(run.registry().Value(key, name), bytes) << name;
+  EXPECT_EQ(run.registry().Names(key).size(), 11u);
+}
+
+// Removal from the kept copy: the recorded package through the driver installer's /u, then the
+// entry, then, once the kept copy runs no more, the copy and its folder; nothing stays in the
+// temporary folder. A failed removal keeps both for the next try; nothing installed is 1605.
+TEST(WholeRun, RemovalTakesWhatTheInstallLeftAndOnlyThat) {
+  WholeRun run(0);
+  run.Run();
+  const std::string folder = "C:\\Program Files\\Norvane A_B";
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
+  run.WriteFile("C:\\Windows\\INF\\oem7.inf", "[Version]");
+  run.removalFails = true;
+  run.Run(folder + "\\Uninstall.exe", "/uninstall /quiet");
+  EXPECT_EQ(run.exitCode, 1603);
+  EXPECT_TRUE(run.registry().Value(key, "DisplayName"));
+  EXPECT_TRUE(run.Read(folder + "\\Uninstall.exe"));
+  run.removalFails = false;
+  run.Run(folder + "\\Uninstall.exe", "/uninstall /quiet");
+  EXPECT_EQ(run.hung, "");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.Read("C:\\Windows\\INF\\oem7.inf"));
+  EXPECT_FALSE(run.registry().Value(key, "DisplayName"));
+  EXPECT_FALSE(run.Read(folder + "\\Uninstall.exe"));
+  EXPECT_FALSE(run.Read(folder + "\\"));
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  const size_t boxes = run.Messages().size();
+  run.finishShown = false;
+  run.Run(kProgram, "/uninstall");
+  EXPECT_EQ(run.hung, "");
+  EXPECT_EQ(run.exitCode, 1605);
+  EXPECT_TRUE(run.finishShown);
+  EXPECT_EQ(run.LeftInTemp(), std::vector<std::string>());
+  EXPECT_EQ(run.Messages().size(), boxes);
 }
 
 // Windows on ARM64 runs the 32-bit program as 64-bit Windows would; the run stops before its

@@ -148,12 +148,13 @@ installer_variant() {
   fi
 }
 
-# finish_run PROGRAM: a plain start of the Windows path PROGRAM to its finish window, OK pressed;
-# sets finish_label (the window's outcome text) and finish_exit (the whole exit code, hexadecimal).
+# finish_run PROGRAM [ARGUMENTS]: a start of the Windows path PROGRAM to its finish window, OK
+# pressed; sets finish_label (the window's outcome text) and finish_exit (the whole exit code,
+# hexadecimal).
 finish_run() {
   local exit_file pid
   exit_file=$(mktemp)
-  wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$1" >"$exit_file" &
+  wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$1" ${2:+""} ${2:+"$2"} >"$exit_file" &
   pid=$!
   robot wait Finished 90 || fail "$1 showed no finish window"
   finish_label=$(window_label Finished)
@@ -162,6 +163,10 @@ finish_run() {
   finish_exit=$(tr -d '\r' <"$exit_file")
   rm -f "$exit_file"
 }
+
+# exit_of PROGRAM ARGUMENTS: runs the Windows path PROGRAM to its end; prints its whole exit code
+# in hexadecimal.
+exit_of() { wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$1" "" "$2" | tr -d '\r'; }
 
 # The text of the first label of a window.
 window_label() { robot texts "$1" | tr -d '\r' | awk '/^Static\|./ && !n++' | cut -d'|' -f2-; }

@@ -1,5 +1,6 @@
 # The package installer and its launcher under Wine: staging of the sample package, the log lines
-# the installer's analysis reads, the return code, and the launcher passing that code through.
+# the installer's analysis reads, the return code, the launcher passing that code through, and
+# the removal of a published package (/u).
 source "$SOURCE_DIR/tests/wine/lib.sh"
 wine_display
 wine_prefix_new win7
@@ -40,6 +41,81 @@ grep -q "^SUCCESS:'norvusb.inf' is in the driver store" "$log" || fail "no store
 # The installer itself gives the same code, and appends a second run to the log.
 expect_eq "$(run "$pkg/DPInst$DPINST_WIDTH.exe")" 100 "installer exit code"
 expect_eq "$(grep -c 'Returning with code' "$log")" 2 "runs in the log"
+
+# Removal with /u ARGUMENTS ($1) by the installer of the folder $3 (the sample package's unless
+# given): the return code ($2) and the log's last line agree.
+remove() {
+  local program="${3:-$pkg}/DPInst$DPINST_WIDTH.exe"
+  expect_eq "$(timeout 60 wine "$probe" "$(winpath "$program")" "" "$1" | tr -d '\r')" \
+    "$2" "return code of /u $1"
+  expect_eq "$(last_line)" "INFO:   Returning with code 0x$2" "return-code line of /u $1"
+}
+# The INF folder's name of the package the last install put into the driver store.
+published() {
+  local line
+  line=$(grep -a "is in the driver store as" "$log" | tail -n 1 | tr -d '\r')
+  line=${line##*\\}
+  echo "${line%\'.}"
+}
+infs="$(win_windows)/inf"
+name=$(published)
+pnf="$infs/${name%.*}.pnf"
+[ -f "$infs/$name" ] && [ -f "$pnf" ] || fail "no published INF '$name' and PNF: $(ls "$infs")"
+remove "/u $name /q" 1
+[ ! -e "$infs/$name" ] && [ ! -e "$pnf" ] || fail "/u left the INF or its PNF: $(ls "$infs")"
+remove "/U $name /Q /SW /D" 0
+grep -q "^INFO:   '$name' is not in the INF folder" "$log" || fail "no line for a second /u: $(cat "$log")"
+# A published INF that cannot be deleted (read-only) is counted as not removed and stays.
+expect_eq "$(run "$pkg/DPInst$DPINST_WIDTH.exe")" 100 "installer exit code, again"
+name=$(published)
+chmod a-w "$infs/$name"
+remove "/u $name /q" 80010000
+chmod u+w "$infs/$name"
+[ -f "$infs/$name" ] || fail "a failed removal took the INF away"
+grep -q "^ERROR:  Could not remove '$name' from the driver store" "$log" || fail "no failure line: $(cat "$log")"
+# Only a file of the INF folder is ever looked at: a name reaching outside it, or a path
+# elsewhere, deletes nothing there; no name at all fails the run.
+printf '[Version]\r\n' | tee "$(win_windows)/outside.inf" >"$(win_temp)/else where.inf"
+remove "/u ..\\outside.inf /q" 0
+remove "/u \"$(winpath "$(win_temp)/else where.inf")\" /q" 0
+remove "/u ..\\win.ini /q" 80000000
+remove "/q /u" 80000000
+for file in "$(win_windows)/outside.inf" "$(win_temp)/else where.inf" "$(win_windows)/win.ini" "$infs/$name"; do
+  [ -f "$file" ] || fail "/u deleted $file"
+done
+# A package installed on a present device: /u takes the device away first, then the INF and its
+# PNF.
+platform=x86
+[ "$DPINST_WIDTH" = X64 ] && platform=amd64
+device="$(win_temp)/device"
+mkdir -p "$device"
+printf '%s\r\n' '[Version]' 'Signature = "$Windows NT$"' 'Class = NorvaneTest' \
+  'ClassGuid = {6e0f1a52-4c1e-4b8e-9a31-5d2c7e44109b}' 'Provider = Norvane' '[Manufacturer]' \
+  "Norvane = Norvane, NT$platform" "[Norvane.NT$platform]" 'Dev = Dev, Root\NorvaneRemoval' '[Dev]' \
+  '[Dev.Services]' 'AddService = , 2' >"$device/device.inf"
+cp "$tools/DPInst${DPINST_WIDTH}Vista.exe" "$device/DPInst$DPINST_WIDTH.exe"
+cp "$SOURCE_DIR/resources/payload/dpinst/dpinst.xml" "$device/"
+instance=$(wine "$BUILD_DIR/tests/wine/presentdevice.exe" 'Root\NorvaneRemoval' | tr -d '\r')
+expect_eq "$(run "$device/DPInst$DPINST_WIDTH.exe")" 1 "installed on the device"
+[ -f "$infs/device.inf" ] && [ -f "$infs/device.pnf" ] || fail "device.inf and its PNF not published"
+remove "/u device.inf /q" 1 "$device"
+grep -qF "SUCCESS:Removed the device '$instance'." "$log" || fail "no device line: $(cat "$log")"
+! wine reg query "HKLM\\System\\CurrentControlSet\\Enum\\$instance" >/dev/null 2>&1 || fail "$instance is still there"
+[ ! -e "$infs/device.inf" ] && [ ! -e "$infs/device.pnf" ] || fail "/u left device.inf or its PNF"
+# Where Windows has the driver uninstall call (10 1703 and later; Wine lacks it, a stand-in takes
+# its place), /u goes through it with the published INF's whole path; its failure counts the
+# package as not removed, its restart request sets the restart flag. The PNF goes all the same.
+system="$(win_windows)/system32"
+rm -f "$system/newdev.dll" # a hard link into the template prefix: never written through
+cp "$BUILD_DIR/tests/wine/uninstalldrivernewdev.dll" "$system/newdev.dll"
+[ -f "$infs/$name" ] && [ -f "$pnf" ] || fail "$name or its PNF not published: $(ls "$infs")"
+chmod a-w "$infs/$name"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;newdev=n" remove "/u $name /q" 80010000
+chmod u+w "$infs/$name"
+grep -q "^ERROR:  Could not remove '$name' (error 0x5)" "$log" || fail "no failure line: $(cat "$log")"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;newdev=n" remove "/u $name /q" 40000001
+expect_eq "$(cat "$(win_windows)/uninstalldriver.txt")" "C:\\windows\\inf\\$name|0" "the uninstall call"
+[ ! -e "$infs/$name" ] && [ ! -e "$pnf" ] || fail "/u left $name or its PNF: $(ls "$infs")"
 
 # A broken package beside the good one: one in the store, one failed, the failure flag set;
 # the launcher passes the whole code through.

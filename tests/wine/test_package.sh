@@ -40,7 +40,11 @@ grep -q 'each number at most 65535' <<<"$output" || fail "bad version: $output"
 openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Test Vendor" \
   -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null || fail "openssl could not make a certificate"
 out="$work/out/VendorSetup.exe"
-package "$work/tree" "$work/config.txt" "$out" --version 2.1.0.15 --product "Vendor \"Air\" Setup" \
+# Names the resource compiler would otherwise read as escapes ("\n"), quotes, and "@NAME@", which
+# the build's own templates would fill in.
+product='Vendor "Air" Setup\new'
+publisher='Smith & "Sons" @PROJECT_NAME@ C:\tmp\ Müller\'
+package "$work/tree" "$work/config.txt" "$out" --version 2.1.0.15 --product "$product" --publisher "$publisher" \
   --sign "$work/cert.pem" "$work/key.pem" >"$work/package.log" 2>&1 || fail "packaging failed: $(cat "$work/package.log")"
 grep -qxF "$work/config.txt:2: warning: Win98SE is left unsupported: the installer refuses it" "$work/package.log" ||
   fail "no warning for the unsupported editions: $(cat "$work/package.log")"
@@ -51,10 +55,14 @@ pe "$out" resource CONFIG 7 | cmp - "$work/config.txt" || fail "CONFIG 7 is not 
 pe "$out" resource CAB 1 >"$work/1.cab"
 listing=$(gcab -t "$work/1.cab")
 grep -qx 'Vista 64bit/release.txt\|Vista 64bit\\release.txt' <<<"$listing" || fail "CAB 1 is not the vendor's tree: $listing"
-version=$(pe "$out" resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')
-for text in 2.1.0.15 'Vendor "Air" Setup' "Norvane Driver/Utility Installer v1.4"; do
-  grep -qF "$text" <<<"$version" || fail "version resource lacks \"$text\""
-done
+# Keys and values end with NULs in the version resource: the first line after a key's that is
+# not empty is its value.
+version=$(pe "$out" resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr '\0' '\n')
+value() { awk -v key="$1" 'found && $0 != "" { print; exit } $0 ~ key "$" { found = 1 }' <<<"$version"; }
+expect_eq "$(value ProductVersion)" 2.1.0.15 "ProductVersion"
+expect_eq "$(value ProductName)" "$product" "ProductName"
+expect_eq "$(value CompanyName)" "$publisher" "CompanyName"
+expect_eq "$(value FileDescription)" "Norvane Driver/Utility Installer v1.4" "FileDescription"
 echo "packaged and signed: ok"
 
 # The signed program reads its own payload: a plain start to the finish window, exit code 0.

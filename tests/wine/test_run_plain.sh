@@ -41,6 +41,41 @@ for row in "${rows[@]}"; do
     grep -q "$program" "$WINEPREFIX/trace.txt" || fail "$version: $program was not started"
   done
   ls "$(win_windows)"/inf/*.inf | xargs grep -li norvane >/dev/null || fail "$version: the package was not staged"
+  # Registered in the registry view of the Windows width, which a 64-bit prefix must be asked for.
+  entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Norvane Driver_Utility Installer v1.4'
+  view=() && [ "$arch" = win32 ] || view=(/reg:64)
+  wine reg query "$entry" "${view[@]}" /v DriverPackages | grep -qi 'REG_MULTI_SZ    [a-z0-9]*\.inf' ||
+    fail "$version: no entry naming the published INF"
+  if [ "$arch" = win64 ] && wine reg query "$entry" /reg:32 >/dev/null 2>&1; then
+    fail "$version: the entry went to the 32-bit view"
+  fi
+
+  # Removal as Apps & Features starts it, from the kept copy: the published INF, the entry and
+  # the kept folder go, and nothing stays in the temporary folder. A removal that cannot remove
+  # the INF keeps the entry for the next try; one with nothing installed ends with 1605.
+  inf=$(wine reg query "$entry" "${view[@]}" /v DriverPackages | tr -d '\r' | grep -oiE '[a-z0-9_]+\.inf$')
+  kept=$(wine reg query "$entry" "${view[@]}" /v DisplayIcon | tr -d '\r' | sed -n 's/.*REG_SZ    //p')
+  kept_folder=$(dirname "$(winepath -u "$kept" 2>/dev/null)")
+  [ -f "$(win_windows)/inf/$inf" ] || fail "$version: the published $inf is not in the INF folder"
+  if [ "$arch" = win64 ]; then
+    chmod a-w "$(win_windows)/inf/$inf"
+    expect_eq "$(exit_of "$kept" "/uninstall /quiet")" 643 "$version: a removal that fails (1603)"
+    wine reg query "$entry" "${view[@]}" >/dev/null 2>&1 || fail "$version: a failed removal took the entry"
+    [ -f "$kept_folder/Uninstall.exe" ] || fail "$version: a failed removal took the kept copy"
+    chmod u+w "$(win_windows)/inf/$inf"
+  fi
+  finish_run "$kept" /uninstall
+  expect_eq "$finish_label" "The driver was removed from this computer." "$version: removal text"
+  expect_eq "$finish_exit" 0 "$version: removal exit code"
+  [ ! -e "$(win_windows)/inf/$inf" ] || fail "$version: $inf is still in the INF folder"
+  if wine reg query "$entry" "${view[@]}" >/dev/null 2>&1; then fail "$version: the entry stayed"; fi
+  for ((i = 0; i < 100; i++)); do
+    [ -e "$kept_folder" ] || [ "$(temp_listing)" != "$before" ] || break
+    sleep 0.1
+  done
+  [ ! -e "$kept_folder" ] || fail "$version: the kept folder stayed: $(ls "$kept_folder")"
+  expect_eq "$(temp_listing)" "$before" "$version: temporary folder after the removal"
+  expect_eq "$(exit_of "C:\\dist\\$INSTALLER" "/uninstall /quiet")" 645 "$version: nothing to remove (1605)"
   wineserver -k
   echo "$version: ok"
 done

@@ -21,7 +21,8 @@ cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/386/DPInstX86Vista.exe"
 cp "$BUILD_DIR/payload/386/prjRunWait.exe" "$work/386/"
 (cd "$work/386" && gcab -c -z "$work/386.cab" *)
 printf 40000001 >"$work/1/$VISTA_FOLDER/code.txt"
-(cd "$work/1" && gcab -c -z "$work/1.cab" "$VISTA_FOLDER/code.txt")
+printf 'C:\\windows\\INF\\oem3.inf' >"$work/1/$VISTA_FOLDER/published.txt"
+(cd "$work/1" && gcab -c -z "$work/1.cab" "$VISTA_FOLDER/code.txt" "$VISTA_FOLDER/published.txt")
 installer_variant "$WINEPREFIX/drive_c/dist/$INSTALLER" CAB 1 "$work/1.cab" CAB 386 "$work/386.cab"
 # A plain run that reports success without a box (which nobody could close without a desktop).
 printf 1 >"$work/1/$VISTA_FOLDER/code.txt"
@@ -79,10 +80,38 @@ $log"
 done
 echo "quiet with a restart: ok"
 
+# Registered after an install that needs a restart: the entry, in the registry view every program
+# sees, names the kept copy, which is the program without its driver cabinet.
+product="Norvane Driver_Utility Installer v1.4"
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+kept="C:\\Program Files\\$product\\Uninstall.exe"
+entry=$(wine reg query "$uninstall\\$product" | tr -d '\r')
+for value in "DisplayName    REG_SZ    $title" "DisplayVersion    REG_SZ    1.04.0930" \
+  "Publisher    REG_SZ    Norvane" "DisplayIcon    REG_SZ    $kept" \
+  "UninstallString    REG_SZ    \"$kept\" /uninstall" "NoModify    REG_DWORD    0x1" \
+  "QuietUninstallString    REG_SZ    \"$kept\" /uninstall /quiet" "NoRepair    REG_DWORD    0x1" \
+  "DriverPackages    REG_MULTI_SZ    oem3.inf" "InstallDate    REG_SZ    $(date +%Y%m%d)"; do
+  grep -qF "    $value" <<<"$entry" || fail "entry without \"$value\": $entry"
+done
+kept_unix="$WINEPREFIX/drive_c/Program Files/$product/Uninstall.exe"
+peinfo() { python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$@"; }
+expect_eq "$(peinfo "$kept_unix" resource CAB 1 | wc -c)" 1 "kept copy: cabinet 1 left out"
+cmp -s <(peinfo "$kept_unix" resource CAB 386) "$work/386.cab" || fail "kept copy: cabinet 386 differs"
+shipped=$(($(stat -c %s "$WINEPREFIX/drive_c/dist/$INSTALLER") - $(stat -c %s "$work/1.cab")))
+size=$(stat -c %s "$kept_unix")
+[ $((size - shipped)) -le 4096 ] && [ $((shipped - size)) -le 4096 ] ||
+  fail "kept copy: $size bytes, the program without cabinet 1 $shipped"
+grep -qF "registered: $uninstall\\$product, kept copy $kept" <<<"$log" || fail "/quiet: registration not logged"
+# The /passive run registered first: one entry still.
+expect_eq "$(wine reg query "$uninstall" | tr -d '\r' | grep -c "\\Norvane")" 1 "entries after two installs"
+echo "registered: ok"
+
+wine reg delete "$uninstall\\$product" /f >/dev/null 2>&1
 start "/quiet /log=C:\\logs\\refused.log" Refused.exe
 wait_exit $pid 60
 expect_eq "$(exit_code)" 661 "/quiet on a refused edition: exit code (1633)"
 grep -q "This installer can't be used on" "$logs/refused.log" || fail "/quiet: refusal not logged"
+if wine reg query "$uninstall\\$product" >/dev/null 2>&1; then fail "a refused run registered"; fi
 echo "quiet refusal: ok"
 
 start /S
@@ -107,4 +136,5 @@ grep -q "already running" "$logs/second.log" || fail "the second start did not l
 wait_exit $first 60
 expect_eq "$(tr -d '\r' <"$work/first")" 0 "the first run: exit code"
 expect_eq "$(temp_listing)" "$before" "temporary folder after both runs"
+wine reg query "$uninstall\\$product" >/dev/null 2>&1 || fail "the plain run did not register"
 echo "one run at a time: ok"

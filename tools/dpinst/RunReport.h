@@ -24,6 +24,10 @@ uint32_t ReturnCode(const Tally& tally);
 // Upper-case hexadecimal digits without leading zeros ("0" for zero).
 std::string HexDigits(uint32_t value);
 
+// What a log line says between a package's name and the published INF's path; the installer
+// reads it back to know what to remove later.
+inline constexpr char kPublishedAs[] = "' is in the driver store as '";
+
 enum class Level { kInfo, kSuccess, kWarning, kError };
 
 // One log line: an 8-character level tag, the message, CR LF. Line breaks inside the message

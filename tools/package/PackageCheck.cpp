@@ -9,8 +9,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "run/InstallerState.h"
 #include "platform/Configuration.h"
+#include "run/InstallerState.h"
 #include "tools/dpinst/Inf.h"
 
 namespace package {
@@ -124,12 +124,15 @@ AfterSetup AfterSetupKind(const std::string& line) {
   run::InstallerState& state = run::State();
   state = run::InstallerState();
   state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
-      state.MsgInstallInfo = state.MsgWirelessService = kUnset;
+      state.MsgInstallInfo = state.MsgWirelessService = state.MsgUninstalled =
+          state.MsgUninstallFailed = kUnset;
   platform::ReadAfterSetupLine(line);
   if (state.MsgInstalledCorrectly != kUnset || state.MsgInstalledDrvStore != kUnset ||
       state.MsgInstallFailed != kUnset)
     return AfterSetup::Counted;
-  if (state.MsgInstallInfo != kUnset) return AfterSetup::Info;
+  if (state.MsgInstallInfo != kUnset || state.MsgUninstalled != kUnset ||
+      state.MsgUninstallFailed != kUnset)
+    return AfterSetup::Info;
   if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
   if (state.CheckWirelessService == run::kTrue || line == "X:X  CheckSvc:No")
     return AfterSetup::Switch;
@@ -151,7 +154,8 @@ void CheckLine(const Line& line, const std::string& where, std::vector<Finding>&
     if (kind == AfterSetup::None) {
       error("unknown after-setup line \"" + text +
             "\" (\"X:X\", two spaces, then InstalledCorrectly=, InstalledDrvStore=, "
-            "InstallFailed=, InstallInfo=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)");
+            "InstallFailed=, InstallInfo=, Uninstalled=, UninstallFailed=, InstallWZCMsg=, "
+            "CheckSvc:Yes or CheckSvc:No)");
     } else if (kind != AfterSetup::Counted && text.find("%1") != std::string::npos) {
       error(
           "\"%1\" stands here as it is written: only InstalledCorrectly, InstalledDrvStore "

@@ -84,8 +84,24 @@ os::ShellAnswer FakeProcesses::Execute(const os::ShellRequest& request) {
   return {true, 42, 0, 100 + started.size()};
 }
 
+std::string VersionResource(const std::vector<std::pair<std::string, std::string>>& strings) {
+  const auto wide = [](const std::string& text) {
+    std::string bytes;
+    for (const char c : text) bytes += {c, '\0'};
+    return bytes + std::string(2, '\0');
+  };
+  std::string resource = std::string(6, '\x01') + wide("VS_VERSION_INFO");
+  for (const auto& [key, value] : strings) {
+    resource.resize((resource.size() + 3) & ~size_t{3}, '\0');
+    resource += std::string(6, '\x01') + wide(key);
+    resource.resize((resource.size() + 3) & ~size_t{3}, '\0');
+    resource += wide(value);
+  }
+  return resource;
+}
+
 std::optional<std::string_view> FakeResources::Find(const char* type, int id) {
-  const auto found = resources.find({type, id});
+  const auto found = resources.find({TypeName(type), id});
   if (found == resources.end()) return std::nullopt;
   return std::string_view(found->second);
 }
@@ -120,6 +136,7 @@ PlatformTest::PlatformTest() : root(NewRoot()), files(root), previous_(os::Os())
   platform.version = &version;
   resources.resources[{"CONFIG", 7}] = ShippedConfiguration();
   platform.unicode = &unicode;
+  platform.registry = &registry;
   os::SetOs(platform);
   previousUi_ = run::SetUi(&windows);
   run::State() = run::InstallerState();

@@ -11,6 +11,7 @@
 
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "os/Registry.h"
 #include "os/Resources.h"
 #include "os/Shell.h"
 #include "os/Unicode.h"
@@ -111,21 +112,58 @@ class FakeProcesses final : public os::Processes {
 
 class FakeResources final : public os::Resources {
  public:
+  static std::string TypeName(const char* type) {
+    const auto number = reinterpret_cast<uintptr_t>(type);
+    return number < 0x10000 ? "#" + std::to_string(number) : type;
+  }
   std::map<std::pair<std::string, int>, std::string> resources;
   std::optional<std::string_view> Find(const char* type, int id) override;
 
   struct Written {
     std::string file;
-    int type, name;
+    std::string type;  // a numbered type as "#24"
+    int name;
     uint16_t language;
     std::string bytes;
   };
   std::vector<Written> written;
   bool writeSucceeds = true;
-  bool WriteResource(const std::string& file, int type, int name, uint16_t language,
+  bool WriteResource(const std::string& file, const char* type, int name, uint16_t language,
                      std::string_view bytes) override {
-    written.push_back({file, type, name, language, std::string(bytes)});
+    written.push_back({file, TypeName(type), name, language, std::string(bytes)});
     return writeSucceeds;
+  }
+};
+
+// The machine's registry, one map of "key|value name" to type and bytes.
+class FakeRegistry final : public os::Registry {
+ public:
+  struct Stored {
+    uint32_t type;
+    std::string bytes;
+  };
+  std::map<std::string, Stored> values;
+  bool SetValue(const std::string& key, const char* name, uint32_t type,
+                std::string_view bytes) override {
+    // A text is stored with its closing NUL, as RegSetValueExA is given it.
+    values[key + "|" + name] = {type, std::string(bytes) + std::string(type == os::kRegText, '\0')};
+    return true;
+  }
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
+    const auto found = values.find(key + "|" + name);
+    if (found == values.end()) return std::nullopt;
+    return found->second.bytes;
+  }
+  bool DeleteKey(const std::string& key) override {
+    std::erase_if(values, [&](const auto& stored) { return stored.first.starts_with(key + "|"); });
+    return true;
+  }
+  // The value names of one key.
+  std::vector<std::string> Names(const std::string& key) const {
+    std::vector<std::string> names;
+    for (const auto& [path, value] : values)
+      if (path.starts_with(key + "|")) names.push_back(path.substr(key.size() + 1));
+    return names;
   }
 };
 
@@ -210,6 +248,10 @@ class FakeWindows final : public run::Windows {
   void UnloadTempForm() override { tempLoaded = false; }
 };
 
+// A version resource as the resource compiler lays out its string table: each key and value in
+// UTF-16, the value on the next 32-bit boundary.
+std::string VersionResource(const std::vector<std::pair<std::string, std::string>>& strings);
+
 // The configuration shipped with the program, byte for byte.
 std::string ShippedConfiguration();
 
@@ -233,6 +275,7 @@ class PlatformTest : public ::testing::Test {
   FakeResources resources;
   FakeVersion version;
   FakeUnicode unicode;
+  FakeRegistry registry;
   FakeWindows windows;
   os::Platform platform;
 

@@ -41,6 +41,12 @@ class FaultyHeldFile final : public os::HeldFile {
   bool CopyToNew(const std::string& path) override {
     return !c_.Fail("CopyToNew", path) && inner_->CopyToNew(path);
   }
+  std::unique_ptr<os::HeldFile> CopyToRunOnce(const std::string& path) override {
+    if (c_.Fail("CopyToRunOnce", path)) return nullptr;
+    auto copy = inner_->CopyToRunOnce(path);
+    if (!copy) return nullptr;
+    return std::make_unique<FaultyHeldFile>(std::move(copy), c_);
+  }
 
  private:
   std::unique_ptr<os::HeldFile> inner_;
@@ -217,7 +223,7 @@ class FaultyResources final : public os::Resources {
     if (c_.Fail("Find")) return std::nullopt;
     return in_.Find(type, id);
   }
-  bool WriteResource(const std::string& file, int type, int name, uint16_t language,
+  bool WriteResource(const std::string& file, const char* type, int name, uint16_t language,
                      std::string_view bytes) override {
     return !c_.Fail("WriteResource") && in_.WriteResource(file, type, name, language, bytes);
   }
@@ -315,6 +321,26 @@ class FaultyServices final : public os::Services {
   CallCounter& c_;
 };
 
+class FaultyRegistry final : public os::Registry {
+ public:
+  FaultyRegistry(os::Registry& inner, CallCounter& counter) : in_(inner), c_(counter) {}
+  bool SetValue(const std::string& key, const char* name, uint32_t type,
+                std::string_view bytes) override {
+    return !c_.Fail("SetValue", key) && in_.SetValue(key, name, type, bytes);
+  }
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
+    if (c_.Fail("Value", key)) return std::nullopt;
+    return in_.Value(key, name);
+  }
+  bool DeleteKey(const std::string& key) override {
+    return !c_.Fail("DeleteKey", key) && in_.DeleteKey(key);
+  }
+
+ private:
+  os::Registry& in_;
+  CallCounter& c_;
+};
+
 }  // namespace
 
 FaultyPlatform::FaultyPlatform(const os::Platform& inner, CallCounter& counter)
@@ -324,10 +350,11 @@ FaultyPlatform::FaultyPlatform(const os::Platform& inner, CallCounter& counter)
       resources_(std::make_unique<FaultyResources>(*inner.resources, counter)),
       version_(std::make_unique<FaultyVersion>(*inner.version, counter)),
       cabinets_(std::make_unique<FaultyCabinets>(*inner.cabinets, counter)),
-      services_(std::make_unique<FaultyServices>(*inner.services, counter)) {
+      services_(std::make_unique<FaultyServices>(*inner.services, counter)),
+      registry_(std::make_unique<FaultyRegistry>(*inner.registry, counter)) {
   // The UTF-16 side passes through: what its failures do is the folder checks' own tests'.
-  platform_ = {files_.get(),   resources_.get(), processes_.get(), shell_.get(),
-               version_.get(), cabinets_.get(),  services_.get(),  inner.unicode};
+  platform_ = {files_.get(),    resources_.get(), processes_.get(), shell_.get(),   version_.get(),
+               cabinets_.get(), services_.get(),  inner.unicode,    registry_.get()};
 }
 
 FaultyPlatform::~FaultyPlatform() = default;

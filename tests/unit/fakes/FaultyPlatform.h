@@ -11,6 +11,7 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "os/Registry.h"
 #include "os/Resources.h"
 #include "os/Services.h"
 #include "os/Shell.h"
@@ -52,6 +53,7 @@ class FaultyPlatform {
   std::unique_ptr<os::Version> version_;
   std::unique_ptr<os::Cabinets> cabinets_;
   std::unique_ptr<os::Services> services_;
+  std::unique_ptr<os::Registry> registry_;
 };
 
 }  // namespace fakes

@@ -1,6 +1,7 @@
-// A scripted stand-in for the driver package installer: appends to DPINST.LOG the two lines the
-// installer reads, with the return code written in "code.txt" beside it (or 0x100 without one),
-// and ends with that code. The Wine tests put it in cabinet 386 in place of the real one.
+// A scripted stand-in for the driver package installer: appends to DPINST.LOG the lines the
+// installer reads, with the return code written in "code.txt" beside it (or 0x100 without one)
+// and, where "published.txt" beside it names one, the INF the driver store published; it ends
+// with that code. The Wine tests put it in cabinet 386 in place of the real one.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +27,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GetWindowsDirectoryA(windows, MAX_PATH);
   if (FILE* log = std::fopen((std::string(windows) + "\\DPINST.LOG").c_str(), "ab")) {
     std::fprintf(log, "INFO:   Current working directory: '%s'\r\n", folder.c_str());
+    // "published.txt" beside it names an INF as the driver store would have published it.
+    if (FILE* published = std::fopen((folder + "\\published.txt").c_str(), "rb")) {
+      char name[MAX_PATH] = {};
+      std::fread(name, 1, sizeof name - 1, published);
+      std::fclose(published);
+      std::fprintf(log, "SUCCESS:'net.inf' is in the driver store as '%s'.\r\n", name);
+    }
     std::fprintf(log, "INFO:   Returning with code 0x%s\r\n", code.c_str());
     std::fclose(log);
   }

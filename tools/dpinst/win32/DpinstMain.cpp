@@ -1,5 +1,6 @@
 // The driver package installer: installs every INF of its own folder (driver store, then the
-// present devices that match) and reports in DPINST.LOG and its exit code. setupapi, newdev and
+// present devices that match), or with /u removes one published INF from the devices that use it
+// and from the driver store, and reports in DPINST.LOG and its exit code. setupapi, newdev and
 // cfgmgr32 are loaded by full system path: the program runs elevated from a folder in the user's
 // temporary folder, where anyone may put a DLL of the same name.
 #include <windows.h>
@@ -7,11 +8,13 @@
 #include <setupapi.h>
 
 #include <algorithm>
+#include <cfgmgr32.h>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "os/win32/Backends.h"
+#include "tools/dpinst/CommandLine.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -39,6 +42,11 @@ constexpr DWORD kNoSuchDevice = 0xE000020B;
 constexpr DWORD kInstallNonInteractive = 0x4;  // INSTALLFLAG_NONINTERACTIVE
 
 using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
+// Windows 10 1703 and later only; the 64-bit program on those removes through it.
+using UninstallDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, DWORD, PBOOL);
+// Windows XP and later; Windows 2000's setupapi.dll lacks it.
+using UninstallOemInfFn = BOOL(WINAPI*)(PCSTR, DWORD, PVOID);
+constexpr DWORD kForceDelete = 0x1;  // SUOI_FORCEDELETE
 using LocateDevNodeFn = DWORD(WINAPI*)(DWORD*, char*, ULONG);
 using ReenumerateFn = DWORD(WINAPI*)(DWORD, ULONG);
 
@@ -176,43 +184,89 @@ bool RunsUnderWow64() {
 #endif
 }
 
-class Installer {
- public:
-  explicit Installer(std::string folder) : folder_(std::move(folder)) {}
+// The lines every run starts with: who runs, on which Windows, from which folder.
+std::string RunHeader(dpinst::System& system, const std::string& folder) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
+                now.wDay, now.wHour, now.wMinute, now.wSecond);
+  std::string lines =
+      dpinst::LogLine(Level::kInfo, std::string("Norvane driver package installer (") + kWidthText +
+                                        "), run started " + stamp + ".");
+  system.version = RunningVersion();
+  system.language = GetUserDefaultUILanguage();
+  const dpinst::WindowsVersion& version = system.version;
+  char text[128];
+  std::snprintf(text, sizeof text,
+                "Windows version %u.%u, build %u, product type %u, suites 0x%X, language 0x%04X.",
+                version.major, version.minor, version.build, version.productType, version.suiteMask,
+                system.language);
+  return lines + dpinst::LogLine(Level::kInfo, text) + dpinst::FolderLine(folder);
+}
 
-  uint32_t Run() {
-    Header();
-    log_ += dpinst::FolderLine(folder_);
-    ReadOptions();
-    const uint32_t code = InstallAll();
+constexpr char kWrongWidth[] =
+    "This 32-bit installer cannot install or remove drivers on 64-bit Windows; the 64-bit one can.";
+
+// What an install run and a removal run share: the log they append in one piece at their end,
+// the tally their return code comes from, and the system libraries they call.
+class Run {
+ protected:
+  explicit Run(std::string folder) : folder_(std::move(folder)) {
+    log_ = RunHeader(system_, folder_);
+  }
+
+  void Line(Level level, const std::string& message) { log_ += dpinst::LogLine(level, message); }
+
+  void Fail(const std::string& message) {
+    Line(Level::kError, message);
+    ++tally_.failed;
+  }
+
+  // Logs the code, appends the run to DPINST.LOG and, unless the run is to be quiet, shows the
+  // counts in place of a wizard's closing page.
+  uint32_t Finish(uint32_t code, bool quiet, const std::string& counts) {
     log_ += dpinst::ReturnCodeLine(code);
     AppendToLog(log_);
-    Tell(code);
+    if (!quiet) {
+      const bool failed = (code >> 24) & dpinst::kFlagFailed;
+      MessageBoxA(nullptr,
+                  (counts + "\n\nThe details are in DPINST.LOG in the Windows folder.").c_str(),
+                  kTitle, MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
+    }
     return code;
   }
 
- private:
-  void Line(Level level, const std::string& message) { log_ += dpinst::LogLine(level, message); }
-
-  void Header() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
-                  now.wDay, now.wHour, now.wMinute, now.wSecond);
-    Line(Level::kInfo, std::string("Norvane driver package installer (") + kWidthText +
-                           "), run started " + stamp + ".");
-    system_.version = RunningVersion();
-    system_.language = GetUserDefaultUILanguage();
-    const dpinst::WindowsVersion& version = system_.version;
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "Windows version %u.%u, build %u, product type %u, suites 0x%X, language 0x%04X.",
-                  version.major, version.minor, version.build, version.productType,
-                  version.suiteMask, system_.language);
-    Line(Level::kInfo, text);
+  static std::string Count(const char* what, unsigned count) {
+    return std::string(what) + ": " + std::to_string(count);
   }
 
+  std::string folder_;
+  std::string log_;
+  dpinst::System system_{kArchitecture, {}, 0x0409};
+  dpinst::Tally tally_;
+  Library setupapiDll_{"setupapi.dll"};
+  Library newdevDll_{"newdev.dll"};
+};
+
+class Installer : public Run {
+ public:
+  explicit Installer(std::string folder) : Run(std::move(folder)) {}
+
+  uint32_t Start() {
+    ReadOptions();
+    const uint32_t code = InstallAll();
+    // suppressWizard and quietInstall leave the telling to the program that started the
+    // installer, which reads the log.
+    return Finish(
+        code, options_.quietInstall || options_.suppressWizard,
+        Count("Installed on a device", tally_.installed) + "\n" +
+            Count("In the driver store only", tally_.storeOnly) + "\n" +
+            Count("Failed", tally_.failed) +
+            (tally_.restart ? "\n\nRestart the computer to complete the installation." : ""));
+  }
+
+ private:
   void ReadOptions() {
     std::string xml;
     if (!ReadWholeFile(folder_ + "\\dpinst.xml", xml)) {
@@ -239,8 +293,7 @@ class Installer {
 
   uint32_t InstallAll() {
     if (RunsUnderWow64()) {
-      Line(Level::kError,
-           "This 32-bit installer cannot install drivers on 64-bit Windows; the 64-bit one can.");
+      Line(Level::kError, kWrongWidth);
       return kRunFailed;
     }
     setupapi_.copyOemInf = setupapiDll_.Get<decltype(&SetupCopyOEMInfA)>("SetupCopyOEMInfA");
@@ -335,11 +388,6 @@ class Installer {
     return names;
   }
 
-  void Fail(const std::string& message) {
-    Line(Level::kError, message);
-    ++tally_.failed;
-  }
-
   void InstallPackage(const std::string& name) {
     const std::string path = folder_ + "\\" + name;
     Line(Level::kInfo, "Found driver package: '" + path + "'.");
@@ -367,7 +415,7 @@ class Installer {
       const DWORD error = GetLastError();
       return Fail("Could not put '" + name + "' into the driver store (error " + Hex(error) + ").");
     }
-    Line(Level::kSuccess, "'" + name + "' is in the driver store as '" + stored + "'.");
+    Line(Level::kSuccess, "'" + name + dpinst::kPublishedAs + stored + "'.");
 
     const std::vector<std::string> matched = dpinst::MatchingIds(package.hardwareIds, deviceIds_);
     if (matched.empty()) {
@@ -407,30 +455,159 @@ class Installer {
       ++tally_.storeOnly;
   }
 
-  // In place of a wizard's closing page; suppressWizard and quietInstall leave the telling to the
-  // program that started the installer, which reads the log.
-  void Tell(uint32_t code) const {
-    if (options_.quietInstall || options_.suppressWizard) return;
-    const bool failed = (code >> 24) & dpinst::kFlagFailed;
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "Installed on a device: %u\nIn the driver store only: %u\nFailed: %u%s\n\n"
-                  "The details are in DPINST.LOG in the Windows folder.",
-                  tally_.installed, tally_.storeOnly, tally_.failed,
-                  tally_.restart ? "\n\nRestart the computer to complete the installation." : "");
-    MessageBoxA(nullptr, text, kTitle, MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
-  }
-
-  std::string folder_;
-  std::string log_;
   dpinst::Options options_;
-  dpinst::System system_{kArchitecture, {}, 0x0409};
-  dpinst::Tally tally_;
-  Library setupapiDll_{"setupapi.dll"};
-  Library newdevDll_{"newdev.dll"};
   SetupApi setupapi_;
   UpdateDriverFn updateDriver_ = nullptr;
   std::vector<std::string> deviceIds_;
+};
+
+// /u INF: removes one published INF from the devices whose driver came from it and from the
+// driver store. The INF is only ever looked for in the Windows INF folder, by its file name.
+class Remover : public Run {
+ public:
+  Remover(std::string folder, dpinst::Command command)
+      : Run(std::move(folder)), command_(std::move(command)) {}
+
+  uint32_t Start() {
+    const uint32_t code = RemoveNamed();
+    return Finish(code, command_.quiet,
+                  Count("Removed", tally_.installed) + "\n" +
+                      Count("Could not be removed", tally_.failed) +
+                      (tally_.restart ? "\n\nRestart the computer to complete the removal." : ""));
+  }
+
+ private:
+  uint32_t RemoveNamed() {
+    if (command_.inf.empty()) {
+      Line(Level::kError, "/u names no INF file to remove.");
+      return kRunFailed;
+    }
+    const std::string name = dpinst::PublishedInfName(command_.inf);
+    if (name.empty()) {
+      Line(Level::kError, "'" + command_.inf + "' does not name an INF file of the INF folder.");
+      return kRunFailed;
+    }
+    if (RunsUnderWow64()) {
+      Line(Level::kError, kWrongWidth);
+      return kRunFailed;
+    }
+    char windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+      Line(Level::kError, "Could not find the Windows folder.");
+      return kRunFailed;
+    }
+    const std::string path = std::string(windows, length) + "\\inf\\" + name;
+    if (!IsPlainFile(Wide(path, CP_ACP))) {
+      Line(Level::kInfo, "'" + name + "' is not in the INF folder: nothing to remove.");
+      return dpinst::ReturnCode(tally_);
+    }
+    Line(Level::kInfo, "Removing driver package '" + path + "'.");
+    RemovePackage(name, path);
+    return dpinst::ReturnCode(tally_);
+  }
+
+  // Removed packages are counted where an install counts installed ones.
+  void RemovePackage(const std::string& name, const std::string& path) {
+    if (const auto uninstallDriver = newdevDll_.Get<UninstallDriverFn>("DiUninstallDriverA")) {
+      BOOL restart = FALSE;
+      if (!uninstallDriver(nullptr, path.c_str(), 0, &restart)) {
+        const DWORD error = GetLastError();
+        return Fail("Could not remove '" + name + "' (error " + Hex(error) + ").");
+      }
+      tally_.restart = tally_.restart || restart;
+    } else {
+      if (!RemoveDevicesOf(name)) return Fail("'" + name + "' stays in the driver store.");
+      if (const auto uninstallOemInf =
+              setupapiDll_.Get<UninstallOemInfFn>("SetupUninstallOEMInfA")) {
+        if (!uninstallOemInf(name.c_str(), kForceDelete, nullptr)) {
+          const DWORD error = GetLastError();
+          return Fail("Could not remove '" + name + "' from the driver store (error " + Hex(error) +
+                      ").");
+        }
+      } else if (!DeleteFileA(path.c_str())) {
+        const DWORD error = GetLastError();
+        return Fail("Could not delete '" + path + "' (error " + Hex(error) + ").");
+      }
+    }
+    // A call that reports success is not taken at its word while the INF is still there.
+    if (IsPlainFile(Wide(path, CP_ACP)))
+      return Fail("'" + name + "' is still in the INF folder after its removal.");
+    // The precompiled INF is of no use without the INF; Windows 2000 leaves it to us.
+    DeleteFileA((path.substr(0, path.size() - 3) + "pnf").c_str());
+    ++tally_.installed;
+    Line(Level::kSuccess, "Removed '" + name + "' from its devices and the driver store" +
+                              (tally_.restart ? "; a restart is needed." : "."));
+  }
+
+  // Every device, present or not, whose driver key names the INF as InfPath (its file name in
+  // the INF folder) is removed first, so that no device is left with a driver whose INF is gone.
+  bool RemoveDevicesOf(const std::string& name) {
+    const auto getClassDevs =
+        setupapiDll_.Get<decltype(&SetupDiGetClassDevsA)>("SetupDiGetClassDevsA");
+    const auto enumDeviceInfo =
+        setupapiDll_.Get<decltype(&SetupDiEnumDeviceInfo)>("SetupDiEnumDeviceInfo");
+    const auto openDevRegKey =
+        setupapiDll_.Get<decltype(&SetupDiOpenDevRegKey)>("SetupDiOpenDevRegKey");
+    const auto callClassInstaller =
+        setupapiDll_.Get<decltype(&SetupDiCallClassInstaller)>("SetupDiCallClassInstaller");
+    const auto getInstallParams = setupapiDll_.Get<decltype(&SetupDiGetDeviceInstallParamsA)>(
+        "SetupDiGetDeviceInstallParamsA");
+    const auto getInstanceId =
+        setupapiDll_.Get<decltype(&SetupDiGetDeviceInstanceIdA)>("SetupDiGetDeviceInstanceIdA");
+    const auto destroyList =
+        setupapiDll_.Get<decltype(&SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+    if (!getClassDevs || !enumDeviceInfo || !openDevRegKey || !callClassInstaller ||
+        !getInstallParams || !getInstanceId || !destroyList) {
+      Line(Level::kError, "The setup functions of setupapi.dll are not available.");
+      return false;
+    }
+    HDEVINFO devices = getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+    if (devices == INVALID_HANDLE_VALUE) {
+      Line(Level::kError, "Could not list the devices (error " + Hex(GetLastError()) + ").");
+      return false;
+    }
+    // Listed whole before the first removal, which may take its device out of the list.
+    std::vector<SP_DEVINFO_DATA> users;
+    for (DWORD index = 0;; ++index) {
+      SP_DEVINFO_DATA device = {};
+      device.cbSize = sizeof device;
+      if (!enumDeviceInfo(devices, index, &device)) break;
+      HKEY key = openDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
+      if (key == INVALID_HANDLE_VALUE) continue;  // a device without a driver
+      char infPath[MAX_PATH] = {};
+      DWORD size = sizeof infPath - 1, type = 0;
+      const bool named =
+          RegQueryValueExA(key, "InfPath", nullptr, &type, reinterpret_cast<BYTE*>(infPath),
+                           &size) == ERROR_SUCCESS &&
+          type == REG_SZ && lstrcmpiA(infPath, name.c_str()) == 0;
+      RegCloseKey(key);
+      if (named) users.push_back(device);
+    }
+    bool removed = true;
+    for (SP_DEVINFO_DATA& device : users) {
+      char id[MAX_DEVICE_ID_LEN] = {};
+      if (!getInstanceId(devices, &device, id, sizeof id, nullptr)) lstrcpyA(id, "?");
+      if (!callClassInstaller(DIF_REMOVE, devices, &device)) {
+        const DWORD error = GetLastError();
+        Line(Level::kError,
+             "Could not remove the device '" + std::string(id) + "' (error " + Hex(error) + ").");
+        removed = false;
+        continue;
+      }
+      SP_DEVINSTALL_PARAMS_A params = {};
+      params.cbSize = sizeof params;
+      const bool restart = getInstallParams(devices, &device, &params) &&
+                           (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART));
+      tally_.restart = tally_.restart || restart;
+      Line(Level::kSuccess, "Removed the device '" + std::string(id) + "'" +
+                                (restart ? "; a restart is needed." : "."));
+    }
+    destroyList(devices);
+    return removed;
+  }
+
+  dpinst::Command command_;
 };
 
 // In the form the A functions can open, as DPInst (a Unicode program) finds its folder wherever
@@ -443,8 +620,10 @@ std::string OwnFolder() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
   const std::string folder = OwnFolder();
   if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return static_cast<int>(kRunFailed);
-  return static_cast<int>(Installer(folder).Run());
+  dpinst::Command command = dpinst::ParseCommandLine(line ? line : "");
+  if (command.uninstall) return static_cast<int>(Remover(folder, std::move(command)).Start());
+  return static_cast<int>(Installer(folder).Start());
 }

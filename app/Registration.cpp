@@ -1,0 +1,175 @@
+#include "app/Registration.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "os/Files.h"
+#include "os/Platform.h"
+#include "os/Processes.h"
+#include "os/Registry.h"
+#include "os/Resources.h"
+#include "os/Shell.h"
+#include "platform/InstallLog.h"
+#include "run/ExitCodes.h"
+#include "run/InstallerState.h"
+#include "run/RunLog.h"
+#include "run/WorkFolders.h"
+#include "tools/dpinst/RunReport.h"
+
+namespace app {
+namespace {
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr int kProgramFilesId = 0x26;  // CSIDL_PROGRAM_FILES
+constexpr char kKeptName[] = "\\Uninstall.exe";
+
+// Under Program Files, named after the product; empty when either is missing.
+std::string KeptFolder() {
+  const auto programFiles = os::Os().shell->SpecialFolder(kProgramFilesId);
+  const std::string name = ProductName();
+  return programFiles && !name.empty() ? *programFiles + "\\" + name : std::string();
+}
+
+std::string EntryKey() {
+  return kUninstallKey + ProductName();
+}
+
+// YYYYMMDD, as Apps & Features reads InstallDate.
+std::string DateText(const os::LocalTime& now) {
+  std::string text(8, '0');
+  for (int at = 7, date = now.year * 10000 + now.month * 100 + now.day; at >= 0; --at, date /= 10)
+    text[at] = static_cast<char>('0' + date % 10);
+  return text;
+}
+
+}  // namespace
+
+std::string VersionText(std::string_view resource, std::string_view key) {
+  std::string wide;
+  for (const char c : key) wide += {c, '\0'};
+  wide.append(2, '\0');
+  size_t at = resource.find(wide);
+  if (at == std::string_view::npos) return {};
+  // The value starts on the next 32-bit boundary after the key's closing NUL.
+  at = (at + wide.size() + 3) & ~size_t{3};
+  std::string text;
+  for (; at + 1 < resource.size() && (resource[at] || resource[at + 1]); at += 2)
+    text += resource[at + 1] || resource[at] < 0 ? '?' : resource[at];
+  return text;
+}
+
+std::string PublishedInfs(std::string_view logText) {
+  std::string names;
+  for (size_t at = 0; (at = logText.find(dpinst::kPublishedAs, at)) != std::string_view::npos;) {
+    at += std::strlen(dpinst::kPublishedAs);
+    const size_t end = logText.find('\'', at);
+    if (end == std::string_view::npos) break;
+    const std::string_view path = logText.substr(at, end - at);
+    names += path.substr(path.rfind('\\') + 1);
+    names += '\0';
+  }
+  if (!names.empty()) names += '\0';
+  return names;
+}
+
+std::string ProductName() {
+  const auto version = os::Os().resources->Find(os::NumberedType(16), 1);
+  std::string name = version ? VersionText(*version, "ProductName") : "";
+  for (char& c : name)
+    if (std::strchr("\\/:*?\"<>|", c)) c = '_';
+  return name;
+}
+
+void RegisterProduct(uint32_t returnCode) {
+  // Installed or in the driver store only, with or without a restart: the flags the run's exit
+  // code comes from say so, and something was counted.
+  if (run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24)) == run::kExitFailed ||
+      returnCode % 0x10000 == 0)
+    return;
+  os::Platform& os = os::Os();
+  const std::string folder = KeptFolder();
+  const auto version = os.resources->Find(os::NumberedType(16), 1);
+  if (folder.empty() || !version) return;
+  const std::string kept = folder + kKeptName;
+  os.files->CreateFolder(folder);
+  // The driver cabinet gives way to one NUL byte, which no extraction takes for a cabinet: Wine
+  // reads the file's resources back over a deletion and refuses an empty resource. The removal
+  // needs cabinet 386 only.
+  if (!os.files->Copy(run::State().InstallerPath, kept) ||
+      !os.resources->WriteResource(kept, "CAB", 1, 0, {"", 1})) {
+    run::Log("not registered: no copy at %s", kept.c_str());
+    return;
+  }
+  // The published names are in this run's log alone: an earlier log was set aside before.
+  const auto log =
+      os.files->ReadAll(platform::FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG");
+  std::string command = "\"";
+  command.append(kept).append("\" /uninstall");
+  const std::string texts[] = {VersionText(*version, "ProductName"),
+                               VersionText(*version, "ProductVersion"),
+                               VersionText(*version, "CompanyName"),
+                               kept,
+                               DateText(os.shell->Now()),
+                               command,
+                               command + " /quiet",
+                               PublishedInfs(platform::LogAsSingleByteText(log.value_or("")))};
+  const uint32_t numbers[] = {static_cast<uint32_t>(os.files->Length(kept).value_or(0) >> 10), 1,
+                              1};
+  // Names and kinds of the entry's values, in the order of texts, then numbers.
+  static constexpr struct {
+    const char* name;
+    uint32_t type;
+  } kValues[] = {
+      {"DisplayName", os::kRegText},
+      {"DisplayVersion", os::kRegText},
+      {"Publisher", os::kRegText},
+      {"DisplayIcon", os::kRegText},
+      {"InstallDate", os::kRegText},
+      {"UninstallString", os::kRegText},
+      {"QuietUninstallString", os::kRegText},
+      {"DriverPackages", os::kRegTextList},
+      {"EstimatedSize", os::kRegNumber},
+      {"NoModify", os::kRegNumber},
+      {"NoRepair", os::kRegNumber},
+  };
+  const std::string key = EntryKey();
+  for (size_t at = 0; at < std::size(kValues); ++at) {
+    const std::string_view bytes =
+        at < std::size(texts)
+            ? std::string_view(texts[at])
+            : std::string_view(reinterpret_cast<const char*>(&numbers[at - std::size(texts)]), 4);
+    if (!os.registry->SetValue(key, kValues[at].name, kValues[at].type, bytes)) {
+      run::Log("not registered: %s cannot be written", key.c_str());
+      return;
+    }
+  }
+  run::Log("registered: HKLM\\%s, kept copy %s", key.c_str(), kept.c_str());
+}
+
+std::optional<std::string> RecordedDriverPackages() {
+  if (ProductName().empty()) return std::nullopt;
+  return os::Os().registry->Value(EntryKey(), "DriverPackages");
+}
+
+bool ForgetProduct() {
+  if (!os::Os().registry->DeleteKey(EntryKey())) return false;
+  // The kept copy may be the very program that started this run and waits for its end: only a
+  // process that outlives both can delete it.
+  os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true});
+  return true;
+}
+
+void RemoveKeptCopy() {
+  const std::string folder = KeptFolder();
+  // Installed again in the meantime, the product keeps its way out.
+  if (folder.empty() || os::Os().registry->Value(EntryKey(), "DisplayName")) return;
+  const std::string kept = folder + kKeptName;
+  os::Files& files = *os::Os().files;
+  // The program that ran the removal from the kept copy ends right after it.
+  for (int attempt = 0; attempt < 300 && !files.RemoveFile(kept) && run::FileExists(kept);
+       ++attempt)
+    os::Os().shell->Sleep(100);
+  files.RemoveFolder(folder);
+}
+
+}  // namespace app

@@ -1,0 +1,72 @@
+#include <windows.h>
+
+#include "os/Registry.h"
+#include "os/Version.h"
+#include "os/win32/Backends.h"
+
+namespace os::win32 {
+namespace {
+
+// KEY_WOW64_64KEY only where WoW64 runs the program: Windows 2000 rejects the unknown flag.
+REGSAM Access(REGSAM access) {
+  const auto wow64 = VersionBackend().IsWow64Process();
+  return access | (wow64 && *wow64 ? KEY_WOW64_64KEY : 0);
+}
+
+class Win32Registry final : public Registry {
+ public:
+  bool SetValue(const std::string& key, const char* name, uint32_t type,
+                std::string_view bytes) override {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, Access(KEY_SET_VALUE),
+                        nullptr, &opened, nullptr) != ERROR_SUCCESS)
+      return false;
+    // A text is stored with its closing NUL, which the view's data is followed by.
+    const LONG set =
+        RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size() + (type == REG_SZ)));
+    RegCloseKey(opened);
+    return set == ERROR_SUCCESS;
+  }
+
+  std::optional<std::string> Value(const std::string& key, const char* name) override {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened) !=
+        ERROR_SUCCESS)
+      return std::nullopt;
+    std::string bytes;
+    DWORD size = 0;
+    LONG read = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, &size);
+    if (read == ERROR_SUCCESS) {
+      bytes.resize(size);
+      read = RegQueryValueExA(opened, name, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(bytes.data()), &size);
+      bytes.resize(size);
+    }
+    RegCloseKey(opened);
+    if (read != ERROR_SUCCESS) return std::nullopt;
+    return bytes;
+  }
+
+  // RegDeleteKeyA would delete in the 32-bit view under WoW64; the call that takes the view is
+  // missing before XP x64, where there is only one view.
+  bool DeleteKey(const std::string& key) override {
+    const REGSAM view = Access(0);
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA"));
+    const LONG deleted = view && deleteKeyEx
+                             ? deleteKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), view, 0)
+                             : RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  }
+};
+
+}  // namespace
+
+Registry& RegistryBackend() {
+  static Win32Registry registry;
+  return registry;
+}
+
+}  // namespace os::win32
