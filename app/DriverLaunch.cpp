@@ -112,17 +112,20 @@ void RemoveDriverPackages(bool wide) {
   run::InstallerState& state = run::State();
   run::ProgressWindow& wait = run::Ui().Wait();
   wait.StopTimer();
-  const auto packages = RecordedDriverPackages();
+  bool missing = false;
+  const auto packages = RecordedDriverPackages(missing);
   std::string label = "The driver is not installed on this computer.";
   const char* caption = "Finished";
   state.ExitCode = run::kExitNotInstalled;
+  // An entry that cannot be read names nothing to remove, and the removal failed.
+  uint32_t flags = kNotStarted >> 24;
   if (packages) {
     wait.SetStatusText("Removing the driver...");
     const std::string staging = state.InstallFolder + "\\Driver\\DPInst\\";
     std::string program = staging + (wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe");
     if (!run::FileExists(program)) program = staging + (wide ? "DPInstX64.exe" : "DPInstX86.exe");
     platform::PreserveInstallLog(1);
-    uint32_t flags = 0;
+    flags = 0;
     const std::string_view list = *packages;
     for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
       end = std::min(list.find('\0', at), list.size());
@@ -130,6 +133,8 @@ void RemoveDriverPackages(bool wide) {
       parameters.append(list.substr(at, end - at)).append(" /q");
       flags |= RunAndLog(wait.Handle(), program, kNotStarted, parameters) >> 24;
     }
+  }
+  if (!missing) {
     state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(flags));
     // What could not be removed stays recorded, so that the next removal finds it.
     if (state.ExitCode == run::kExitFailed || !ForgetProduct()) {

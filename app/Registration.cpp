@@ -30,8 +30,9 @@ std::string KeptFolder() {
   return programFiles && !name.empty() ? *programFiles + "\\" + name : std::string();
 }
 
-std::string EntryKey() {
-  return kUninstallKey + ProductName();
+// The entry is named as the kept folder: one name, read once, for both.
+std::string EntryKey(const std::string& folder) {
+  return kUninstallKey + folder.substr(folder.rfind('\\') + 1);
 }
 
 // YYYYMMDD, as Apps & Features reads InstallDate.
@@ -132,7 +133,7 @@ void RegisterProduct(uint32_t returnCode) {
       {"NoModify", os::kRegNumber},
       {"NoRepair", os::kRegNumber},
   };
-  const std::string key = EntryKey();
+  const std::string key = EntryKey(folder);
   for (size_t at = 0; at < std::size(kValues); ++at) {
     const std::string_view bytes =
         at < std::size(texts)
@@ -146,13 +147,16 @@ void RegisterProduct(uint32_t returnCode) {
   run::Log("registered: HKLM\\%s, kept copy %s", key.c_str(), kept.c_str());
 }
 
-std::optional<std::string> RecordedDriverPackages() {
-  if (ProductName().empty()) return std::nullopt;
-  return os::Os().registry->Value(EntryKey(), "DriverPackages");
+std::optional<std::string> RecordedDriverPackages(bool& missing) {
+  missing = false;
+  const std::string folder = KeptFolder();
+  if (folder.empty()) return std::nullopt;
+  return os::Os().registry->Value(EntryKey(folder), "DriverPackages", &missing);
 }
 
 bool ForgetProduct() {
-  if (!os::Os().registry->DeleteKey(EntryKey())) return false;
+  const std::string folder = KeptFolder();
+  if (folder.empty() || !os::Os().registry->DeleteKey(EntryKey(folder))) return false;
   // The kept copy may be the very program that started this run and waits for its end: only a
   // process that outlives both can delete it.
   os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true});
@@ -161,8 +165,11 @@ bool ForgetProduct() {
 
 void RemoveKeptCopy() {
   const std::string folder = KeptFolder();
-  // Installed again in the meantime, the product keeps its way out.
-  if (folder.empty() || os::Os().registry->Value(EntryKey(), "DisplayName")) return;
+  // Installed again in the meantime (or the entry cannot be read), the product keeps its way out.
+  bool missing = false;
+  if (folder.empty()) return;
+  os::Os().registry->Value(EntryKey(folder), "DisplayName", &missing);
+  if (!missing) return;
   const std::string kept = folder + kKeptName;
   os::Files& files = *os::Os().files;
   // The program that ran the removal from the kept copy ends right after it.

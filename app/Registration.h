@@ -28,8 +28,8 @@ std::string ProductName();
 void RegisterProduct(uint32_t returnCode);
 
 // The entry's published INF names as the registry keeps the list; nullopt when the product has no
-// entry on this machine.
-std::optional<std::string> RecordedDriverPackages();
+// entry on this machine (then `missing` is true) or when that cannot be told.
+std::optional<std::string> RecordedDriverPackages(bool& missing);
 
 // After a removal of every recorded package: the entry goes, and the kept copy and its folder
 // are left to a process of their own (RemoveKeptCopy). False when the entry stays.

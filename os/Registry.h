@@ -19,8 +19,10 @@ class Registry {
   virtual bool SetValue(const std::string& key, const char* name, uint32_t type,
                         std::string_view bytes) = 0;
   // RegQueryValueExA: the value's bytes as stored (a text with its closing NUL); nullopt when
-  // the key or the value is missing.
-  virtual std::optional<std::string> Value(const std::string& key, const char* name) = 0;
+  // the key or the value is missing (then `missing`, when given, is set true) or cannot be read
+  // (a value longer than 8 KB cannot).
+  virtual std::optional<std::string> Value(const std::string& key, const char* name,
+                                           bool* missing = nullptr) = 0;
   // Deletes a key that has no subkeys, with its values. False when it stays.
   virtual bool DeleteKey(const std::string& key) = 0;
 };

@@ -81,9 +81,10 @@ bool Win32HeldFile::CopyToNew(const std::string& path) {
 
 // Both files from their start, piece by piece.
 bool SameBytes(HANDLE one, HANDLE other) {
-  std::string pieces(2 * 65536, '\0');
-  char* const a = pieces.data();
-  char* const b = a + 65536;
+  // The relaunch compares once per process; a buffer of the image's own costs no code.
+  static char pieces[2][65536];
+  char* const a = pieces[0];
+  char* const b = pieces[1];
   SetFilePointer(one, 0, nullptr, FILE_BEGIN);
   SetFilePointer(other, 0, nullptr, FILE_BEGIN);
   for (;;) {

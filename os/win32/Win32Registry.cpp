@@ -7,6 +7,8 @@
 namespace os::win32 {
 namespace {
 
+constexpr DWORD kLongestValue = 8192;
+
 // KEY_WOW64_64KEY only where WoW64 runs the program: Windows 2000 rejects the unknown flag.
 REGSAM Access(REGSAM access) {
   const auto wow64 = VersionBackend().IsWow64Process();
@@ -29,21 +31,21 @@ class Win32Registry final : public Registry {
     return set == ERROR_SUCCESS;
   }
 
-  std::optional<std::string> Value(const std::string& key, const char* name) override {
+  std::optional<std::string> Value(const std::string& key, const char* name,
+                                   bool* missing) override {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened) !=
-        ERROR_SUCCESS)
-      return std::nullopt;
-    std::string bytes;
-    DWORD size = 0;
-    LONG read = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, &size);
+    LONG read =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened);
+    // The product's values are short: a longer one is a value that cannot be read.
+    std::string bytes(kLongestValue, '\0');
     if (read == ERROR_SUCCESS) {
-      bytes.resize(size);
+      DWORD size = kLongestValue;
       read = RegQueryValueExA(opened, name, nullptr, nullptr,
                               reinterpret_cast<BYTE*>(bytes.data()), &size);
       bytes.resize(size);
+      RegCloseKey(opened);
     }
-    RegCloseKey(opened);
+    if (missing) *missing = read == ERROR_FILE_NOT_FOUND;
     if (read != ERROR_SUCCESS) return std::nullopt;
     return bytes;
   }

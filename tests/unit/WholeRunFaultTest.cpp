@@ -539,6 +539,36 @@ TEST(WholeRun, RemovalTakesWhatTheInstallLeftAndOnlyThat) {
   EXPECT_EQ(run.Messages().size(), boxes);
 }
 
+// Every single failing call of a quiet removal from the kept copy: the run ends soundly, and its
+// code tells the truth about the entry: 0 or 3010 only once it is gone, never 1605 while it is
+// there (a deployment tool takes 1605 for "nothing left to remove").
+TEST(WholeRun, EverySingleFailingCallOfARemovalTellsTheTruthAboutTheEntry) {
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
+  const auto removal = [](int failAt) {
+    auto run = std::make_unique<WholeRun>(0);
+    run->Run();
+    run->counter = {};
+    run->counter.failAt = failAt;
+    run->Run("C:\\Program Files\\Norvane A_B\\Uninstall.exe", "/uninstall /quiet");
+    return run;
+  };
+  const int calls = removal(0)->counter.calls;
+  for (int n = 1; n <= calls; ++n) {
+    const auto run = removal(n);
+    const std::string what = "call " + std::to_string(n) + " (" + run->counter.failedCall + " " +
+                             run->counter.failedPath + "): exit code " +
+                             std::to_string(run->exitCode);
+    EXPECT_EQ(run->hung, "") << what;
+    EXPECT_FALSE(run->endedUnderBox) << what;
+    const bool entry = run->registry().Value(key, "DisplayName").has_value();
+    EXPECT_FALSE(entry && (run->exitCode == 0 || run->exitCode == 3010)) << what;
+    EXPECT_NE(run->exitCode, 1605) << what;
+    for (const std::string& left : run->LeftInTemp())
+      EXPECT_TRUE(LeftByTheFailedRemoval(left, run->counter) || NamesTheWorkFolder(run->counter))
+          << what << ": " << left;
+  }
+}
+
 // Windows on ARM64 runs the 32-bit program as 64-bit Windows would; the run stops before its
 // workers extract anything.
 TEST(WholeRun, WindowsOnArmIsRefusedBeforeAnythingIsExtracted) {

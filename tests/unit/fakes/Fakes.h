@@ -149,8 +149,10 @@ class FakeRegistry final : public os::Registry {
     values[key + "|" + name] = {type, std::string(bytes) + std::string(type == os::kRegText, '\0')};
     return true;
   }
-  std::optional<std::string> Value(const std::string& key, const char* name) override {
+  std::optional<std::string> Value(const std::string& key, const char* name,
+                                   bool* missing = nullptr) override {
     const auto found = values.find(key + "|" + name);
+    if (missing) *missing = found == values.end();
     if (found == values.end()) return std::nullopt;
     return found->second.bytes;
   }

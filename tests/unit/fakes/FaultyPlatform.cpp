@@ -328,9 +328,11 @@ class FaultyRegistry final : public os::Registry {
                 std::string_view bytes) override {
     return !c_.Fail("SetValue", key) && in_.SetValue(key, name, type, bytes);
   }
-  std::optional<std::string> Value(const std::string& key, const char* name) override {
+  std::optional<std::string> Value(const std::string& key, const char* name,
+                                   bool* missing) override {
+    if (missing) *missing = false;
     if (c_.Fail("Value", key)) return std::nullopt;
-    return in_.Value(key, name);
+    return in_.Value(key, name, missing);
   }
   bool DeleteKey(const std::string& key) override {
     return !c_.Fail("DeleteKey", key) && in_.DeleteKey(key);
