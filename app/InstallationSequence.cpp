@@ -24,6 +24,39 @@ bool HasBytes(const std::string& path) {
   return run::FileExists(path) && os::Os().files->Length(path).value_or(0) != 0;
 }
 
+// The edition's key ends in "64".
+bool IsWideEdition() {
+  const std::string& key = run::State().PlatformKey;
+  return key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0;
+}
+
+// From the administrator question on: admission, then the driver installer.
+void AdmitAndInstall() {
+  run::InstallerState& state = run::State();
+  state.IsAdministrator = platform::HasAdministratorRights();
+  run::Log("administrator: %d", state.IsAdministrator);
+  if (state.IsAdministrator != run::kTrue) {
+    const int answer = run::Tell(
+        0,
+        "You do not seem to have administrator rights. The installation might fail. Do you want "
+        "to continue?",
+        "Critical Error", os::kMbYesNo);
+    if (answer == os::kIdNo) {
+      state.ExitCode = run::kExitUserDeclined;
+      run::UnloadWait();
+    }
+  }
+  platform::CheckEditionSupported();
+  platform::CheckServicePack();
+  run::Log("admission: admitted");
+
+  run::ProgressWindow& wait = run::Ui().Wait();
+  wait.SetStatusText("Files extracted. Loading Setup...");
+  wait.StopTimer();
+  wait.SetProgress(90);
+  StartDriverSetup();
+}
+
 }  // namespace
 
 void RunInstallation() {
@@ -75,37 +108,6 @@ void RunInstallation() {
   // A finish window on screen leads the run to its end from here.
   if (run::Ui().IsFinishLoaded() && run::Ui().Finish().IsVisibleAndEnabled()) return;
   run::UnloadWait();
-}
-
-void AdmitAndInstall() {
-  run::InstallerState& state = run::State();
-  state.IsAdministrator = platform::HasAdministratorRights();
-  run::Log("administrator: %d", state.IsAdministrator);
-  if (state.IsAdministrator != run::kTrue) {
-    const int answer = run::Tell(
-        0,
-        "You do not seem to have administrator rights. The installation might fail. Do you want "
-        "to continue?",
-        "Critical Error", os::kMbYesNo);
-    if (answer == os::kIdNo) {
-      state.ExitCode = run::kExitUserDeclined;
-      run::UnloadWait();
-    }
-  }
-  platform::CheckEditionSupported();
-  platform::CheckServicePack();
-  run::Log("admission: admitted");
-
-  run::ProgressWindow& wait = run::Ui().Wait();
-  wait.SetStatusText("Files extracted. Loading Setup...");
-  wait.StopTimer();
-  wait.SetProgress(90);
-  StartDriverSetup();
-}
-
-bool IsWideEdition() {
-  const std::string& key = run::State().PlatformKey;
-  return key.size() >= 2 && key.compare(key.size() - 2, 2, "64") == 0;
 }
 
 void StartDriverSetup() {

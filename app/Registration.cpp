@@ -165,9 +165,9 @@ bool ForgetProduct() {
 
 void RemoveKeptCopy() {
   const std::string folder = KeptFolder();
+  if (folder.empty()) return;
   // Installed again in the meantime (or the entry cannot be read), the product keeps its way out.
   bool missing = false;
-  if (folder.empty()) return;
   os::Os().registry->Value(EntryKey(folder), "DisplayName", &missing);
   if (!missing) return;
   const std::string kept = folder + kKeptName;
