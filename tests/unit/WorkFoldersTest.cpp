@@ -212,7 +212,9 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
           << shell.messages[0].text;
       EXPECT_EQ(processes.started.size(), 0u) << "no worker after a refusal";
       EXPECT_TRUE(fs::exists(fs::symlink_status(Host(work)))) << "what stood there stays";
-      if (row.before == kFolder) EXPECT_EQ(ReadFile(work + "\\driver\\old.sys"), "old");
+      if (row.before == kFolder) {
+        EXPECT_EQ(ReadFile(work + "\\driver\\old.sys"), "old");
+      }
       continue;
     }
     EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
