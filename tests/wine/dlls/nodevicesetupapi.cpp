@@ -3,6 +3,8 @@
 // the package installer looks up are there; nothing else can be done with it.
 #include <windows.h>
 
+// This DLL is the setup API: its header declares the functions as defined here, not imported.
+#define _SETUPAPI_
 #include <setupapi.h>
 
 extern "C" {
