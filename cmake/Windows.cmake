@@ -21,6 +21,9 @@ add_link_options(-Wl,--no-insert-timestamp)
 set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ON)
 set_target_properties(installer_logic PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
 add_link_options(-flto-partition=none)
+# The optimiser compiles the program again in the link, with the link's options alone: what it
+# sees only across files (an overflow through an inlined call) warns there, and fails there too.
+add_link_options(${WARNING_OPTIONS} ${WARNINGS_AS_ERRORS_OPTIONS})
 
 # Small, static, stripped; the program must start on Windows 2000 and XP.
 set(WINDOWS_LINK_OPTIONS -static -s -Wl,--gc-sections)
@@ -61,6 +64,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 set_source_files_properties(${NO_EXCEPTION_SOURCES} PROPERTIES
   COMPILE_OPTIONS "${PRODUCT_COMPILE_OPTIONS}")
+# The registry backend casts GetProcAddress's answer to the function it looks up; the cast still
+# warns, but fails nothing until the registry read is rewritten without it.
+set_property(SOURCE os/win32/Win32Registry.cpp APPEND PROPERTY COMPILE_OPTIONS
+             -Wno-error=cast-function-type)
 
 # The payload: programs that travel in cabinet 386 are built first.
 set(PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
