@@ -64,10 +64,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 set_source_files_properties(${NO_EXCEPTION_SOURCES} PROPERTIES
   COMPILE_OPTIONS "${PRODUCT_COMPILE_OPTIONS}")
-# The registry backend casts GetProcAddress's answer to the function it looks up; the cast still
-# warns, but fails nothing until the registry read is rewritten without it.
-set_property(SOURCE os/win32/Win32Registry.cpp APPEND PROPERTY COMPILE_OPTIONS
-             -Wno-error=cast-function-type)
 
 # The payload: programs that travel in cabinet 386 are built first.
 set(PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
