@@ -20,7 +20,7 @@ grep -q nodrv_CreateWindow <<<"$errors" || fail "the window check saw no window 
 
 for round in "missing folder" "existing folder"; do
   before=$(cd "$temp" && find . -maxdepth 1 -type f | sort)
-  errors=$(WINEDEBUG=err+winediag timeout 60 wine "$BUILD_DIR/$INSTALLER" /ExTracT "$name" 386 2>&1 >/dev/null) ||
+  errors=$(WINEDEBUG=err+winediag WINE_TIMEOUT=60 wine "$BUILD_DIR/$INSTALLER" /ExTracT "$name" 386 2>&1 >/dev/null) ||
     fail "$round: the worker did not end cleanly"
   ! grep -q nodrv_CreateWindow <<<"$errors" || fail "$round: the worker made a window: $errors"
   [ -d "$folder" ] || fail "$round: no work folder"
