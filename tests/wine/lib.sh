@@ -9,6 +9,7 @@
 # unless use_wine_arch win64 asks for a 64-bit one that runs it through WoW64.
 #   wine_prefix_new [VERSION]  a throwaway 64-bit prefix (copied from a cached template), exported as
 #                              WINEPREFIX; VERSION is a Wine version name (win7, winxp, win98, ...)
+#   wine_restart               every program of the prefix ended, its server started anew (below)
 #   wine_display               (call it first) an X display: the caller's, or a private Xvfb 1024x768x24
 #   win_temp, win_windows      unix paths of C:\users\<user>\Temp and C:\windows
 #   robot ARGS...              the UI robot (see programs/robot.cpp)
@@ -172,13 +173,25 @@ wine_prefix_new() {
   done
   rm -f "$WINEPREFIX/.ready"
   on_exit "WINEPREFIX='$WINEPREFIX' wineserver -k 2>/dev/null; rm -rf '$WINEPREFIX'"
+  wineserver -p
   if [ -n "${1:-}" ]; then
     wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
     # The desktop process picks its graphics driver when it starts: let the next program start
     # it anew, with whatever display the test has set up by then.
-    wineserver -k 2>/dev/null || true
+    wine_restart
   fi
   mkdir -p "$(win_temp)"
+}
+
+# Each prefix keeps one server, started persistent (-p), from its making to the test's end: the
+# server Wine starts by itself ends as soon as the prefix's last program has ended (Debian's
+# wineserver script passes -p0; the private 32-bit Wine's waits 3 s), first telling the desktop
+# and the services to end, and a program started meanwhile meets a prefix on its way down.
+# wine_restart ends every program of the prefix and starts its server anew: the registry is read
+# again, and the next program starts the desktop and the services anew.
+wine_restart() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
 }
 
 wine_display() {
