@@ -7,7 +7,8 @@ code and data sections as the link map records them, by object file and by symbo
 
     bench/size_report.py build/win32/Installer.exe [build/win32/Installer.map] [TOP]
 
-The map is written by every Windows build beside the program (-Wl,-Map).
+The map is written by every Windows build beside the program (-Wl,-Map), by GNU ld or by lld
+(the win32-clang preset); lld's map names an archive's members without their archive.
 """
 import collections
 import os
@@ -50,9 +51,13 @@ OUTPUT = re.compile(r"^(\.[^\s]+)\s+0x[0-9a-f]+\s+0x[0-9a-f]+")
 OPTIMISED = "our code, optimised as a whole"
 
 
+# GNU ld: /tmp/ccXXXX.lto.o; lld: Installer.exe.lto.obj, or .lto.1.obj and on for each thin module.
+LTO_OUTPUT = re.compile(r"\.lto(\.\d+)?\.o(bj)?$")
+
+
 def short_object(path):
     """libfoo.a(member.o) or the object's name relative to the build folder."""
-    if path.endswith(".lto.o"):
+    if LTO_OUTPUT.search(path):
         return OPTIMISED
     match = re.match(r".*/([^/]+\.a)\((.+)\)$", path)
     if match:
@@ -60,19 +65,49 @@ def short_object(path):
     return path.replace("CMakeFiles/", "").replace(".dir/", ":")
 
 
+# The members of mingw-w64's libraries as lld names them: import stubs libuser32s00956.o, and
+# lib32_libmingw32_a-gccmain.o.
+MINGW_MEMBER = re.compile(r"^(?:(lib\w+?)(?:s\d+|h|t)|lib32_(lib\w+)_a-.*)\.o$")
+
+
 def library_of(path):
     match = re.match(r".*/([^/]+\.a)\(", path)
     if match:
         return match.group(1)
-    if path.endswith(".lto.o"):
+    match = MINGW_MEMBER.match(path)
+    if match:
+        return (match.group(1) or match.group(2)) + ".a"
+    if LTO_OUTPUT.search(path):
         return OPTIMISED
     return "our objects" if path.endswith(".obj") or "CMakeFiles" in path else os.path.basename(path)
+
+
+# lld: "ADDRESS SIZE ALIGN" in fixed columns, then the output section at column 24, an input
+# section as "object:(section)" at column 32, its symbols at column 40. lld puts the zeroed data
+# into .data, where it takes no file bytes: it is left out, as GNU ld's .bss is.
+LLD_HEADER = "Address  Size     Align Out     In      Symbol"
+LLD_LINE = re.compile(r"^[0-9a-f]{8} ([0-9a-f]{8}) +\d+ (?:(\S+)|        (\S.*):\((.*)\))$")
+
+
+def lld_contributions(lines):
+    output = None
+    for line in lines[1:]:
+        entry = LLD_LINE.match(line)
+        if not entry:
+            continue
+        if entry.group(2):
+            output = entry.group(2)
+        elif int(entry.group(1), 16) and not entry.group(4).startswith(".bss"):
+            yield output, entry.group(4).replace("\x01", ""), int(entry.group(1), 16), entry.group(3)
 
 
 def map_contributions(path):
     """(output section, input section, size, object) for every input section the link kept."""
     with open(path, errors="replace") as f:
         lines = f.read().split("\n")
+    if lines[0] == LLD_HEADER:
+        yield from lld_contributions(lines)
+        return
     start = next(i for i, line in enumerate(lines) if line.startswith("Linker script and memory map"))
     output = None
     pending = None
