@@ -3,9 +3,10 @@
 // the package installer looks up are there; nothing else can be done with it.
 #include <windows.h>
 
-// This DLL is the setup API: its header declares the functions as defined here, not imported.
-#define _SETUPAPI_
-#include <setupapi.h>
+// The setup API's header would declare these as imported; this DLL defines them, so it declares
+// its own handles instead (the same sizes, so the same exported names).
+using HDEVINFO = void*;
+using PSP_DEVINFO_DATA = void*;
 
 extern "C" {
 
