@@ -8,6 +8,7 @@
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Processes.h"
+#include "platform/Configuration.h"
 #include "platform/InstallLog.h"
 #include "run/ExitCodes.h"
 #include "run/InstallerState.h"
@@ -19,21 +20,31 @@ namespace app {
 namespace {
 
 constexpr int kShowNormal = 1;
-constexpr char kSilentMode[] = "->DRIVER_SILENT";
-constexpr char kDriverMode[] = "->DRIVER";
 constexpr uint32_t kDeviceWaitMs = 60000;
 constexpr uint32_t kNotStarted = 0x80000000u;  // the failure flag, nothing counted
 
-// Copies the first candidate that exists in the staging folder; an empty target keeps the
-// candidate's own name.
-void StageFirstExisting(const std::string& staging, const std::string& driverFolder,
-                        std::initializer_list<const char*> candidates, const char* target) {
-  for (const char* candidate : candidates) {
-    const std::string source = staging + candidate;
-    if (!run::FileExists(source)) continue;
-    os::Os().files->Copy(source, driverFolder + (*target ? target : candidate));
-    return;
-  }
+// The name of the first candidate that exists in the staging folder; null when none does.
+const char* FirstStaged(std::initializer_list<const char*> candidates) {
+  for (const char* candidate : candidates)
+    if (run::FileExists(StagingFolder() + candidate)) return candidate;
+  return nullptr;
+}
+
+// The driver package installer of a width under the name it runs by in the driver folder.
+const char* InstallerName(bool wide) {
+  return wide ? "DPInstX64.exe" : "DPInstX86.exe";
+}
+
+// The staged driver package installer of a width, for installing and removing alike: the Vista
+// build where the payload carries one, else the older one.
+const char* FirstStagedInstaller(bool wide) {
+  return wide ? FirstStaged({"DPInstX64Vista.exe", "DPInstX64.exe"})
+              : FirstStaged({"DPInstX86Vista.exe", "DPInstX86.exe"});
+}
+
+// Copies a staged file (none: nothing) into the driver folder, under target or its own name.
+void Stage(const std::string& driverFolder, const char* staged, const char* target = nullptr) {
+  if (staged) os::Os().files->Copy(StagingFolder() + staged, driverFolder + (target ? target : staged));
 }
 
 // Windows' device installation does not expect a driver installer beside its own work: let what
@@ -56,42 +67,46 @@ uint32_t RunAndLog(uintptr_t owner, const std::string& program, uint32_t exitCod
 
 }  // namespace
 
+std::string DriverTree() {
+  return run::State().InstallFolder + "\\Driver\\";
+}
+
+std::string StagingFolder() {
+  return DriverTree() + "DPInst\\";
+}
+
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder) {
   run::InstallerState& state = run::State();
-  const std::string driverFolder = state.InstallFolder + "\\Driver\\" + DriverSubfolder;
+  const std::string driverFolder = DriverTree() + DriverSubfolder;
   DriverSubfolder = driverFolder;
   run::Log("driver folder: %s", driverFolder.c_str());
   WaitForDeviceInstallations();
   run::ProgressWindow& wait = run::Ui().Wait();
   const std::string& mode = state.InstallMode;
 
-  if (mode != kSilentMode && mode != kDriverMode) {
+  if (!platform::RunsDriverInstaller(mode)) {
     // Another program of the driver folder does the installation its own way.
     wait.SetVisible(false);
     run::State().ExitCode = run::ExitCodeOfSetupProgram(
         RunAndLog(wait.Handle(), driverFolder + mode, run::kExitFailed));
     return;
   }
-  const bool silent = mode == kSilentMode;
+  const bool silent = mode == platform::kSilentMode;
 
-  const std::string staging = state.InstallFolder + "\\Driver\\DPInst\\";
-  StageFirstExisting(staging, driverFolder, {"DPInst.xml"}, "");
-  StageFirstExisting(staging, driverFolder,
-                     {"NorvaneNet.ico", "NorvaneCon.ico", "NorvaneInt.ico", "NorvaneEnt.ico",
-                      "NorvaneTrv.ico", "Norvane.ico"},
-                     "");
-  StageFirstExisting(staging, driverFolder, {"EULA.txt"}, "");
-  StageFirstExisting(staging, driverFolder, {"Norvane.bmp"}, "");
+  Stage(driverFolder, FirstStaged({"DPInst.xml"}));
+  Stage(driverFolder, FirstStaged({"NorvaneNet.ico", "NorvaneCon.ico", "NorvaneInt.ico",
+                                   "NorvaneEnt.ico", "NorvaneTrv.ico", "Norvane.ico"}));
+  Stage(driverFolder, FirstStaged({"EULA.txt"}));
+  Stage(driverFolder, FirstStaged({"Norvane.bmp"}));
   const auto launchers = {"RunAddOn.exe", "prjRunWait.exe", "RunDPInst.exe", "Run.exe"};
 
   if (ProcessorWidth == 1 || ProcessorWidth == 2) {
     const bool wide = ProcessorWidth == 2;
-    const char* installer = wide ? "DPInstX64.exe" : "DPInstX86.exe";
+    const char* installer = InstallerName(wide);
     const char* launcher = wide ? "RunDPInstX64.exe" : "RunDPInstX86.exe";
-    StageFirstExisting(staging, driverFolder,
-                       {wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe", installer}, installer);
-    StageFirstExisting(staging, driverFolder, launchers, launcher);
-    run::DeleteFolderTree(state.InstallFolder + "\\driver\\dpinst");
+    Stage(driverFolder, FirstStagedInstaller(wide), installer);
+    Stage(driverFolder, FirstStaged(launchers), launcher);
+    run::DeleteFolderTree(StagingFolder());
     wait.SetVisible(false);
     platform::PreserveInstallLog(1);
     std::string program = driverFolder + launcher;
@@ -121,9 +136,8 @@ void RemoveDriverPackages(bool wide) {
   uint32_t flags = kNotStarted >> 24;
   if (packages) {
     wait.SetStatusText("Removing the driver...");
-    const std::string staging = state.InstallFolder + "\\Driver\\DPInst\\";
-    std::string program = staging + (wide ? "DPInstX64Vista.exe" : "DPInstX86Vista.exe");
-    if (!run::FileExists(program)) program = staging + (wide ? "DPInstX64.exe" : "DPInstX86.exe");
+    const char* staged = FirstStagedInstaller(wide);
+    const std::string program = StagingFolder() + (staged ? staged : InstallerName(wide));
     platform::PreserveInstallLog(1);
     flags = 0;
     const std::string_view list = *packages;

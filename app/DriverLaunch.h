@@ -5,6 +5,11 @@
 
 namespace app {
 
+// The work folder's driver tree, where cabinet 1 puts the edition folders ("...\driver\"), and
+// the folder cabinet 386 puts the driver package installers and launchers in, inside it.
+std::string DriverTree();
+std::string StagingFolder();
+
 // ProcessorWidth: 1 for 32-bit editions, 2 for 64-bit ones. DriverSubfolder comes in as the
 // edition's subfolder ("Vista 64bit\") and goes out as the full driver folder.
 void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder);

@@ -67,7 +67,7 @@ void RunInstallation() {
   const std::string driverCabinet = state.InstallFolder + "\\1.cab";
   if (run::FileExists(driverCabinet)) {
     if (HasBytes(driverCabinet)) {
-      cab::ExtractFilesFromCab(driverCabinet, state.InstallFolder + "\\driver\\");
+      cab::ExtractFilesFromCab(driverCabinet, DriverTree());
       run::Log("extracted: %s", driverCabinet.c_str());
     } else {
       run::Tell(0, "Error extracting files", run::kAppTitle, os::kMbOk);
@@ -77,7 +77,7 @@ void RunInstallation() {
   shell.Sleep(5);
   const std::string installerCabinet = state.InstallFolder + "\\386.cab";
   if (HasBytes(installerCabinet)) {
-    cab::ExtractFilesFromCab(installerCabinet, state.InstallFolder + "\\driver\\DPInst\\");
+    cab::ExtractFilesFromCab(installerCabinet, StagingFolder());
     run::Log("extracted: %s", installerCabinet.c_str());
   }
   shell.Sleep(10);

@@ -103,7 +103,7 @@ void RegisterProduct(uint32_t returnCode) {
   }
   // The published names are in this run's log alone: an earlier log was set aside before.
   const auto log =
-      os.files->ReadAll(platform::FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG");
+      os.files->ReadAll(platform::InstallLogPath(platform::FindSystemFolder(os::kWindowsFolderId)));
   std::string command = "\"";
   command.append(kept).append("\" /uninstall");
   const std::string texts[] = {VersionText(*version, "ProductName"),

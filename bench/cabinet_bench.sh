@@ -19,7 +19,7 @@ python3 "$(dirname "$0")/generate_payload.py" "$work/src" "$files" "$megabytes"
 (cd "$work/src" && find . -type f -printf '%P\n' | sort | xargs -d '\n' gcab -c -z ../bench.cab)
 echo "cabinet: $(stat -c %s "$work/bench.cab") bytes, $files files, $(du -sb "$work/src" | cut -f1) bytes unpacked"
 
-wine "$BUILD_DIR/tests/wine/cabprobe.exe" count 'C:\bench\bench.cab' >/dev/null 2>&1 || true  # warm the caches
+wine "$BUILD_DIR/tests/wine/cabprobe.exe" walk 'C:\bench\bench.cab' >/dev/null 2>&1 || true  # warm the caches
 for ((round = 1; round <= rounds; round++)); do
   rm -rf "$work/ours" "$work/theirs"
   echo "round $round"

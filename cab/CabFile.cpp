@@ -1,6 +1,5 @@
 #include "cab/CabFile.h"
 
-#include <climits>
 #include <cstring>
 
 #include "cab/Callback.h"
@@ -14,10 +13,8 @@
 namespace cab {
 namespace {
 
-constexpr std::string_view kSource = "CabFile";
-constexpr std::string_view kCallbackSource = "CabFile.CabCallBack";
 // The iterator is asked to stop after a written file with this code (ERROR_OPERATION_ABORTED);
-// the kept failure, not this code, is what the caller then sees.
+// the kept failure, not the iterator's answer, is what fails the walk.
 constexpr uint32_t kStopAfterFile = 995;
 
 std::string FromAnsi(const char* text) {
@@ -36,15 +33,6 @@ bool IsDeviceName(std::string component) {
     return true;
   return component.size() == 4 && (component.starts_with("COM") || component.starts_with("LPT")) &&
          component[3] >= '1' && component[3] <= '9';
-}
-
-// The notification logic's view of a failure: same number and text, its own source.
-CabError FromCallback(const CabError& failure) {
-  return CabError{failure.number, kCallbackSource, failure.description};
-}
-
-CabError NameMissing() {
-  return CabError{kErrCabNameMissing, kSource, CabFileErrorText(kErrCabNameMissing)};
 }
 
 [[noreturn]] void EndAfterExtractionError() {
@@ -77,63 +65,38 @@ std::shared_ptr<CabFile> CabFile::Create() {
   return std::shared_ptr<CabFile>(new CabFile());
 }
 
-CabFile::Count CabFile::FileCount() {
-  if (CabName.empty()) return {0, NameMissing()};
-  // Each query counts afresh, so it answers the cabinet's number of files, not a running sum.
-  CountedFiles = 0;
-  MaybeCabError failure = Walk(CountMode);
-  if (failure) return {0, std::move(failure)};
-  return {CountedFiles, std::nullopt};
-}
-
 bool CabFile::Extract(const std::string& fileToExtract, const std::string& outputPath,
                       const std::string& outputFile) {
   if (!CabName.empty()) {
     FileToExtract = fileToExtract;
     OutputPath = outputPath;
     OutputFile = outputFile;
-    if (!Walk(ExtractMode)) return true;
+    if (Walk()) return true;
   }
-  // Every failure ends the same way; its number and text are not shown.
+  // Every failure ends the same way, whatever it was.
   EndAfterExtractionError();
 }
 
-MaybeCabError CabFile::Walk(uintptr_t mode) {
+bool CabFile::Walk() {
   SetCurrentCabinet(shared_from_this());
-  pendingFailure_.reset();
+  // A failure kept by a notification belongs to its own walk only.
+  failedInNotification_ = false;
   uint32_t lastError = 0;
-  const bool walked = os::Os().cabinets->Iterate(CabName, mode, CabinetCallback, lastError);
-  if (pendingFailure_) {
-    MaybeCabError failure = std::move(pendingFailure_);
-    pendingFailure_.reset();
-    return failure;
-  }
-  if (!walked)
-    return CabError{static_cast<int32_t>(lastError), kSource, CabinetErrorText(lastError)};
-  return std::nullopt;
+  // The bridge finds this object as the current cabinet, so the context carries nothing.
+  const bool walked = os::Os().cabinets->Iterate(CabName, 0, CabinetCallback, lastError);
+  return walked && !failedInNotification_;
 }
 
-uint32_t CabFile::HandleNotification(uintptr_t context, uint32_t notification, uintptr_t param1,
-                                     uintptr_t) noexcept {
+uint32_t CabFile::HandleNotification(uint32_t notification, uintptr_t param1) noexcept {
   MaybeCabError failure;
   switch (notification) {
-    case os::kNotifyFileInCabinet:
-      if (context == CountMode) {
-        if (CountedFiles == INT32_MAX) {
-          failure = CabError{kErrOverflow, kSource, "Overflow"};
-          break;
-        }
-        ++CountedFiles;
-        return os::kFileOpSkip;
-      }
-      if (context == ExtractMode) {
-        auto& info = *reinterpret_cast<os::FileInCabinetInfo*>(param1);
-        bool write = false;
-        failure = PrepareFileTarget(info, write);
-        if (!failure) return write ? os::kFileOpDoIt : os::kFileOpSkip;
-        break;
-      }
-      return os::kFileOpAbort;
+    case os::kNotifyFileInCabinet: {
+      auto& info = *reinterpret_cast<os::FileInCabinetInfo*>(param1);
+      bool write = false;
+      failure = PrepareFileTarget(info, write);
+      if (!failure) return write ? os::kFileOpDoIt : os::kFileOpSkip;
+      break;
+    }
     case os::kNotifyFileExtracted: {
       const os::FilePaths paths = *reinterpret_cast<const os::FilePaths*>(param1);
       if (paths.Win32Error == 0 && AfterExtract) failure = AfterExtract(FromAnsi(paths.Target));
@@ -145,7 +108,7 @@ uint32_t CabFile::HandleNotification(uintptr_t context, uint32_t notification, u
     default:
       return 0;
   }
-  pendingFailure_ = FromCallback(*failure);
+  failedInNotification_ = true;
   return notification == os::kNotifyFileExtracted ? kStopAfterFile : os::kFileOpAbort;
 }
 
@@ -167,8 +130,7 @@ MaybeCabError CabFile::PrepareFileTarget(os::FileInCabinetInfo& info, bool& writ
   if (!CreateFolderPath(folder)) return std::nullopt;
 
   // The record holds MAX_PATH bytes with the terminating NUL: 259 bytes of path at most.
-  if (target.size() >= os::kMaxTargetName)
-    return CabError{kErrSubscriptOutOfRange, kSource, "Subscript out of range"};
+  if (target.size() >= os::kMaxTargetName) return CabError{};
   std::memcpy(info.FullTargetName, target.data(), target.size());
   info.FullTargetName[target.size()] = '\0';
   write = true;
@@ -183,9 +145,7 @@ MaybeCabError CabFile::TargetPathFor(const std::string& storedName, std::string&
   }
   // A cabinet names its own files; a name that climbs out of the target or names another drive,
   // share or device would write where nobody asked for files.
-  if (OutputFile.empty() && !StaysInsideTarget(storedName))
-    return CabError{static_cast<int32_t>(kErrorInvalidName), kSource,
-                    CabinetErrorText(kErrorInvalidName)};
+  if (OutputFile.empty() && !StaysInsideTarget(storedName)) return CabError{};
   target = AddTrailingBackslash(folder) + (OutputFile.empty() ? storedName : OutputFile);
   return std::nullopt;
 }

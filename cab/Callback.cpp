@@ -28,13 +28,12 @@ const std::shared_ptr<CabFile>& CurrentCabinet() {
   return Slot();
 }
 
-uint32_t CabinetCallback(uintptr_t context, uint32_t notification, uintptr_t param1,
-                         uintptr_t param2) noexcept {
+uint32_t CabinetCallback(uintptr_t, uint32_t notification, uintptr_t param1, uintptr_t) noexcept {
   // Held for the call, so an event handler that registers another object cannot free this one
   // under its own feet.
   const std::shared_ptr<CabFile> current = Slot();
   if (!current) return 0;
-  return current->HandleNotification(context, notification, param1, param2);
+  return current->HandleNotification(notification, param1);
 }
 
 std::string AddTrailingBackslash(const std::string& text) {

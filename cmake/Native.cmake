@@ -26,6 +26,7 @@ if(CLANGXX)
     SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
     BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
     CMAKE_ARGS -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+               -DCMAKE_COMPILE_WARNING_AS_ERROR=${INSTALLER_WARNINGS_AS_ERRORS}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   # A short run of each in every test run; scripts/fuzz runs them as long as asked.

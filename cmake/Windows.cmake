@@ -3,10 +3,8 @@ enable_language(RC)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(INSTALLER_NAME Installer64)
-  set(SYMBOL_PREFIX "")
 else()
   set(INSTALLER_NAME Installer)
-  set(SYMBOL_PREFIX "_")  # the 32-bit ABI puts an underscore before C names
 endif()
 
 # Two builds of one commit give the same bytes: no link time in the PE header, no build or source
@@ -16,11 +14,16 @@ set(REPRODUCIBLE_COMPILE_OPTIONS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
 add_compile_options(${REPRODUCIBLE_COMPILE_OPTIONS})
 target_compile_options(installer_logic PRIVATE ${REPRODUCIBLE_COMPILE_OPTIONS})
 add_link_options(-Wl,--no-insert-timestamp)
-# Link-time optimisation, in one partition (see the installer below), for every program here: on
-# this target GCC's template copies from optimised and plain objects collide in one link.
+# Link-time optimisation for every program here, the whole program in one module: the seam's one
+# backend gets its calls inlined and whatever a caller never uses goes.
 set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ON)
 set_target_properties(installer_logic PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
-add_link_options(-flto-partition=none)
+foreach(lang C CXX)
+  set(CMAKE_${lang}_COMPILE_OPTIONS_IPO -flto=full)
+endforeach()
+# The optimiser compiles the program again in the link, with the link's options alone: what it
+# sees only across files (an overflow through an inlined call) warns there, and fails there too.
+add_link_options(${WARNING_OPTIONS} ${WARNINGS_AS_ERRORS_OPTIONS})
 
 # Small, static, stripped; the program must start on Windows 2000 and XP.
 set(WINDOWS_LINK_OPTIONS -static -s -Wl,--gc-sections)
@@ -47,18 +50,12 @@ file(GLOB NO_EXCEPTION_SOURCES CONFIGURE_DEPENDS
 # The program runs a single thread, so its function-local statics need no locks either; the
 # library's locking guard would bring the exception machinery back (it raises on recursion).
 # Nothing asks a type for its name or casts across the hierarchy, so the run-time type records
-# and the library's dynamic_cast behind them stay out too (about 8 KB). The 32-bit compiler keeps
-# a frame pointer in every function unless told otherwise, and pads the stack to 16 bytes around
-# calls although Windows aligns it to 4 and nothing here needs more.
+# and the library's dynamic_cast behind them stay out too (about 8 KB).
 # -Oz weighs size above speed where -Os still trades; no code of the program is hot enough to
-# notice. Inlining is left to the whole-program pass: inlined early into each caller, small string
-# helpers are copied dozens of times, and the copies grow the callers' stack frames (about 4 KB).
+# notice.
 set(PRODUCT_COMPILE_OPTIONS
     -fno-exceptions -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-rtti
-    -fomit-frame-pointer -Oz -fno-early-inlining -fno-inline-small-functions -fconserve-stack)
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  list(APPEND PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
-endif()
+    -fomit-frame-pointer -Oz)
 set_source_files_properties(${NO_EXCEPTION_SOURCES} PROPERTIES
   COMPILE_OPTIONS "${PRODUCT_COMPILE_OPTIONS}")
 
@@ -74,27 +71,19 @@ target_compile_options(${INSTALLER_NAME} PRIVATE -ffunction-sections -fdata-sect
 target_link_libraries(${INSTALLER_NAME} PRIVATE installer_win32)
 # Our own entry point (app/win32/Startup.cpp) instead of the C runtime's start-up code. Without
 # that code nobody would apply run-time relocations of imported data, so the link refuses to need
-# any (--disable-auto-import). The link map is for bench/size_report.py; the optimised code keeps a
-# section per function so that the map can name them.
+# any (--disable-auto-import). The link map is for bench/size_report.py.
 target_link_options(${INSTALLER_NAME} PRIVATE ${WINDOWS_LINK_OPTIONS} -nostartfiles
-                    -Wl,--disable-auto-import -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/DiscardUnwindTables.ld
-                    -Wl,-Map=${CMAKE_BINARY_DIR}/${INSTALLER_NAME}.map -ffunction-sections)
-set_target_properties(${INSTALLER_NAME} PROPERTIES
-  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/DiscardUnwindTables.ld)
+                    -Wl,--disable-auto-import -Wl,-Map=${CMAKE_BINARY_DIR}/${INSTALLER_NAME}.map)
 target_include_directories(${INSTALLER_NAME} PRIVATE ${PAYLOAD_DIR} ${CMAKE_SOURCE_DIR}/resources)
-
-# Link-time optimisation: the seam's one backend gets its calls inlined and whatever a caller never
-# uses goes (about 17 KB). Debian 12's mingw-w64 GCC 12 trips over its own checks when it splits the
-# program into partitions ("binds_to_current_def_p"), so the whole program is one partition.
-# Its linker crashes on such a link unless a pseudo-relocation routine is part of it, and only an
-# archive behind the system libraries avoids the crash (app/win32/link/PseudoRelocator.cpp); the
-# routine is never called (nothing is auto-imported), and the runtime's own costs about 2.5 KB.
-add_library(pseudo_relocator STATIC app/win32/link/PseudoRelocator.cpp)
-set_property(SOURCE app/win32/link/PseudoRelocator.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
-add_dependencies(${INSTALLER_NAME} pseudo_relocator)
-set_property(TARGET ${INSTALLER_NAME} APPEND PROPERTY
-  LINK_DEPENDS ${CMAKE_BINARY_DIR}/libpseudo_relocator.a)
-target_link_options(${INSTALLER_NAME} PRIVATE -Wl,-u,${SYMBOL_PREFIX}_pei386_runtime_relocator)
+# lld writes the Windows 6.0 of today's linkers into the header by default; Windows 2000 and XP
+# refuse to load a program that asks for more than they are. The rest is the header GNU ld would
+# write: 2 MB of stack, and no "Terminal Server aware" flag, which would turn off the install-mode
+# mapping of files and registry a terminal server gives older programs.
+target_link_options(${INSTALLER_NAME} PRIVATE -Wl,--major-os-version=4 -Wl,--minor-os-version=0
+                    -Wl,--major-subsystem-version=4 -Wl,--minor-subsystem-version=0
+                    -Wl,--stack=2097152 -Wl,--disable-tsaware)
+# lld keeps every section of a library object it links, so the library's pure-virtual handler
+# would bring the unwinder with it: app/win32/PureVirtualCall.cpp takes its place.
 # The optimiser does not count the entry point as used and would drop the whole program with it.
 set_property(SOURCE app/win32/Startup.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
 set_source_files_properties(resources/installer.rc PROPERTIES
@@ -113,7 +102,3 @@ add_subdirectory(tests/wine)
 # Benchmarks: built, never run as tests.
 add_subdirectory(bench)
 
-# The pseudo-relocation routine's archive goes behind the system libraries, where alone the linker
-# links it without crashing (see above). The value a folder ends with applies to its targets, and
-# this is the end of the top folder: the folders above were added with the value unchanged.
-string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " ${CMAKE_BINARY_DIR}/libpseudo_relocator.a")

@@ -63,8 +63,8 @@ void ReadConfiguration() {
   std::string message(kConfigurationError);
   if (readable) {
     const run::InstallerState& state = run::State();
-    const bool runsProgram = !state.InstallMode.empty() && state.InstallMode != "->DRIVER_SILENT" &&
-                             state.InstallMode != "->DRIVER";
+    const bool runsProgram =
+        !state.InstallMode.empty() && !RunsDriverInstaller(state.InstallMode);
     // Pointed at, not bound by reference: a conditional with a temporary in it copies the text.
     const std::string* outside =
         !StaysInsideDriverFolder(state.DriverSubfolder)              ? &state.DriverSubfolder

@@ -10,6 +10,14 @@ inline constexpr std::string_view kConfigurationError = "Error reading configura
 inline constexpr std::string_view kConfigurationPathError =
     "The configuration names a path outside the driver folder: ";
 
+// The install modes that stage and run the driver package installer; any other text names a
+// program of the driver folder. Compared exactly, letter case included.
+inline constexpr std::string_view kSilentMode = "->DRIVER_SILENT";  // and reads its log
+inline constexpr std::string_view kDriverMode = "->DRIVER";
+inline bool RunsDriverInstaller(std::string_view mode) {
+  return mode == kSilentMode || mode == kDriverMode;
+}
+
 struct NameAndKey {
   std::string_view name;
   std::string_view platformKey;

@@ -26,10 +26,6 @@ constexpr char kCodeWords[] = "RETURNING WITH CODE";
 constexpr size_t kFolderLinePrefix = 36;
 constexpr size_t kCodeLinePrefix = 30;
 
-std::string InstallLogPath() {
-  return FindSystemFolder(os::kWindowsFolderId) + "\\DPINST.LOG";
-}
-
 std::string SavedLogPath(const std::string& windowsFolder) {
   os::Shell& shell = *os::Os().shell;
   return windowsFolder + "\\" + SavedLogName(shell.ShortDateText(), shell.LongTimeText());
@@ -82,9 +78,8 @@ std::string FindSystemFolder(int folderId) {
   return Trim(run::UsableAnsiPath(path, run::WideSpecialFolder(folderId)).value_or(path));
 }
 
-run::Flag InstallLogExists() {
-  return run::FileExists(FindSystemFolder(os::kWindowsFolderId) + "\\DPInst.LOG") ? run::kTrue
-                                                                                  : run::kFalse;
+std::string InstallLogPath(const std::string& windowsFolder) {
+  return windowsFolder + "\\DPINST.LOG";
 }
 
 double HexToNumber(std::string_view text) {
@@ -245,10 +240,12 @@ std::string LogAsSingleByteText(const std::string& bytes) {
   return IsWideLog(bytes) ? NarrowText(std::string_view(bytes).substr(2)) : bytes;
 }
 
-std::optional<std::string> FindReturnCode(const std::string& logText,
-                                          const std::string& driverFolder) {
+std::optional<std::string> FindReturnCode(const std::string& driverFolder) {
   ReturnCodeSearch search(driverFolder);
-  search.Take(logText);
+  // Read as single-byte text ("-": a start without a byte-order mark), as the driver folder it
+  // is matched against is an ANSI text. A log that is missing, or a folder under its name,
+  // cannot be read and gives no code.
+  ReadLogPieces(InstallLogPath(FindSystemFolder(os::kWindowsFolderId)), "-", search);
   return search.code;
 }
 
@@ -313,12 +310,7 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
-  ReturnCodeSearch search(driverFolder);
-  // Read as single-byte text ("-": a start without a byte-order mark), as the driver folder it
-  // is matched against is an ANSI text. A log that is missing, or a folder under its name,
-  // cannot be read and gives no code.
-  ReadLogPieces(InstallLogPath(), "-", search);
-  const auto& code = search.code;
+  const auto code = FindReturnCode(driverFolder);
   if (!code || code->empty() || code->size() > 8) return;
 
   const LogOutcome outcome = DecideOutcome(*code, run::State());
@@ -361,7 +353,7 @@ void PreserveInstallLog(int mode) {
   // would set the log aside to (or merge it from) the root of the drive.
   const std::string windowsFolder = FindSystemFolder(os::kWindowsFolderId);
   if (windowsFolder.empty()) return;
-  const std::string logPath = windowsFolder + "\\DPINST.LOG";
+  const std::string logPath = InstallLogPath(windowsFolder);
   const std::string savedPath =
       mode == 2 && !setAsidePath.empty() ? setAsidePath : SavedLogPath(windowsFolder);
   if (mode == 1) {

@@ -14,8 +14,8 @@ namespace platform {
 // short form where the ANSI code page lacks letters of its name; empty when none.
 std::string FindSystemFolder(int folderId);
 
-// Windows folder + "\DPInst.LOG" exists and is not a folder.
-run::Flag InstallLogExists();
+// The driver package installer's log in the Windows folder given: "<folder>\DPINST.LOG".
+std::string InstallLogPath(const std::string& windowsFolder);
 
 // Hexadecimal digits, optionally after "&H"; other characters count as 0. More than 23 digits
 // give 0. A double keeps the magnitude of long texts instead of wrapping around.
@@ -37,9 +37,9 @@ struct LogOutcome {
   std::string message;  // empty: no message box
 };
 
-// The return-code text of the run of driverFolder, or nullopt when the log holds none.
-std::optional<std::string> FindReturnCode(const std::string& logText,
-                                          const std::string& driverFolder);
+// The return-code text of the run of driverFolder in the driver installer's log, or nullopt
+// when the log holds none or cannot be read.
+std::optional<std::string> FindReturnCode(const std::string& driverFolder);
 
 // Splits the code into its four fields, replaces the placeholders of the three messages in the
 // state (as the run keeps them afterwards), sets the run's exit code and decides the outcome.

@@ -1,6 +1,7 @@
 #include "run/InstallerState.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "os/Platform.h"
 #include "os/Processes.h"
@@ -26,13 +27,15 @@ std::string UpperCase(std::string text) {
 }
 
 void AppendDecimal(std::string& text, unsigned long number, unsigned minDigits) {
-  char digits[24];
+  char digits[std::numeric_limits<unsigned long>::digits10 + 1];
   unsigned at = sizeof digits;
   do {
     digits[--at] = static_cast<char>('0' + number % 10);
     number /= 10;
-  } while (number != 0 || sizeof digits - at < minDigits);
-  text.append(digits + at, sizeof digits - at);
+  } while (number != 0);
+  const unsigned count = sizeof digits - at;
+  if (minDigits > count) text.append(minDigits - count, '0');
+  text.append(digits + at, count);
 }
 
 std::string DecimalText(long number) {

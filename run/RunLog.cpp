@@ -22,7 +22,7 @@ bool OpenRunLog() {
   return FileExists(path) ? files.Append(path, "") : files.WriteAll(path, "");
 }
 
-void Log(const char* format, ...) {
+void LogLine(const char* format, ...) {
   const std::string& path = State().LogPath;
   if (path.empty()) return;
   const os::LocalTime now = os::Os().shell->Now();
@@ -35,20 +35,18 @@ void Log(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
   for (const char* at = format; *at; ++at) {
-    if (*at != '%') {
-      line += *at;
-      continue;
-    }
-    const char kind = *++at;
+    const char kind = *at == '%' ? *++at : '\0';
     if (kind == 's') {
       for (const char* text = va_arg(arguments, const char*); *text; ++text)
         line += *text == '\r' || *text == '\n' ? ' ' : *text;
+    } else if (kind == 'd') {
+      line += DecimalText(va_arg(arguments, int));
+    } else if (kind == 'u') {
+      AppendDecimal(line, va_arg(arguments, unsigned));
+    } else if (kind == '\0' && *at == '\0') {
+      break;  // a lone % at the end; the compile-time check lets none through
     } else {
-      const int number = va_arg(arguments, int);
-      if (kind == 'd')
-        line += DecimalText(number);
-      else
-        AppendDecimal(line, static_cast<unsigned>(number));
+      line += *at;  // a plain character, or the second % of %%
     }
   }
   va_end(arguments);

@@ -50,7 +50,8 @@ class Unattended final : public Windows {
   }
 
  private:
-  Unattended* earlier_;  // never destroyed: a run's windows outlive whatever replaced them
+  // Never read: it keeps the windows this one replaced reachable, for a run's windows outlive them.
+  [[maybe_unused]] Unattended* earlier_;
   Windows& real_;
   bool quiet_;
   NoProgressWindow noWait_;

@@ -284,7 +284,6 @@ bool PosixFiles::Copy(const std::string& from, const std::string& to) {
   if (Held(to) ||
       !fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, error))
     return false;
-  if (afterCopy) afterCopy(to);
   return true;
 }
 

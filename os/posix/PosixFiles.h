@@ -2,7 +2,6 @@
 // Windows paths onto a folder of the host: "C:\a\b" is <root>/C/a/b, found without regard to
 // letter case as Windows would. Lets the native tests run the file logic on real folders.
 #include <filesystem>
-#include <functional>
 #include <set>
 
 #include "os/Files.h"
@@ -48,10 +47,6 @@ class PosixFiles : public Files {
   // True while a held file or folder keeps the path from being written, renamed or removed, as
   // a sharing violation would: for a same-user program of a test that plays by the rules.
   bool Held(const std::string& path) const;
-  // Called with the target of every copy that succeeded: lets a test change the copy before the
-  // program looks at it again.
-  std::function<void(const std::string& to)> afterCopy;
-
  private:
   friend class PosixHeldFile;
 

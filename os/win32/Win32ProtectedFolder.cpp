@@ -16,7 +16,6 @@ namespace {
 // folders made inside ("OICI"); "P" cuts what the user's temporary folder would pass on.
 constexpr char kProtectedFolderDescriptor[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-constexpr ULONG kFileOpen = 1;                     // FILE_OPEN
 constexpr ULONG kFileCreate = 2;                   // FILE_CREATE: fail when the name exists
 constexpr ULONG kFileDirectoryFile = 0x1;          // FILE_DIRECTORY_FILE
 constexpr ULONG kFileSynchronousIo = 0x20;         // FILE_SYNCHRONOUS_IO_NONALERT

@@ -7,8 +7,6 @@
 namespace os::win32 {
 namespace {
 
-constexpr DWORD kLongestValue = 8192;
-
 // KEY_WOW64_64KEY only where WoW64 runs the program: Windows 2000 rejects the unknown flag.
 REGSAM Access(REGSAM access) {
   const auto wow64 = VersionBackend().IsWow64Process();
@@ -36,13 +34,21 @@ class Win32Registry final : public Registry {
     HKEY opened = nullptr;
     LONG read =
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened);
-    // The product's values are short: a longer one is a value that cannot be read.
-    std::string bytes(kLongestValue, '\0');
+    std::string bytes;
     if (read == ERROR_SUCCESS) {
-      DWORD size = kLongestValue;
-      read = RegQueryValueExA(opened, name, nullptr, nullptr,
-                              reinterpret_cast<BYTE*>(bytes.data()), &size);
-      bytes.resize(size);
+      // Asked for its size first; a value another program grows between the two calls answers
+      // ERROR_MORE_DATA, and is asked again at its new size.
+      DWORD size = 0;
+      read = RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, &size);
+      while (read == ERROR_SUCCESS || read == ERROR_MORE_DATA) {
+        bytes.resize(size);
+        read = RegQueryValueExA(opened, name, nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(bytes.data()), &size);
+        if (read == ERROR_SUCCESS) {
+          bytes.resize(size);
+          break;
+        }
+      }
       RegCloseKey(opened);
     }
     if (missing) *missing = read == ERROR_FILE_NOT_FOUND;
@@ -55,8 +61,8 @@ class Win32Registry final : public Registry {
   bool DeleteKey(const std::string& key) override {
     const REGSAM view = Access(0);
     using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
-    const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
-        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA"));
+    const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
     const LONG deleted = view && deleteKeyEx
                              ? deleteKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), view, 0)
                              : RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());

@@ -90,7 +90,9 @@ TEST_F(AnsiPathsTest, EachPlatformPathIsUsedInAFormTheAnsiFunctionsCanOpen) {
     EXPECT_EQ(run::FoldersUsable({row.folder}), row.usable.has_value());
     // A folder without usable form is named in the message with every letter.
     ASSERT_EQ(unicode.messages.size(), row.usable ? 0u : 1u);
-    if (!row.usable) EXPECT_NE(unicode.messages[0].find(row.wide), std::u16string::npos);
+    if (!row.usable) {
+      EXPECT_NE(unicode.messages[0].find(row.wide), std::u16string::npos);
+    }
   }
 }
 

@@ -86,11 +86,6 @@ TEST_F(RealCabinetsTest, GcabCabinetWithNestedFoldersExtractsByteIdentical) {
   MakeGcabCabinet(kTree, "1.cab");
   auto object = CabFile::Create();
   object->CabName = "C:\\Temp\\1.cab";
-  const CabFile::Count count = object->FileCount();
-  EXPECT_FALSE(count.failure);
-  EXPECT_EQ(count.files, 5);
-  EXPECT_FALSE(fs::exists(Host("C:\\Temp\\2000_XP"))) << "counting writes nothing";
-
   std::vector<std::string> after;
   object->AfterExtract = [&after](const std::string& target) -> cab::MaybeCabError {
     after.push_back(target);
@@ -135,13 +130,6 @@ TEST_F(RealCabinetsTest, DamagedCabinetsFailCleanly) {
     fs::remove(Host("C:\\Temp\\bad.cab"));
     if (row.bytes != "<none>") WriteFile("C:\\Temp\\bad.cab", row.bytes);
     EXPECT_TRUE(ExtractEndsTheRun("C:\\Temp\\bad.cab", "C:\\Temp\\out")) << row.name;
-    auto counter = CabFile::Create();
-    counter->CabName = "C:\\Temp\\bad.cab";
-    // Counting reads only the file list, so only cabinets damaged there fail it.
-    if (const CabFile::Count count = counter->FileCount(); count.failure) {
-      EXPECT_EQ(count.failure->source, "CabFile") << row.name;
-      EXPECT_NE(count.failure->number, 0) << row.name;
-    }
   }
 }
 
@@ -176,9 +164,6 @@ TEST_F(RealCabinetsTest, HandMadeCabinetKeepsOrdinaryNames) {
   WriteFile("C:\\Temp\\made.cab", cabtest::MakeCabinet(stored));
   auto object = CabFile::Create();
   object->CabName = "C:\\Temp\\made.cab";
-  const CabFile::Count count = object->FileCount();
-  EXPECT_FALSE(count.failure);
-  EXPECT_EQ(count.files, 3);
   ASSERT_TRUE(object->Extract("", "C:\\Temp\\out", ""));
   EXPECT_EQ(ReadFile("C:\\Temp\\out\\a.txt"), "alpha");
   EXPECT_EQ(ReadFile("C:\\Temp\\out\\dir\\sub\\b.bin"), stored[1].bytes);

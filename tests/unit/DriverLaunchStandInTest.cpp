@@ -197,7 +197,16 @@ TEST(StandInInf, DevicesMatchWithoutRegardToCase) {
   EXPECT_FALSE(dpinst::IsInfFileName(".inf"));
 }
 
-TEST(StandInReport, ReturnCodeLinesAreWhatTheInstallerReads) {
+// The installer reads the stand-in's log where Windows keeps it, through the fakes.
+class StandInReport : public fakes::PlatformTest {
+ protected:
+  StandInReport() {
+    shell.specialFolders[36] = "C:\\Windows";
+    files.CreateFolder("C:\\Windows");
+  }
+};
+
+TEST_F(StandInReport, ReturnCodeLinesAreWhatTheInstallerReads) {
   const struct {
     const char* name;
     dpinst::Tally tally;
@@ -222,24 +231,22 @@ TEST(StandInReport, ReturnCodeLinesAreWhatTheInstallerReads) {
     const std::string log =
         dpinst::LogLine(dpinst::Level::kInfo, "run started") + dpinst::FolderLine(folder) +
         dpinst::LogLine(dpinst::Level::kSuccess, "stored") + dpinst::ReturnCodeLine(code);
-    EXPECT_EQ(platform::FindReturnCode(log, folder + "\\"), std::string(row.digits));
+    WriteFile("C:\\Windows\\DPINST.LOG", log);
+    EXPECT_EQ(platform::FindReturnCode(folder + "\\"), std::string(row.digits));
   }
   EXPECT_EQ(dpinst::LogLine(dpinst::Level::kError, "two\r\nlines"), "ERROR:  two  lines\r\n");
   EXPECT_EQ(dpinst::LogLine(dpinst::Level::kWarning, "w"), "WARNING:w\r\n");
 }
 
-TEST(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
+TEST_F(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
   EXPECT_EQ(dpinst::EncodeForLog("ab\r\n", ""), "ab\r\n");
   EXPECT_EQ(dpinst::EncodeForLog("ab\r\n", "IN"), "ab\r\n");
   EXPECT_EQ(dpinst::EncodeForLog("ab", "\xFF\xFE"), std::string("a\0b\0", 4));
   const std::string log =
       "\xFF\xFE" +
       dpinst::EncodeForLog(dpinst::FolderLine("C:\\D") + dpinst::ReturnCodeLine(0x100), "\xFF\xFE");
-  fakes::FakeUnicode unicode;
-  os::Platform withUnicode;
-  withUnicode.unicode = &unicode;
-  os::ScopedPlatform scoped(withUnicode);
-  EXPECT_EQ(platform::FindReturnCode(platform::LogAsSingleByteText(log), "C:\\D\\"), "100");
+  WriteFile("C:\\Windows\\DPINST.LOG", log);
+  EXPECT_EQ(platform::FindReturnCode("C:\\D\\"), "100");
 }
 
 TEST(StandInCommandLine, RemovalTakesOnlyAFileOfTheInfFolder) {

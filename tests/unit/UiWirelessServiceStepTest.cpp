@@ -26,6 +26,8 @@ TEST_F(WirelessServiceStep, StartsTheEditionsServiceOnceAndSaysSoWhenItStartedIt
       {"2003, continued", "Win2K3", 0, -1, "Started:Continuing", "A%$B", "WZCSVC", "A\nB", -1, 0},
       {"2003 64", "Win2K364", 0, -1, "Error:Error", "m", "WZCSVC", nullptr, -1, 0},
       {"Vista, two breaks", "Vista", 0, -1, "Started:Starting", "%$x%$", "WLansvc", "\nx\n", -1, 0},
+      {"Vista, breaks among lone signs", "Vista", 0, -1, "Started:Starting", "%%$$%$%$%", "WLansvc",
+       "%\n$\n\n%", -1, 0},
       {"Vista 64, empty message", "Vista64", 0, -1, "Started:Starting", "", "WLansvc", nullptr, -1,
        0},
       {"empty answer", "Vista", 0, -1, "", "m", "WLansvc", nullptr, -1, 0},

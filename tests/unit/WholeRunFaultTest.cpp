@@ -647,10 +647,11 @@ TEST(WholeRun, EverySingleFailingCallLeavesTheRunSound) {
       // the failing call was a write of the log itself.
       EXPECT_TRUE(run.Messages().empty()) << what;
       const std::string log = run.RunLog();
-      if (run.counter.failedPath != kRunLog && !log.empty())
+      if (run.counter.failedPath != kRunLog && !log.empty()) {
         EXPECT_TRUE(log.ends_with("exit code: " + std::to_string(run.exitCode) + "\r\n"))
             << what << "\n"
             << log;
+      }
     }
     const auto seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -689,9 +690,10 @@ TEST(WholeRun, AHostileProgramAtAnyCallReachesNothingThroughTheRun) {
     EXPECT_EQ(run.Outside(), outsideBefore) << what;
     EXPECT_TRUE(run.EarlierLogKept()) << what;
     if (step == WholeRun::Hostile::FolderAtWorkFolder) {
-      if (run.plantedFolder)
+      if (run.plantedFolder) {
         EXPECT_EQ(run.Read("C:\\Temp\\Ins1A2B.tmp_InstallationFolder\\theirs.txt"), "theirs")
             << what;
+      }
     }
     if (step == WholeRun::Hostile::SwapProgram) {
       EXPECT_EQ(run.Read(kProgram).value_or("MZ program") == "MZ program" ||

@@ -3,6 +3,7 @@
 
 #include "app/ExtractionWorker.h"
 #include "run/InstallerState.h"
+#include "run/RunLog.h"
 #include "run/WorkFolders.h"
 #include "tests/unit/fakes/Fakes.h"
 
@@ -212,7 +213,9 @@ TEST_F(WorkFoldersTest, ExtractionPreparesTheWorkFolder) {
           << shell.messages[0].text;
       EXPECT_EQ(processes.started.size(), 0u) << "no worker after a refusal";
       EXPECT_TRUE(fs::exists(fs::symlink_status(Host(work)))) << "what stood there stays";
-      if (row.before == kFolder) EXPECT_EQ(ReadFile(work + "\\driver\\old.sys"), "old");
+      if (row.before == kFolder) {
+        EXPECT_EQ(ReadFile(work + "\\driver\\old.sys"), "old");
+      }
       continue;
     }
     EXPECT_TRUE(shell.messages.empty()) << shell.messages[0].text;
@@ -246,6 +249,22 @@ TEST(DecimalTextTest, SignsLimitsAndZeros) {
   run::AppendDecimal(stamp, 5, 2);
   run::AppendDecimal(stamp, 4294967295UL);
   EXPECT_EQ(stamp, "at 054294967295");
+  std::string padded;
+  run::AppendDecimal(padded, 42, 40);  // more zeros than any number has digits
+  EXPECT_EQ(padded, std::string(38, '0') + "42");
+}
+
+// Every conversion the log's format check lets through prints as written.
+TEST_F(WorkFoldersTest, LogLinesPrintEveryConversionTheFormatCheckAccepts) {
+  run::State().LogPath = "C:\\Temp\\run.log";
+  shell.now = {2026, 1, 2, 3, 4, 5};
+  files.WriteAll(run::State().LogPath, "");
+  run::Log("%s|%d|%u|100%%|%%s", "a\r\nb", -12, 4294967295u);
+  run::LogLine("%% at the end %");  // a lone % that only a call past the check could pass
+  run::State().LogPath.clear();
+  EXPECT_EQ(files.ReadAll("C:\\Temp\\run.log"),
+            "2026-01-02 03:04:05 a  b|-12|4294967295|100%|%s\r\n"
+            "2026-01-02 03:04:05 % at the end \r\n");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@ pe() { python3 "$SOURCE_DIR/tests/wine/peinfo.py" "$exe" "$@"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ "$(pe header)" = "i386 gui" ] || fail "not a 32-bit GUI program: $(pe header)"
+# Windows 2000 refuses a program whose header asks for a later Windows (lld writes 6.0 unless told).
+[ "$(pe versions)" = "os 4.0 subsystem 4.0" ] || fail "the header asks for a later Windows: $(pe versions)"
 
 # The payload and the configuration are embedded byte for byte.
 cmp <(pe resource CAB 1) "$BUILD_DIR/payload/1.cab" || fail "CAB 1 differs from the built cabinet"

@@ -9,11 +9,12 @@
 # unless use_wine_arch win64 asks for a 64-bit one that runs it through WoW64.
 #   wine_prefix_new [VERSION]  a throwaway 64-bit prefix (copied from a cached template), exported as
 #                              WINEPREFIX; VERSION is a Wine version name (win7, winxp, win98, ...)
+#   wine_restart               every program of the prefix ended, its server started anew (below)
 #   wine_display               (call it first) an X display: the caller's, or a private Xvfb 1024x768x24
 #   win_temp, win_windows      unix paths of C:\users\<user>\Temp and C:\windows
 #   robot ARGS...              the UI robot (see programs/robot.cpp)
 #   fail MSG; expect_eq ACTUAL EXPECTED MSG
-# Everything made here goes when the test's shell exits.
+# Everything made here goes when the test's shell exits, except the record of its Wine calls (below).
 set -euo pipefail
 
 : "${BUILD_DIR:?BUILD_DIR must name the win64 or win32 build folder}"
@@ -42,36 +43,119 @@ use_wine_arch "$WINEARCH"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINELOADERNOEXEC || true
 
+# Every call of wine, wineserver, winepath and wineboot goes through _wine_call (the functions of
+# those names below stand in for the commands), which keeps it in a folder of its own under
+# WINE_CALLS until the test runs again: the command and its prefix, the exit code the shell saw
+# (the low byte of the Windows one), start and end, standard error and, where a pipe reads it
+# (a probe's answer), standard output. Standard output passes through as it comes; standard error
+# once the call has ended. WINE_TIMEOUT=SECONDS before a call ends it after that long (exit code
+# 124). A test that fails for any reason prints the calls that tell why (_wine_calls_report).
+WINE_CALLS="$BUILD_DIR/wine-calls/$(basename "$0" .sh)"
+rm -rf "$WINE_CALLS"
+mkdir -p "$WINE_CALLS"
+_wine_call() {
+  local call="$WINE_CALLS/${EPOCHREALTIME/./}-$BASHPID" run=(command) status
+  [ -z "${WINE_TIMEOUT:-}" ] || run=(timeout "$WINE_TIMEOUT")
+  mkdir "$call"
+  { printf '%q ' "$@" && echo "${WINE_TIMEOUT:+(WINE_TIMEOUT=$WINE_TIMEOUT)}"; } >"$call/command"
+  echo "${WINEPREFIX:-}" >"$call/prefix"
+  # A pipe other than the test's own output is a caller reading the answer: keep a copy of it.
+  if [ -p /dev/stdout ] && ! [ /dev/stdout -ef "/proc/$$/fd/1" ]; then
+    { status=0 && "${run[@]}" "$@" 2>"$call/stderr" || status=$?; echo "$status $EPOCHREALTIME" >"$call/status"; } |
+      tee "$call/stdout" || true
+  else
+    if [ /dev/stdout -ef "/proc/$$/fd/1" ]; then echo "the test's output"; else readlink "/proc/$BASHPID/fd/1"; fi >"$call/stdout-to"
+    status=0 && "${run[@]}" "$@" 2>"$call/stderr" || status=$?
+    echo "$status $EPOCHREALTIME" >"$call/status"
+  fi
+  cat "$call/stderr" >&2
+  read -r status _ <"$call/status" || status=255
+  return "$status"
+}
+wine() { _wine_call wine "$@"; }
+wineserver() { _wine_call wineserver "$@"; }
+winepath() { _wine_call winepath "$@"; }
+wineboot() { _wine_call wineboot "$@"; }
+
+# The calls that tell why a test failed: the last ones, any still running, and any earlier one
+# that wrote to standard error or ended with a code other than 0 or 1 (1 is the everyday "no":
+# a window not there yet, a key not found).
+_wine_calls_report() {
+  local calls=("$WINE_CALLS"/*/) i call shown=0 status end began out
+  [ -d "${calls[0]:-}" ] || return 0
+  echo "Wine calls of this test: ${#calls[@]}, each kept in $WINE_CALLS; the last and the telling ones:"
+  for ((i = 0; i < ${#calls[@]}; i++)); do
+    call=${calls[i]%/}
+    status=running end=""
+    [ ! -f "$call/status" ] || read -r status end <"$call/status"
+    if ((i < ${#calls[@]} - 10)) && [ ! -s "$call/stderr" ] && [[ $status =~ ^[01]$ ]]; then continue; fi
+    if ((++shown > 40)); then echo "  ... and more in the folder" && break; fi
+    began=${call##*/} began=${began%-*}
+    case $status in
+      running) status="still running" ;;
+      124) status="ended by WINE_TIMEOUT" ;;
+      *) status="exit code $status" ;;
+    esac
+    [ -z "$end" ] || status+=" after $(((${end/./} - began) / 1000)) ms"
+    if [ -f "$call/stdout-to" ]; then
+      out="standard output went to $(cat "$call/stdout-to")"
+    elif [ -s "$call/stdout" ]; then
+      out="printed $(wc -c <"$call/stdout") bytes: $(head -c 200 "$call/stdout" | tr '\r\n' '  ')"
+    else
+      out="PRINTED NOTHING"
+    fi
+    printf '  [%d] %s\n      %s in %s; %s\n' $((i + 1)) "$(cat "$call/command")" "$status" \
+      "$(cat "$call/prefix")" "$out"
+    [ ! -s "$call/stderr" ] || tail -n 20 "$call/stderr" | sed 's/^/      stderr: /'
+  done
+}
+
 _cleanup_actions=()
 _cleanup() {
-  local i
+  local status=$? i
+  [ "$status" = 0 ] || _wine_calls_report >&2
   for ((i = ${#_cleanup_actions[@]} - 1; i >= 0; i--)); do eval "${_cleanup_actions[i]}" || true; done
 }
 trap _cleanup EXIT
 on_exit() { _cleanup_actions+=("$1"); }
+# ctest ends a test that overruns its time limit without a word from it: the calls come first.
+if [ -n "${WINE_TEST_TIMEOUT:-}" ]; then
+  (
+    sleep $((WINE_TEST_TIMEOUT - 15)) </dev/null >/dev/null 2>&1 &
+    trap 'kill $! 2>/dev/null; exit 0' TERM
+    wait $! && echo "FAIL: about to overrun the time limit of ${WINE_TEST_TIMEOUT} s" && _wine_calls_report
+  ) >&2 &
+  on_exit "kill $! 2>/dev/null"
+fi
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
 
+# An answer that is empty where one was expected is named as such: a probe that printed nothing
+# has its call among those the failure prints.
 expect_eq() {
   if [ "$1" != "$2" ]; then
+    [ -n "$1" ] || fail "$3: nothing at all, where $(printf %q "$2") was expected"
     printf 'FAIL: %s\n  actual:   %q\n  expected: %q\n' "$3" "$1" "$2" >&2
     exit 1
   fi
 }
 
 # One template prefix per build folder and width, made once (under a lock: tests may run in parallel).
+# Its windows are unmanaged: Xvfb has no window manager, and Wine waits 2 s for one each time a
+# managed window is hidden (a plain start to the finish window: about 5.5 s managed, 1.5 s not).
 _wine_template() {
   local template="$BUILD_DIR/wine-template-$WINEARCH"
   (
     flock 9
-    if [ ! -f "$template/.ready" ]; then
+    if [ ! -f "$template/.ready-unmanaged" ]; then
       rm -rf "$template"
       WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+      WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       WINEPREFIX="$template" wineserver -w
-      touch "$template/.ready"
+      touch "$template/.ready-unmanaged"
     fi
   ) 9>"$template.lock"
   echo "$template"
@@ -90,15 +174,27 @@ wine_prefix_new() {
   for dir in system32 syswow64; do
     [ ! -d "$template/drive_c/windows/$dir" ] || cp -al "$template/drive_c/windows/$dir" "$WINEPREFIX/drive_c/windows/"
   done
-  rm -f "$WINEPREFIX/.ready"
+  rm -f "$WINEPREFIX/.ready-unmanaged"
   on_exit "WINEPREFIX='$WINEPREFIX' wineserver -k 2>/dev/null; rm -rf '$WINEPREFIX'"
+  wineserver -p
   if [ -n "${1:-}" ]; then
     wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
     # The desktop process picks its graphics driver when it starts: let the next program start
     # it anew, with whatever display the test has set up by then.
-    wineserver -k 2>/dev/null || true
+    wine_restart
   fi
   mkdir -p "$(win_temp)"
+}
+
+# Each prefix keeps one server, started persistent (-p), from its making to the test's end: the
+# server Wine starts by itself ends as soon as the prefix's last program has ended (Debian's
+# wineserver script passes -p0; the private 32-bit Wine's waits 3 s), first telling the desktop
+# and the services to end, and a program started meanwhile meets a prefix on its way down.
+# wine_restart ends every program of the prefix and starts its server anew: the registry is read
+# again, and the next program starts the desktop and the services anew.
+wine_restart() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
 }
 
 wine_display() {

@@ -2,6 +2,7 @@
 """Reads a PE file the way the checks need it, without Windows.
 
   peinfo.py FILE header              machine subsystem (e.g. "i386 gui")
+  peinfo.py FILE versions            the Windows it asks for: "os 4.0 subsystem 4.0"
   peinfo.py FILE imports             one DLL!function per line (ordinals as DLL!#N)
   peinfo.py FILE resources           TYPE/NAME/LANG SIZE per line
   peinfo.py FILE resource TYPE NAME  the bytes of that resource (first language) to stdout
@@ -21,6 +22,8 @@ class Pe:
         magic = struct.unpack_from("<H", data, optional)[0]
         self.pe32plus = magic == 0x20B
         self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        self.os_version = struct.unpack_from("<HH", data, optional + 40)
+        self.subsystem_version = struct.unpack_from("<HH", data, optional + 48)
         directories = optional + (112 if self.pe32plus else 96)
         self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         table = optional + optional_size
@@ -96,6 +99,8 @@ def main():
         machine = {0x14C: "i386", 0x8664: "x86_64"}.get(pe.machine, hex(pe.machine))
         subsystem = {2: "gui", 3: "console"}.get(pe.subsystem, str(pe.subsystem))
         print(machine, subsystem)
+    elif command == "versions":
+        print("os %d.%d subsystem %d.%d" % (pe.os_version + pe.subsystem_version))
     elif command == "imports":
         print("\n".join(pe.imports()))
     elif command == "resources-offset":

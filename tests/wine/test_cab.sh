@@ -13,8 +13,6 @@ head -c 70000 /dev/zero >"$work/src/Vista 64bit/x64/deep/net64.sys"
 probe() { wine "$probe" "$@" | tr -d '\r'; }
 ended='message Error while extracting files from the archive|Norvane Driver/Utility Installer v1.4|0'
 
-expect_eq "$(probe count 'C:\cabtest\good.cab')" "4" "count of the good cabinet"
-[ ! -e "$work/2000_XP" ] || fail "counting wrote files"
 out=$(probe extract 'C:\cabtest\good.cab' 'C:\cabtest\out\driver\')
 expect_eq "$(echo "$out" | tail -1)" "true" "extracting the good cabinet"
 diff -r "$work/src" "$work/out/driver" || fail "extracted tree differs"
@@ -42,8 +40,6 @@ for cab in header half flipped zeros missing; do
   expect_eq "$extra" "" "$cab: files outside the target"
   echo "$cab: ok"
 done
-expect_eq "$(probe count 'C:\cabtest\missing.cab')" \
-  "error 2|CabFile|The system cannot find the file specified." "count of a missing cabinet"
 
 # Hostile stored names never leave the target; the pass fails on them.
 for name in '..\..\escaped.txt' 'x\..\..\..\escaped.txt' '../../escaped.txt' '\escaped.txt' \

@@ -18,7 +18,7 @@ stage() {
   cp "$tools/prjRunWait.exe" "$1/RunDPInst$DPINST_WIDTH.exe"
 }
 # A run that waits for a person (a message box) would hang the test: 60 seconds at most.
-run() { timeout 60 wine "$probe" "$(winpath "$1")" | tr -d '\r'; }
+run() { WINE_TIMEOUT=60 wine "$probe" "$(winpath "$1")" | tr -d '\r'; }
 last_line() { tail -n 1 "$log" | tr -d '\r'; }
 
 # The shipped options through the launcher, started from another working folder: the sample
@@ -46,7 +46,7 @@ expect_eq "$(grep -c 'Returning with code' "$log")" 2 "runs in the log"
 # given): the return code ($2) and the log's last line agree.
 remove() {
   local program="${3:-$pkg}/DPInst$DPINST_WIDTH.exe"
-  expect_eq "$(timeout 60 wine "$probe" "$(winpath "$program")" "" "$1" | tr -d '\r')" \
+  expect_eq "$(WINE_TIMEOUT=60 wine "$probe" "$(winpath "$program")" "" "$1" | tr -d '\r')" \
     "$2" "return code of /u $1"
   expect_eq "$(last_line)" "INFO:   Returning with code 0x$2" "return-code line of /u $1"
 }

@@ -36,7 +36,7 @@ while read -r version build servicepack key64 key32 rest; do
   wine reg add "$nt" /v CurrentVersion /d "$version" /f >/dev/null 2>&1
   wine reg add "$nt" /v CurrentBuildNumber /d "$build" /f >/dev/null 2>&1
   wine reg add "$nt" /v CSDVersion /d "Service Pack $servicepack" /f >/dev/null 2>&1
-  wineserver -k 2>/dev/null || true
+  wine_restart
   actual=$(wine "$probe" | tr -d '\r')
   expect_eq "$actual" "$(key "$key64" "$key32") $rest $machine" "edition probe on $version.$build service pack $servicepack"
 done <<'TABLE'

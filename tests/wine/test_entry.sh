@@ -22,7 +22,7 @@ expect_eq "$(tr -d '\r' <"$WINEPREFIX/exit")" 0 "exit code of the name display"
 # Anything else ends within a few seconds without a window, as an invalid command line (1639).
 for arguments in /givename Temp /S "/ExTracT Other 1"; do
   start=$(date +%s)
-  timeout 20 wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$(winpath "$installer")" "" "$arguments" \
+  WINE_TIMEOUT=20 wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$(winpath "$installer")" "" "$arguments" \
     >"$WINEPREFIX/exit" || fail "\"$arguments\" did not end cleanly"
   expect_eq "$(tr -d '\r' <"$WINEPREFIX/exit")" 667 "exit code of \"$arguments\""
   [ $(($(date +%s) - start)) -le 10 ] || fail "\"$arguments\" took too long"

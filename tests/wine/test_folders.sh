@@ -41,4 +41,10 @@ for _ in $(seq 50); do grep -q held "$temp/cut-hold.out" 2>/dev/null && break; s
 if wine "$probe" truncate "$cut" 1; then fail "a held file was cut"; fi
 expect_eq "$(cat "$temp/cut.txt")" "0123" "a held file stays whole"
 wait $holder || true
+
+# Registry values are read whole, however long: an entry's list of driver packages has no limit.
+for length in 0 8191 8192 20000; do
+  wine reg add 'HKLM\Software\NorvaneProbe' /v Value /d "$(head -c "$length" /dev/zero | tr '\0' x)" /f >/dev/null 2>&1
+  expect_eq "$(wine "$probe" regvalue 'Software\NorvaneProbe' Value | tr -d '\r')" $((length + 1)) "a text of $length characters, read back"
+done
 echo "folders: ok"

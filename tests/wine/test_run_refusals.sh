@@ -39,7 +39,7 @@ windows2000() {
   wine reg add "$key" /v CurrentVersion /d 5.0 /f >/dev/null
   wine reg add "$key" /v CurrentBuildNumber /d 2195 /f >/dev/null
   wine reg add "$key" /v CSDVersion /d "$1" /f >/dev/null
-  wineserver -k
+  wine_restart
 }
 sed 's/^Win2KSP4Required=False/Win2KSP4Required=True/' "$SOURCE_DIR/resources/config.txt" >"$work/config.txt"
 config="$work/config.txt"

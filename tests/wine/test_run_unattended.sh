@@ -63,7 +63,7 @@ echo "passive with a desktop: ok"
 
 # No desktop from here on.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -k 2>/dev/null || true
+wine_restart
 
 started=$(date +%s)
 start "/quiet /norestart /LOG=\"C:\\logs\\quiet run.log\""

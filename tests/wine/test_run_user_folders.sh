@@ -25,7 +25,7 @@ run_to_finish() {
 set_temp() {
   wine reg add 'HKCU\Environment' /v TEMP /d "$1" /f >/dev/null 2>&1
   wine reg add 'HKCU\Environment' /v TMP /d "$1" /f >/dev/null 2>&1
-  wineserver -k
+  wine_restart
 }
 
 # The program in a Downloads folder named in Cyrillic.

@@ -18,9 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSilentMode = "->DRIVER_SILENT";
-constexpr std::string_view kDriverMode = "->DRIVER";
-
 struct Line {
   int number;
   std::string text;  // without its line end
@@ -406,7 +403,7 @@ std::vector<Finding> CheckPackage(const std::string& configBytes, const std::str
                               " must end with \"\\\": file names are appended to it"});
       continue;
     }
-    const bool runsInstaller = mode == kSilentMode || mode == kDriverMode;
+    const bool runsInstaller = platform::RunsDriverInstaller(mode);
     if (!runsInstaller && !StaysInside(mode)) {
       findings.push_back({true, lineWhere(modeLine),
                           "program \"" + mode + "\" of " + name + " leaves its driver folder"});

@@ -1,5 +1,7 @@
 #include "tests/unit/fakes/FaultyPlatform.h"
 
+#include <cstdlib>
+
 namespace fakes {
 namespace {
 
@@ -209,7 +211,10 @@ class FaultyProcesses final : public os::Processes {
     if (c_.Fail("WaitForDeviceInstallations")) return std::nullopt;
     return in_.WaitForDeviceInstallations(milliseconds);
   }
-  [[noreturn]] void EndProcess(int code) override { in_.EndProcess(code); }
+  [[noreturn]] void EndProcess(int code) override {
+    in_.EndProcess(code);
+    std::abort();  // the compiler cannot see through the virtual call that it never returns
+  }
 
  private:
   os::Processes& in_;

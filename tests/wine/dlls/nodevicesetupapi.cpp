@@ -3,7 +3,10 @@
 // the package installer looks up are there; nothing else can be done with it.
 #include <windows.h>
 
-#include <setupapi.h>
+// The setup API's header would declare these as imported; this DLL defines them, so it declares
+// its own handles instead (the same sizes, so the same exported names).
+using HDEVINFO = void*;
+using PSP_DEVINFO_DATA = void*;
 
 extern "C" {
 

@@ -1,7 +1,6 @@
 // Runs the cabinet object and its helpers on real Windows paths for the Wine tests.
 //   cabprobe extract CAB FOLDER [FILTER [NAME]]  Extract; prints "true", or the message the
 //                                              failure path showed and "ended <code>"
-//   cabprobe count CAB                         FileCount; prints the count or "error N|source|text"
 //   cabprobe walk CAB                          the bare iterator over a counting pass: prints
 //                                              "<result> <last error>"
 //   cabprobe mkdirs PATH                       CreateFolderPath; prints "<result> <path after>"
@@ -116,18 +115,6 @@ int main(int argc, char** argv) {
     };
     const bool done = object->Extract(argc > 4 ? argv[4] : "", argv[3], argc > 5 ? argv[5] : "");
     std::printf("%s\n", done ? "true" : "false");
-    return 0;
-  }
-  if (command == "count") {
-    auto object = cab::CabFile::Create();
-    object->CabName = argv[2];
-    const cab::CabFile::Count count = object->FileCount();
-    if (count.failure)
-      std::printf("error %d|%s|%s\n", count.failure->number,
-                  std::string(count.failure->source).c_str(),
-                  std::string(count.failure->description).c_str());
-    else
-      std::printf("%d\n", count.files);
     return 0;
   }
   if (command == "walk") {

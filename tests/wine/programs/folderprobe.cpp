@@ -3,6 +3,8 @@
 //   folderprobe exists PATH          prints "file folder" flags (1/0) of FileExists, FolderExists
 //   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
 //   folderprobe security PATH        prints the owner and access list of PATH in SDDL
+//   folderprobe regvalue KEY NAME    prints the length of HKLM\KEY's value NAME as the program
+//                                    reads it, or "unreadable"
 //   folderprobe truncate PATH LENGTH cuts the file back to LENGTH bytes; exit code 1 if it cannot
 #include <windows.h>
 // The security headers need the types windows.h declares.
@@ -15,6 +17,7 @@
 
 #include "os/Files.h"
 #include "os/Platform.h"
+#include "os/Registry.h"
 #include "os/win32/Backends.h"
 #include "run/WorkFolders.h"
 
@@ -32,6 +35,14 @@ int main(int argc, char** argv) {
   }
   if (command == "truncate" && argc > 3)
     return os::Os().files->Truncate(argv[2], std::strtoull(argv[3], nullptr, 10)) ? 0 : 1;
+  if (command == "regvalue" && argc > 3) {
+    const auto value = os::Os().registry->Value(argv[2], argv[3], nullptr);
+    if (value)
+      std::printf("%u\n", static_cast<unsigned>(value->size()));
+    else
+      std::printf("unreadable\n");
+    return 0;
+  }
   if (command == "hold" && argc > 3) {
     HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;

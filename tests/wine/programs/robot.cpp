@@ -20,19 +20,27 @@
 
 namespace {
 
-std::string TextOf(HWND window) {
+// Whether a window left a WM_GETTEXT unanswered (its thread busy past the wait, or the window
+// gone): the text then reads empty, which must not pass for a label that is empty.
+bool unanswered = false;
+
+// Titles are read with a short wait, as a search reads every top-level window and a busy one
+// only means it is not the one waited for; the texts of the window found get a long one.
+std::string TextOf(HWND window, UINT wait = 10000) {
   char buffer[4096] = {};
   // WM_GETTEXT reaches controls of other processes, where GetWindowText would not.
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                           SMTO_ABORTIFHUNG, wait, nullptr))
+    unanswered = true;
   return buffer;
 }
 
 // The text as the control holds it, every letter kept, in UTF-8.
 std::string Utf8TextOf(HWND window) {
   wchar_t wide[4096] = {};
-  SendMessageTimeoutW(window, WM_GETTEXT, sizeof wide / sizeof wide[0],
-                      reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 2000, nullptr);
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, sizeof wide / sizeof wide[0],
+                           reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 10000, nullptr))
+    unanswered = true;
   char text[4096 * 3] = {};
   WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
   return text;
@@ -69,7 +77,7 @@ struct Search {
 
 BOOL CALLBACK FindVisible(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<Search*>(parameter);
-  if (IsWindowVisible(window) && TextOf(window) == search->title) {
+  if (IsWindowVisible(window) && TextOf(window, 2000) == search->title) {
     search->found = window;
     return FALSE;
   }
@@ -95,7 +103,7 @@ std::vector<HWND> ChildrenOf(HWND window) {
 
 BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
   std::printf("%d|%s|%s\n", IsWindowVisible(window) ? 1 : 0, ClassOf(window).c_str(),
-              TextOf(window).c_str());
+              TextOf(window, 2000).c_str());
   return TRUE;
 }
 
@@ -164,12 +172,15 @@ int main(int argc, char** argv) {
     }
   }
   HWND window = Require(title);
+  unanswered = false;
   if (command == "texts" || command == "utf8texts") {
     for (HWND child : ChildrenOf(window)) {
       const std::string text = command == "texts" ? TextOf(child) : Utf8TextOf(child);
       std::printf("%s|%s\n", ClassOf(child).c_str(), OneLine(text).c_str());
     }
-    return 0;
+    if (!unanswered) return 0;
+    std::fprintf(stderr, "robot: a control of \"%s\" did not give its text\n", title.c_str());
+    return 3;
   }
   if (command == "click" && argc > 3) {
     for (HWND child : ChildrenOf(window)) {
@@ -179,7 +190,8 @@ int main(int argc, char** argv) {
         return 0;
       }
     }
-    std::fprintf(stderr, "robot: no button \"%s\" in \"%s\"\n", argv[3], title.c_str());
+    std::fprintf(stderr, "robot: no button \"%s\" in \"%s\"%s\n", argv[3], title.c_str(),
+                 unanswered ? " (a control did not give its text)" : "");
     return 1;
   }
   if (command == "char" && argc > 3) {
