@@ -45,9 +45,8 @@ void ShowWirelessServiceMessage(uintptr_t owner, const std::function<std::string
     return;
   if (state.MsgWirelessService.empty()) return;
   // "%$" stands for a line break. The replacement is a literal outside the text, so nothing
-  // overlaps; GCC 12 still warns of an overlapping copy inside the inlined replace, a known false
-  // alarm of that compiler. The forms of this loop without replace cost the program's code 32
-  // bytes or more (bench/size_report.py).
+  // overlaps; GCC 12 (the unit tests' compiler) still warns of an overlapping copy inside the
+  // inlined replace, a known false alarm of that compiler.
   std::string& message = state.MsgWirelessService;
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
