@@ -104,8 +104,7 @@ void RegisterProduct(uint32_t returnCode) {
   // The published names are in this run's log alone: an earlier log was set aside before.
   const auto log =
       os.files->ReadAll(platform::InstallLogPath(platform::FindSystemFolder(os::kWindowsFolderId)));
-  std::string command = "\"";
-  command.append(kept).append("\" /uninstall");
+  const std::string command = "\"" + kept + "\" /uninstall";
   const std::string texts[] = {VersionText(*version, "ProductName"),
                                VersionText(*version, "ProductVersion"),
                                VersionText(*version, "CompanyName"),
