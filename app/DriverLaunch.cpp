@@ -143,8 +143,7 @@ void RemoveDriverPackages(bool wide) {
     const std::string_view list = *packages;
     for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
       end = std::min(list.find('\0', at), list.size());
-      std::string parameters = "/u ";
-      parameters.append(list.substr(at, end - at)).append(" /q");
+      const std::string parameters = "/u " + std::string(list.substr(at, end - at)) + " /q";
       flags |= RunAndLog(wait.Handle(), program, kNotStarted, parameters) >> 24;
     }
   }
