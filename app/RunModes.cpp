@@ -111,8 +111,7 @@ void TakeSwitches(const std::string& commandLine) {
   state.presence = switches->presence;
   state.Uninstall = switches->uninstall;
   state.LogPath = switches->logPath;
-  state.CarriedSwitches = " ";
-  state.CarriedSwitches += text;
+  state.CarriedSwitches = " " + std::string(text);
   if (run::Unattended())
     run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
   // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.
