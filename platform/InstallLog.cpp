@@ -17,9 +17,9 @@
 namespace platform {
 namespace {
 
+constexpr char kReboot[] = "Please reboot your PC to complete the installation.";
 // After a message of the configuration, the request stands two blank lines below it.
-constexpr char kRebootAfterTexts[] = "\r\n\r\nPlease reboot your PC to complete the installation.";
-constexpr const char* kReboot = kRebootAfterTexts + 4;
+constexpr char kBlankLines[] = "\r\n\r\n";
 constexpr char kFolderWords[] = "CURRENT WORKING DIRECTORY";
 constexpr char kCodeWords[] = "RETURNING WITH CODE";
 // "INFO:   Current working directory: '" and "INFO:   Returning with code 0x".
@@ -281,32 +281,22 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   const bool known = flags == 0 || flags == 64 || flags == 128 || flags == 192;
   if (!known || (flags != 128 && noTexts)) return {};
 
-  // Built in place: each case sets only what differs from a finished run without a message.
-  LogOutcome outcome{true, {}, "Finished", {}};
-  if (flags == 0) {
-    if (installed == 0)
-      outcome.label = d;
-    else if (storeOnly == 0)
-      outcome.label = c;
-    else
-      outcome.label = c + "\n\n" + d;
-  } else if (flags == 64 && installed == 0) {
-    outcome.label = d + kRebootAfterTexts;
-  } else if (flags == 64) {
-    outcome.label = c;
-    outcome.message = c;
-    if (storeOnly != 0) outcome.message += "\n" + d;
-    outcome.message += kRebootAfterTexts;
-  } else if (flags == 128) {
-    if (failed != 0)
-      outcome.label = state.MsgInstallFailed;
-    else
-      outcome.label = "Aborted";
-    outcome.caption = "Failed";
-  } else {
-    outcome.label = std::string("The drivers were partially installed.\n\n") + kReboot;
+  switch (flags) {
+    case 0:
+      if (installed == 0) return {true, d, "Finished", ""};
+      if (storeOnly == 0) return {true, c, "Finished", ""};
+      return {true, c + "\n\n" + d, "Finished", ""};
+    case 64:
+      if (installed == 0) return {true, d + kBlankLines + kReboot, "Finished", ""};
+      if (storeOnly == 0) return {true, c, "Finished", c + kBlankLines + kReboot};
+      return {true, c, "Finished", c + "\n" + d + kBlankLines + kReboot};
+    case 128:
+      if (failed != 0) return {true, state.MsgInstallFailed, "Failed", ""};
+      return {true, "Aborted", "Failed", ""};
+    default:  // 192
+      return {true, std::string("The drivers were partially installed.\n\n") + kReboot, "Finished",
+              ""};
   }
-  return outcome;
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
