@@ -12,9 +12,15 @@ if(INSTALLER_SANITIZE)
 endif()
 
 # The vendor's check of a configuration and driver tree before packaging (scripts/package).
-add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp
-                            tools/dpinst/Inf.cpp)
-target_link_libraries(checkpackage PRIVATE installer_posix)
+# Driver package catalogs: written by scripts/catalog, read by the check above.
+file(GLOB CATALOG_SOURCES CONFIGURE_DEPENDS tools/catalog/*.cpp)
+add_library(catalog STATIC ${CATALOG_SOURCES} tools/dpinst/Inf.cpp)
+target_include_directories(catalog PUBLIC ${CMAKE_SOURCE_DIR})
+add_executable(catalogtool tools/catalog/posix/CatalogMain.cpp)
+target_link_libraries(catalogtool PRIVATE catalog)
+
+add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp)
+target_link_libraries(checkpackage PRIVATE installer_posix catalog)
 
 add_subdirectory(tests/unit)
 
