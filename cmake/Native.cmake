@@ -23,6 +23,8 @@ add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/C
 target_link_libraries(checkpackage PRIVATE installer_posix catalog)
 
 add_subdirectory(tests/unit)
+# scripts/catalog whole, against osslsigncode's reading of what it writes.
+add_test(NAME catalog.road COMMAND bash ${CMAKE_SOURCE_DIR}/tests/signing/test_catalog.sh)
 
 # The fuzz targets need clang's libFuzzer: a project of their own, built with clang beside this one.
 find_program(CLANGXX NAMES clang++ clang++-14)
