@@ -12,11 +12,19 @@ if(INSTALLER_SANITIZE)
 endif()
 
 # The vendor's check of a configuration and driver tree before packaging (scripts/package).
-add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp
-                            tools/dpinst/Inf.cpp)
-target_link_libraries(checkpackage PRIVATE installer_posix)
+# Driver package catalogs: written by scripts/catalog, read by the check above.
+file(GLOB CATALOG_SOURCES CONFIGURE_DEPENDS tools/catalog/*.cpp)
+add_library(catalog STATIC ${CATALOG_SOURCES} tools/dpinst/Inf.cpp)
+target_include_directories(catalog PUBLIC ${CMAKE_SOURCE_DIR})
+add_executable(catalogtool tools/catalog/posix/CatalogMain.cpp)
+target_link_libraries(catalogtool PRIVATE catalog)
+
+add_executable(checkpackage tools/package/PackageCheck.cpp tools/package/posix/CheckPackageMain.cpp)
+target_link_libraries(checkpackage PRIVATE installer_posix catalog)
 
 add_subdirectory(tests/unit)
+# scripts/catalog whole, against osslsigncode's reading of what it writes.
+add_test(NAME catalog.road COMMAND bash ${CMAKE_SOURCE_DIR}/tests/signing/test_catalog.sh)
 
 # The fuzz targets need clang's libFuzzer: a project of their own, built with clang beside this one.
 find_program(CLANGXX NAMES clang++ clang++-14)

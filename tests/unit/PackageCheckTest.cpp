@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tests/unit/fakes/Fakes.h"
+#include "tools/catalog/Catalog.h"
 #include "tools/package/PackageCheck.h"
 
 namespace {
@@ -29,9 +31,35 @@ void Edit(const fs::path& file, const std::string& from, const std::string& to) 
   std::ofstream(file, std::ios::binary) << Replaced(text.str(), from, to);
 }
 
+const std::string kSigning = SOURCE_DIR "/tests/signing/norvane-test-only";
+const char kTestSigned[] =
+    "TREE/Vista 64bit: warning: the catalog norvusb.cat is signed by \"CN=Norvane Test Signing "
+    "Only, O=Norvane (test only)\", not through Microsoft: 64-bit Windows 10 from 1607 on loads "
+    "its kernel driver only with test signing on (Vista64)";
+
+// The folder's catalog made anew: by the command, or, given an OS attribute, with that one.
+void Recatalog(const fs::path& folder, const std::string& osAttribute = "") {
+  const std::string catalogFile = (folder / "norvusb.cat").string();
+  std::string command = "bash " SOURCE_DIR "/scripts/catalog '" + folder.string() + "' '" +
+                        kSigning + ".pem' '" + kSigning + ".key' >/dev/null";
+  if (!osAttribute.empty()) {
+    std::vector<catalog::Member> members;
+    for (const char* name : {"norvusb.inf", "norvusb.sys"}) {
+      std::stringstream bytes;
+      bytes << std::ifstream(folder / name, std::ios::binary).rdbuf();
+      members.push_back(catalog::MemberFor(name, bytes.str(), catalog::Algorithm::kSha1));
+    }
+    std::ofstream(catalogFile, std::ios::binary) << catalog::WriteCatalog(members, osAttribute, 0);
+    command = "osslsigncode sign -certs '" + kSigning + ".pem' -key '" + kSigning + ".key' -in '" +
+              catalogFile + "' -out '" + catalogFile + ".signed' >/dev/null && mv '" + catalogFile +
+              ".signed' '" + catalogFile + "'";
+  }
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
 // Each row breaks the shipped configuration or driver tree one way; the findings must name the
-// fault where it is, and nothing else. The shipped sample INFs name no catalog: the warnings for
-// that are looked at only in the rows about catalogs.
+// fault where it is, and nothing else. The findings about catalogs are looked at only in the rows
+// about catalogs (the shipped 64-bit catalog is test-signed, which is worth a warning).
 TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
   const std::string shipped = fakes::ShippedConfiguration();
   const std::string unsupported9x[] = {
@@ -50,8 +78,9 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
       {"shipped", nullptr, nullptr, {}},
       {"removal texts",
        [](std::string c) {
-         return Replaced(c, "[AfterSetup]",
-                         "[AfterSetup]\r\nX:X  Uninstalled=Gone.\r\nX:X  UninstallFailed=Not gone.");
+         return Replaced(
+             c, "[AfterSetup]",
+             "[AfterSetup]\r\nX:X  Uninstalled=Gone.\r\nX:X  UninstallFailed=Not gone.");
        },
        nullptr,
        {}},
@@ -174,13 +203,15 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
         "Norvane.NTx86 (Vista64)",
         "TREE/Vista 32bit: warning: no INF offers a device to x86 Windows 6.0, 6.1, 6.3 (only to "
         "10.0 build 19045, 10.0 build 26100) (Vista)"}},
-      {"catalogs: present in another case, missing, none",
+      {"catalogs: named through a string in another case, missing, none",
        nullptr,
        [](const fs::path& t) {
-         Edit(t / "2000_XP/norvusb.inf", "[Version]", "[Version]\nCatalogFile = %Name%.cat");
-         Edit(t / "2000_XP/norvusb.inf", "[Strings]", "[Strings]\nName = norvusb");
-         std::ofstream(t / "2000_XP/NorvUsb.CAT") << "catalog";
+         Edit(t / "2000_XP/norvusb.inf", "norvusb.cat", "%Name%.CAT");
+         Edit(t / "2000_XP/norvusb.inf", "[Strings]", "[Strings]\r\nName = NorvUsb");
+         Recatalog(t / "2000_XP");
          Edit(t / "Vista 64bit/norvusb.inf", "[Version]", "[Version]\nCatalogFile.NTamd64=n64.cat");
+         Edit(t / "Vista 32bit/norvusb.inf", "CatalogFile = norvusb.cat\r\n", "");
+         Edit(t / "XP_2003 64bit/norvusb.inf", "CatalogFile = norvusb.cat\r\n", "");
        },
        {"TREE/Vista 64bit: error: norvusb.inf names the catalog file \"n64.cat\" for x64, which "
         "the folder lacks (Vista64)",
@@ -188,6 +219,69 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
         "as an unsigned package (option legacyMode) (WinXP64, Win2K364)",
         "TREE/Vista 32bit: warning: norvusb.inf names no catalog file: Windows installs it only as "
         "an unsigned package (option legacyMode) (Vista)"}},
+      // What Windows answers for each when it installs the package: the catalog rows.
+      {"catalog: one byte of the INF changed",
+       nullptr,
+       [](const fs::path& t) { Edit(t / "Vista 32bit/norvusb.inf", "Driver Disk", "Driver Disc"); },
+       {"TREE/Vista 32bit: error: norvusb.inf has no member of matching hash in norvusb.cat: "
+        "Windows answers \"The hash for the file is not present in the specified catalog file\" "
+        "(Vista)",
+        kTestSigned}},
+      {"catalog: the INF's line ends converted to LF",
+       nullptr,
+       [](const fs::path& t) {
+         std::stringstream text;
+         text << std::ifstream(t / "2000_XP/norvusb.inf", std::ios::binary).rdbuf();
+         std::string lf = text.str();
+         std::erase(lf, '\r');
+         std::ofstream(t / "2000_XP/norvusb.inf", std::ios::binary) << lf;
+       },
+       {"TREE/2000_XP: error: norvusb.inf has no member of matching hash in norvusb.cat: Windows "
+        "answers \"The hash for the file is not present in the specified catalog file\" (Win2K, "
+        "WinXP, Win2K3)",
+        kTestSigned}},
+      {"catalog: a driver file replaced",
+       nullptr,
+       [](const fs::path& t) { std::ofstream(t / "Vista 64bit/norvusb.sys") << "MZ release 2"; },
+       {"TREE/Vista 64bit: error: norvusb.sys has no member of matching hash in norvusb.cat: "
+        "Windows answers \"The hash for the file is not present in the specified catalog file\" "
+        "(Vista64)",
+        kTestSigned}},
+      {"catalog: another package's",
+       nullptr,
+       [](const fs::path& t) {
+         fs::copy_file(t / "2000_XP/norvusb.cat", t / "Vista 32bit/norvusb.cat",
+                       fs::copy_options::overwrite_existing);
+       },
+       {"TREE/Vista 32bit: error: norvusb.inf has no member of matching hash in norvusb.cat: "
+        "Windows answers \"The hash for the file is not present in the specified catalog file\" "
+        "(Vista)",
+        kTestSigned}},
+      {"catalog: five random bytes, and one never signed",
+       nullptr,
+       [](const fs::path& t) {
+         std::ofstream(t / "XP_2003 64bit/norvusb.cat", std::ios::binary) << "\x30\x03\x9b\x41\x07";
+         std::stringstream inf;
+         inf << std::ifstream(t / "Vista 64bit/norvusb.inf", std::ios::binary).rdbuf();
+         std::ofstream(t / "Vista 64bit/norvusb.cat", std::ios::binary) << catalog::WriteCatalog(
+             {catalog::MemberFor("norvusb.inf", inf.str(), catalog::Algorithm::kSha1)}, "2:6.0", 0);
+       },
+       {"TREE/XP_2003 64bit: error: \"norvusb.cat\", the catalog norvusb.inf names, is no catalog: "
+        "Windows refuses the package as unsigned (WinXP64, Win2K364)",
+        "TREE/Vista 64bit: error: \"norvusb.cat\", the catalog norvusb.inf names, is not signed: "
+        "Windows refuses the package as unsigned (Vista64)"}},
+      {"catalog: an OS attribute without the Windows of an edition",
+       nullptr,
+       [](const fs::path& t) { Recatalog(t / "Vista 32bit", "2:5.1,2:6.0"); },
+       {"TREE/Vista 32bit: error: norvusb.cat serves no Windows 6.1, 6.3, 10.0 (its OSAttr is "
+        "\"2:5.1,2:6.0\"): the catalog cannot sign the package there (Vista)",
+        kTestSigned}},
+      {"catalog: a file the INF copies left out of the folder",
+       nullptr,
+       [](const fs::path& t) { fs::remove(t / "Vista 32bit/norvusb.sys"); },
+       {"TREE/Vista 32bit: error: norvusb.inf copies norvusb.sys ([SourceDisksFiles]), which the "
+        "folder lacks (Vista)",
+        kTestSigned}},
       {"edition left unsupported on purpose",
        [](std::string c) { return Replaced(c, "Win2K=->DRIVER_SILENT", "Win2K="); },
        nullptr,
@@ -210,8 +304,7 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     for (const package::Finding& finding : package::CheckPackage(config, "config.txt", tree)) {
       std::string line = package::FormatFinding(finding);
       if (line.starts_with(tree.string())) line.replace(0, tree.string().size(), "TREE");
-      if (std::string(row.name).starts_with("catalogs") ||
-          line.find("catalog") == std::string::npos)
+      if (std::string(row.name).starts_with("catalog") || line.find("catalog") == std::string::npos)
         found.push_back(line);
     }
     std::vector<std::string> expected(std::begin(unsupported9x), std::end(unsupported9x));

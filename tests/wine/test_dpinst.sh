@@ -129,6 +129,7 @@ quiet="$(mktemp)"
 printf '<?xml version="1.0" ?>\r\n<dpInst>\r\n  <quietInstall/>\r\n</dpInst>\r\n' >"$quiet"
 other="$(win_temp)/strict"
 stage "$other" "$quiet"
+rm -f "$other/"*.cat
 expect_eq "$(run "$other/RunDPInst$DPINST_WIDTH.exe")" 80010000 "unsigned package without legacyMode"
 grep -q "^ERROR:  'norvusb.inf' is not signed" "$log" || fail "no refusal line: $(cat "$log")"
 

@@ -248,6 +248,48 @@ bool Applies(const Decoration& decoration, const System& system) {
   return (running.suiteMask & decoration.suiteMask) == decoration.suiteMask;
 }
 
+template <typename SectionOf>
+std::vector<std::string> SourceFiles(const SectionOf& section, const Strings& strings,
+                                     Architecture architecture) {
+  const std::string decorated = "." + std::string(ArchitectureName(architecture));
+  // diskid = description, tag or cabinet, unused, path
+  std::map<std::string, std::string> diskPaths;
+  for (const std::string& name : {std::string("SourceDisksNames"), "SourceDisksNames" + decorated})
+    if (const auto* disks = section(name))
+      for (const Entry& disk : *disks) {
+        const std::vector<std::string> fields = Fields(disk.value, strings);
+        diskPaths[Upper(Trim(disk.key))] = fields.size() > 3 ? fields[3] : "";
+      }
+  // filename = diskid, subdir, size; an entry of the decorated section stands over the other.
+  std::map<std::string, std::string> files;
+  std::vector<std::string> order;
+  for (const std::string& name : {"SourceDisksFiles" + decorated, std::string("SourceDisksFiles")})
+    if (const auto* entries = section(name))
+      for (const Entry& entry : *entries) {
+        const std::string file(Trim(entry.key.empty() ? entry.value : entry.key));
+        if (file.empty() || files.contains(Upper(file))) continue;
+        const std::vector<std::string> fields =
+            entry.key.empty() ? std::vector<std::string>{} : Fields(entry.value, strings);
+        const auto disk = fields.empty() ? diskPaths.end() : diskPaths.find(Upper(Trim(fields[0])));
+        std::string path;
+        for (const std::string& part : {disk == diskPaths.end() ? std::string() : disk->second,
+                                        fields.size() > 1 ? fields[1] : std::string(), file}) {
+          std::string_view trimmed = Trim(part);
+          while (!trimmed.empty() && (trimmed.front() == '\\' || trimmed.front() == '/'))
+            trimmed.remove_prefix(1);
+          while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/'))
+            trimmed.remove_suffix(1);
+          if (trimmed.empty() || trimmed == ".") continue;
+          path += (path.empty() ? "" : "\\") + std::string(trimmed);
+        }
+        files[Upper(file)] = path;
+        order.push_back(Upper(file));
+      }
+  std::vector<std::string> paths;
+  for (const std::string& key : order) paths.push_back(files[key]);
+  return paths;
+}
+
 }  // namespace
 
 std::string InfText(const std::string& bytes) {
@@ -332,6 +374,7 @@ InfPackage ParseInf(std::string_view text, const System& system) {
          {ownCatalog, std::string("CATALOGFILE.NT"), std::string("CATALOGFILE")})
       if (package.catalogFile.empty()) package.catalogFile = values[key];
   }
+  package.sourceFiles = SourceFiles(section, strings, system.architecture);
   const auto* manufacturers = section("Manufacturer");
   if (!manufacturers) return package;
   for (const Entry& manufacturer : *manufacturers) {

@@ -34,6 +34,10 @@ struct InfPackage {
   std::vector<std::string> modelsSections;  // the chosen models section of each manufacturer
   std::vector<std::string> namedSections;   // every models section [Manufacturer] names
   std::vector<std::string> hardwareIds;     // hardware and compatible ids of the chosen sections
+  // The files the package copies from its own folder on this processor ([SourceDisksFiles] and
+  // its decoration for the processor, the decorated entry first), as paths relative to the INF's
+  // folder with "\\" between their parts.
+  std::vector<std::string> sourceFiles;
 };
 
 // The INF's bytes as text in which the INF's syntax can be read byte by byte: UTF-16LE (byte-order

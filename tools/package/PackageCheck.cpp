@@ -11,6 +11,7 @@
 
 #include "platform/Configuration.h"
 #include "run/InstallerState.h"
+#include "tools/catalog/Catalog.h"
 #include "tools/dpinst/Inf.h"
 
 namespace package {
@@ -234,9 +235,27 @@ std::optional<fs::path> FindFolder(const fs::path& root, const std::string& rela
   return folder;
 }
 
+// A path relative to the folder, "\\" between its parts, found part by part in any letter case.
+std::optional<fs::path> FindFile(const fs::path& folder, const std::string& relative) {
+  const size_t last = relative.rfind('\\');
+  const auto parent = last == std::string::npos ? std::optional(folder)
+                                                : FindFolder(folder, relative.substr(0, last));
+  if (!parent) return std::nullopt;
+  const auto file = FindEntry(*parent, relative.substr(last == std::string::npos ? 0 : last + 1));
+  if (!file || !fs::is_regular_file(*file)) return std::nullopt;
+  return file;
+}
+
+std::string ReadAll(const fs::path& file) {
+  std::stringstream bytes;
+  bytes << std::ifstream(file, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
 struct Inf {
   std::string name;
   std::string text;
+  std::string bytes;  // as the catalog hashes it
 };
 
 std::vector<Inf> InfFiles(const fs::path& folder) {
@@ -244,9 +263,8 @@ std::vector<Inf> InfFiles(const fs::path& folder) {
   std::error_code failed;
   for (const auto& entry : fs::directory_iterator(folder, failed))
     if (entry.is_regular_file() && Lower(entry.path().extension().string()) == ".inf") {
-      std::stringstream bytes;
-      bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-      infs.push_back({entry.path().filename().string(), dpinst::InfText(bytes.str())});
+      std::string bytes = ReadAll(entry.path());
+      infs.push_back({entry.path().filename().string(), dpinst::InfText(bytes), bytes});
     }
   std::sort(infs.begin(), infs.end(), [](const Inf& a, const Inf& b) { return a.name < b.name; });
   return infs;
@@ -287,6 +305,63 @@ std::string VersionText(const dpinst::WindowsVersion& version) {
 using FolderFindings =
     std::map<std::tuple<std::string, std::string, bool>, std::vector<std::string>>;
 
+// What Windows finds wrong with the catalog an INF names for an edition: its kind, a file whose
+// hash it lacks, Windows versions it does not serve, and on 64-bit Windows who signed it.
+// Returns the findings as (error, text).
+std::vector<std::pair<bool, std::string>> CheckCatalog(const EditionSystems& windows,
+                                                       const Inf& inf,
+                                                       const dpinst::InfPackage& package,
+                                                       const fs::path& folder,
+                                                       const fs::path& catalogPath) {
+  const std::string& name = package.catalogFile;
+  const auto read = catalog::ReadCatalog(ReadAll(catalogPath));
+  if (!read || !read->isSigned)
+    return {{true, "\"" + name + "\", the catalog " + inf.name + " names, is " +
+                       (read ? "not signed" : "no catalog") +
+                       ": Windows refuses the package as unsigned"}};
+  std::vector<std::pair<bool, std::string>> findings;
+  const auto lacks = [&](const std::string& file) {
+    findings.push_back({true, file + " has no member of matching hash in " + name +
+                                  ": Windows answers \"The hash for the file is not present in "
+                                  "the specified catalog file\""});
+  };
+  if (!catalog::HasMemberFor(*read, inf.bytes)) lacks(inf.name);
+  for (const std::string& file : package.sourceFiles)
+    if (const auto path = FindFile(folder, file);
+        path && !catalog::HasMemberFor(*read, ReadAll(*path)))
+      lacks(file);
+  const auto served = catalog::OsAttributeVersions(read->osAttribute);
+  std::string missing;
+  for (const dpinst::WindowsVersion& version : windows.versions) {
+    const std::pair<unsigned, unsigned> wanted{version.major, version.minor};
+    const std::string text = std::to_string(version.major) + "." + std::to_string(version.minor);
+    if (std::find(served.begin(), served.end(), wanted) == served.end() &&
+        missing.find(text) == std::string::npos)
+      missing += (missing.empty() ? "" : ", ") + text;
+  }
+  if (!missing.empty())
+    findings.push_back({true, name + " serves no Windows " + missing + " (its OSAttr is \"" +
+                                  read->osAttribute +
+                                  "\"): the catalog cannot sign the "
+                                  "package there"});
+  const bool microsoft =
+      std::any_of(read->signers.begin(), read->signers.end(), [](const catalog::Signer& signer) {
+        return signer.issuer.find("O=Microsoft Corporation") != std::string::npos ||
+               signer.subject.find("O=Microsoft Corporation") != std::string::npos;
+      });
+  const bool windows10 = std::any_of(windows.versions.begin(), windows.versions.end(),
+                                     [](const dpinst::WindowsVersion& v) { return v.major >= 10; });
+  if (windows.architecture == dpinst::Architecture::kAmd64 && windows10 && !microsoft) {
+    const std::string signer = read->signers.empty() || read->signers[0].subject.empty()
+                                   ? std::string("a certificate it does not carry")
+                                   : "\"" + read->signers[0].subject + "\"";
+    findings.push_back({false, "the catalog " + name + " is signed by " + signer +
+                                   ", not through Microsoft: 64-bit Windows 10 from 1607 on "
+                                   "loads its kernel driver only with test signing on"});
+  }
+  return findings;
+}
+
 // What the edition's INF files offer its Windows: at least one device on each (an error when on
 // none, a warning when on some only), and the catalog each names for its processor, present.
 void CheckInfs(const EditionSystems& windows, const std::vector<Inf>& infs, const fs::path& folder,
@@ -316,6 +391,12 @@ void CheckInfs(const EditionSystems& windows, const std::vector<Inf>& infs, cons
               : sections.empty()    ? " names no models section"
                                     : " names the models sections " + sections);
     if (!package.validVersion) continue;
+    for (const std::string& file : package.sourceFiles)
+      if (!FindFile(folder, file))
+        findings[{shown,
+                  inf.name + " copies " + file + " ([SourceDisksFiles]), which the folder lacks",
+                  true}]
+            .push_back(std::string(windows.edition));
     if (package.catalogFile.empty()) {
       findings[{shown,
                 inf.name + " names no catalog file: Windows installs it only as an unsigned "
@@ -329,6 +410,9 @@ void CheckInfs(const EditionSystems& windows, const std::vector<Inf>& infs, cons
                     processor + ", which the folder lacks",
                 true}]
           .push_back(std::string(windows.edition));
+    } else {
+      for (const auto& [error, text] : CheckCatalog(windows, inf, package, folder, *catalog))
+        findings[{shown, text, error}].push_back(std::string(windows.edition));
     }
   }
   if (missed.empty()) return;

@@ -1,0 +1,135 @@
+#include "tools/catalog/Hash.h"
+
+#include <bit>
+#include <cstring>
+
+namespace catalog {
+namespace {
+
+constexpr uint32_t kSha256Rounds[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+uint32_t BigEndian(const uint8_t* bytes) {
+  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
+         bytes[3];
+}
+
+}  // namespace
+
+Hasher::Hasher(Algorithm algorithm) : algorithm_(algorithm) {
+  static constexpr uint32_t kSha1Start[8] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476,
+                                             0xC3D2E1F0};
+  static constexpr uint32_t kSha256Start[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  std::memcpy(state_, algorithm == Algorithm::kSha1 ? kSha1Start : kSha256Start, sizeof state_);
+}
+
+void Hasher::Block(const uint8_t* block) {
+  uint32_t w[80];
+  if (algorithm_ == Algorithm::kSha1) {
+    for (int i = 0; i < 16; ++i) w[i] = BigEndian(block + 4 * i);
+    for (int i = 16; i < 80; ++i) w[i] = std::rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
+    uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
+    for (int i = 0; i < 80; ++i) {
+      uint32_t f, k;
+      if (i < 20) {
+        f = (b & c) | (~b & d);
+        k = 0x5A827999;
+      } else if (i < 40) {
+        f = b ^ c ^ d;
+        k = 0x6ED9EBA1;
+      } else if (i < 60) {
+        f = (b & c) | (b & d) | (c & d);
+        k = 0x8F1BBCDC;
+      } else {
+        f = b ^ c ^ d;
+        k = 0xCA62C1D6;
+      }
+      const uint32_t next = std::rotl(a, 5) + f + e + k + w[i];
+      e = d;
+      d = c;
+      c = std::rotl(b, 30);
+      b = a;
+      a = next;
+    }
+    state_[0] += a;
+    state_[1] += b;
+    state_[2] += c;
+    state_[3] += d;
+    state_[4] += e;
+    return;
+  }
+  for (int i = 0; i < 16; ++i) w[i] = BigEndian(block + 4 * i);
+  for (int i = 16; i < 64; ++i) {
+    const uint32_t s0 = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+    const uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+  }
+  uint32_t v[8];
+  std::memcpy(v, state_, sizeof v);
+  for (int i = 0; i < 64; ++i) {
+    const uint32_t s1 = std::rotr(v[4], 6) ^ std::rotr(v[4], 11) ^ std::rotr(v[4], 25);
+    const uint32_t choice = (v[4] & v[5]) ^ (~v[4] & v[6]);
+    const uint32_t t1 = v[7] + s1 + choice + kSha256Rounds[i] + w[i];
+    const uint32_t s0 = std::rotr(v[0], 2) ^ std::rotr(v[0], 13) ^ std::rotr(v[0], 22);
+    const uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
+    for (int j = 7; j > 0; --j) v[j] = v[j - 1];
+    v[4] += t1;
+    v[0] = t1 + s0 + majority;
+  }
+  for (int i = 0; i < 8; ++i) state_[i] += v[i];
+}
+
+void Hasher::Update(std::string_view bytes) {
+  total_ += bytes.size();
+  for (const char c : bytes) {
+    buffer_[buffered_++] = static_cast<uint8_t>(c);
+    if (buffered_ == 64) {
+      Block(buffer_);
+      buffered_ = 0;
+    }
+  }
+}
+
+std::string Hasher::Final() {
+  const uint64_t bits = total_ * 8;
+  Update(std::string_view("\x80", 1));
+  while (buffered_ != 56) Update(std::string_view("\0", 1));
+  std::string length(8, '\0');
+  for (int i = 0; i < 8; ++i) length[7 - i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+  Update(length);
+  std::string digest;
+  for (size_t i = 0; i < DigestSize(algorithm_) / 4; ++i)
+    for (int shift = 24; shift >= 0; shift -= 8)
+      digest += static_cast<char>((state_[i] >> shift) & 0xFF);
+  return digest;
+}
+
+std::string Digest(Algorithm algorithm, std::string_view bytes) {
+  Hasher hasher(algorithm);
+  hasher.Update(bytes);
+  return hasher.Final();
+}
+
+size_t DigestSize(Algorithm algorithm) {
+  return algorithm == Algorithm::kSha1 ? 20 : 32;
+}
+
+std::string UpperHex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : bytes) {
+    text += kDigits[static_cast<uint8_t>(c) >> 4];
+    text += kDigits[static_cast<uint8_t>(c) & 0xF];
+  }
+  return text;
+}
+
+}  // namespace catalog
