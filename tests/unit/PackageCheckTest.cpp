@@ -270,6 +270,50 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
         "Windows refuses the package as unsigned (WinXP64, Win2K364)",
         "TREE/Vista 64bit: error: \"norvusb.cat\", the catalog norvusb.inf names, is not signed: "
         "Windows refuses the package as unsigned (Vista64)"}},
+      {"catalog: one byte of its signature flipped",
+       nullptr,
+       [](const fs::path& t) {
+         std::fstream cat(t / "2000_XP/norvusb.cat",
+                          std::ios::in | std::ios::out | std::ios::binary);
+         cat.seekg(-20, std::ios::end);
+         const char byte = static_cast<char>(cat.get() ^ 1);
+         cat.seekp(-20, std::ios::end).put(byte);
+       },
+       {"TREE/2000_XP: error: the signature of norvusb.cat does not match its contents: Windows "
+        "refuses the package as tampered (Win2K, WinXP, Win2K3)",
+        kTestSigned}},
+      {"catalog: a member's hash changed after signing",
+       nullptr,
+       [](const fs::path& t) {
+         std::stringstream inf;
+         inf << std::ifstream(t / "Vista 32bit/norvusb.inf", std::ios::binary).rdbuf();
+         std::string digest = catalog::MemberFor("", inf.str(), catalog::Algorithm::kSha1).digest,
+                     flipped = digest;
+         flipped[5] ^= 1;
+         Edit(t / "Vista 32bit/norvusb.cat", digest, flipped);
+       },
+       {"TREE/Vista 32bit: error: the signature of norvusb.cat does not match its contents: "
+        "Windows refuses the package as tampered (Vista)",
+        "TREE/Vista 32bit: error: norvusb.inf has no member of matching hash in norvusb.cat: "
+        "Windows answers \"The hash for the file is not present in the specified catalog file\" "
+        "(Vista)",
+        kTestSigned}},
+      {"catalog: signed with a key that is not RSA",
+       nullptr,
+       [](const fs::path& t) {
+         const std::string key = (t / "ec").string();
+         ASSERT_EQ(std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 "
+                                "-nodes -subj /CN=ec -keyout '" +
+                                key + ".key' -out '" + key +
+                                ".pem' 2>/dev/null && bash " SOURCE_DIR "/scripts/catalog '" +
+                                (t / "Vista 32bit").string() + "' '" + key + ".pem' '" + key +
+                                ".key' >/dev/null")
+                                   .c_str()),
+                   0);
+       },
+       {"TREE/Vista 32bit: warning: norvusb.cat carries a signature this check cannot read (not "
+        "RSA, or without its certificate): whether it matches is not checked (Vista)",
+        kTestSigned}},
       {"catalog: an OS attribute without the Windows of an edition",
        nullptr,
        [](const fs::path& t) { Recatalog(t / "Vista 32bit", "2:5.1,2:6.0"); },

@@ -4,6 +4,7 @@
 
 #include "tools/catalog/Der.h"
 #include "tools/catalog/PeImage.h"
+#include "tools/catalog/Rsa.h"
 
 namespace catalog {
 namespace {
@@ -22,6 +23,10 @@ constexpr char kPeImageData[] = "1.3.6.1.4.1.311.2.1.15";
 constexpr char kFlatData[] = "1.3.6.1.4.1.311.2.1.25";
 constexpr char kSha1[] = "1.3.14.3.2.26";
 constexpr char kSha256[] = "2.16.840.1.101.3.4.2.1";
+constexpr char kMessageDigest[] = "1.2.840.113549.1.9.4";
+// Signers name the key's algorithm or the pair of digest and key; both are RSA here.
+constexpr const char* kRsa[] = {"1.2.840.113549.1.1.1", "1.2.840.113549.1.1.5",
+                                "1.2.840.113549.1.1.11"};
 // The subject interface packages Windows hashes a member with: PE images, and files as they are.
 constexpr char kPeSubject[] = "{C689AAB8-8E78-11D0-8C47-00C04FC295EE}";
 constexpr char kFlatSubject[] = "{DE351A42-8E59-11D0-8C47-00C04FC295EE}";
@@ -180,15 +185,107 @@ std::string ReadOsAttribute(const Element& extensions) {
   return {};
 }
 
-// Each signer by the certificate its issuer and serial number name, when the catalog carries it.
+std::optional<Algorithm> DigestAlgorithm(const Element& identifier) {
+  const auto parts = ChildrenOf(identifier, der::kSequence);
+  if (!parts || parts->empty() || (*parts)[0].tag != der::kOid) return std::nullopt;
+  const std::string oid = der::OidText((*parts)[0].content);
+  if (oid == kSha1) return Algorithm::kSha1;
+  if (oid == kSha256) return Algorithm::kSha256;
+  return std::nullopt;
+}
+
+// The RSA key of a certificate's subjectPublicKeyInfo as (modulus, exponent); nullopt for a key of
+// another algorithm, an empty modulus for an RSA key that does not parse.
+std::optional<std::pair<std::string_view, uint32_t>> RsaKey(const Element& keyInfo) {
+  const auto parts = ChildrenOf(keyInfo, der::kSequence);
+  const auto algorithm =
+      parts && parts->size() == 2 ? ChildrenOf((*parts)[0], der::kSequence) : std::nullopt;
+  if (!algorithm || algorithm->empty() || (*algorithm)[0].tag != der::kOid ||
+      der::OidText((*algorithm)[0].content) != kRsa[0])
+    return std::nullopt;
+  const std::pair<std::string_view, uint32_t> broken{{}, 0};
+  std::string_view bits = (*parts)[1].content;
+  if ((*parts)[1].tag != der::kBitString || bits.empty() || bits[0] != '\0') return broken;
+  bits.remove_prefix(1);
+  const auto key = der::Take(bits);
+  const auto numbers = key && bits.empty() ? ChildrenOf(*key, der::kSequence) : std::nullopt;
+  if (!numbers || numbers->size() != 2 || (*numbers)[0].tag != der::kInteger ||
+      (*numbers)[1].tag != der::kInteger)
+    return broken;
+  std::string_view exponent = (*numbers)[1].content;
+  while (!exponent.empty() && exponent.front() == '\0') exponent.remove_prefix(1);
+  // CryptoAPI keeps the public exponent in a DWORD (RSAPUBKEY.pubexp).
+  if (exponent.size() > 4) return std::nullopt;
+  uint32_t value = 0;
+  for (const char byte : exponent) value = (value << 8) | static_cast<uint8_t>(byte);
+  return std::pair((*numbers)[0].content, value);
+}
+
+// A signer's signature over the content's DER value (without its own tag and length, as PKCS#7
+// hashes content that is not plain data) with the certificate's key; `tbs` is the parts of the
+// certificate the signer names, null when the catalog lacks it.
+Signature Verify(const std::vector<Element>& fields, const std::vector<Element>* tbs,
+                 std::string_view content) {
+  if (fields.size() < 5) return Signature::kUnreadable;
+  const auto algorithm = DigestAlgorithm(fields[2]);
+  if (!algorithm) return Signature::kUnreadable;
+  const bool attributed = fields[3].tag == der::kContext0;
+  if (fields.size() < (attributed ? 6u : 5u)) return Signature::kUnreadable;
+  const Element& keyAlgorithm = fields[attributed ? 4 : 3];
+  const Element& value = fields[attributed ? 5 : 4];
+  std::string signedDigest = Digest(*algorithm, content);
+  if (attributed) {
+    // The attributes are signed as the SET OF they are, not under the [0] they are sent in.
+    const auto attributes = der::Children(fields[3].content);
+    if (!attributes) return Signature::kBroken;
+    bool digestMatches = false;
+    for (const Element& attribute : *attributes) {
+      const auto parts = ChildrenOf(attribute, der::kSequence);
+      if (!parts || parts->size() != 2 || (*parts)[0].tag != der::kOid ||
+          der::OidText((*parts)[0].content) != kMessageDigest)
+        continue;
+      const auto values = ChildrenOf((*parts)[1], der::kSet);
+      digestMatches = values && values->size() == 1 && (*values)[0].tag == der::kOctetString &&
+                      (*values)[0].content == signedDigest;
+    }
+    if (!digestMatches) return Signature::kBroken;
+    signedDigest = Digest(*algorithm, der::Encode(der::kSet, fields[3].content));
+  }
+  // The content digest is checked whatever the key; the signature over it only with RSA.
+  const auto keyParts = ChildrenOf(keyAlgorithm, der::kSequence);
+  if (!keyParts || keyParts->empty() || (*keyParts)[0].tag != der::kOid ||
+      std::find(std::begin(kRsa), std::end(kRsa), der::OidText((*keyParts)[0].content)) ==
+          std::end(kRsa) ||
+      value.tag != der::kOctetString)
+    return Signature::kUnreadable;
+  const size_t first = tbs && (*tbs)[0].tag == der::kContext0 ? 1 : 0;
+  if (!tbs || tbs->size() < first + 7) return Signature::kUnreadable;
+  const auto key = RsaKey((*tbs)[first + 5]);
+  // 16384 bits is the largest RSA key CryptoAPI takes.
+  if (!key || key->first.size() > 16384 / 8 + 1) return Signature::kUnreadable;
+  const auto message = RsaPublic(value.content, key->first, key->second);
+  // EMSA-PKCS1-v1_5 (RFC 8017 section 9.2): 00 01, FF padding, 00, then the DigestInfo.
+  const std::string digestInfo =
+      der::Sequence({AlgorithmId(*algorithm), der::OctetString(signedDigest)});
+  if (!message || message->size() < digestInfo.size() + 11) return Signature::kBroken;
+  const std::string expected = std::string("\0\1", 2) +
+                               std::string(message->size() - digestInfo.size() - 3, '\xFF') +
+                               std::string(1, '\0') + digestInfo;
+  return *message == expected ? Signature::kHolds : Signature::kBroken;
+}
+
+// Each signer by the certificate its issuer and serial number name, when the catalog carries it,
+// and whether its signature holds for `content`.
 std::vector<Signer> ReadSigners(const std::vector<Element>& signerInfos,
-                                const std::vector<Element>& certificates) {
+                                const std::vector<Element>& certificates,
+                                std::string_view content) {
   std::vector<Signer> signers;
   for (const Element& info : signerInfos) {
     const auto fields = ChildrenOf(info, der::kSequence);
     if (!fields || fields->size() < 2) continue;
     const auto issuerAndSerial = ChildrenOf((*fields)[1], der::kSequence);
     Signer signer;
+    std::optional<std::vector<Element>> signing;
     for (const Element& certificate : certificates) {
       const auto parts = ChildrenOf(certificate, der::kSequence);
       const auto tbs =
@@ -201,7 +298,9 @@ std::vector<Signer> ReadSigners(const std::vector<Element>& signerInfos,
         continue;
       signer.issuer = NameText((*tbs)[first + 2]);
       signer.subject = NameText((*tbs)[first + 4]);
+      signing = tbs;
     }
+    signer.signature = Verify(*fields, signing ? &*signing : nullptr, content);
     signers.push_back(signer);
   }
   return signers;
@@ -295,7 +394,7 @@ std::optional<Catalog> ReadCatalog(std::string_view bytes) {
     if (field.tag == der::kSet) signerInfos = *children;
   }
   catalog.isSigned = !signerInfos.empty();
-  catalog.signers = ReadSigners(signerInfos, certificates);
+  catalog.signers = ReadSigners(signerInfos, certificates, (*ctlWrapped)[0].content);
   return catalog;
 }
 

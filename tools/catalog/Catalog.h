@@ -21,15 +21,24 @@ struct Member {
   std::string tag;  // the member's reference tag, the digest in upper-case hex
 };
 
+// Whether a signer's signature covers the catalog as it is now. Whom the signer chains to is
+// another question, not answered here.
+enum class Signature {
+  kHolds,
+  kBroken,      // the content or the signed attributes changed after signing: Windows refuses it
+  kUnreadable,  // not RSA, or the signing certificate is not in the catalog
+};
+
 struct Signer {
   std::string subject,
       issuer;  // "CN=..., O=..." of the signing certificate, when the catalog holds it
+  Signature signature = Signature::kUnreadable;
 };
 
 struct Catalog {
   std::vector<Member> members;
   std::string osAttribute;  // "2:5.1,2:6.0,..." or empty
-  bool isSigned = false;    // at least one signer (whether the signature holds is not checked)
+  bool isSigned = false;    // at least one signer; whether each holds is in `signers`
   std::vector<Signer> signers;
 };
 

@@ -305,9 +305,9 @@ std::string VersionText(const dpinst::WindowsVersion& version) {
 using FolderFindings =
     std::map<std::tuple<std::string, std::string, bool>, std::vector<std::string>>;
 
-// What Windows finds wrong with the catalog an INF names for an edition: its kind, a file whose
-// hash it lacks, Windows versions it does not serve, and on 64-bit Windows who signed it.
-// Returns the findings as (error, text).
+// What Windows finds wrong with the catalog an INF names for an edition: its kind, a signature
+// that no longer matches it, a file whose hash it lacks, Windows versions it does not serve, and on
+// 64-bit Windows who signed it. Returns the findings as (error, text).
 std::vector<std::pair<bool, std::string>> CheckCatalog(const EditionSystems& windows,
                                                        const Inf& inf,
                                                        const dpinst::InfPackage& package,
@@ -320,6 +320,19 @@ std::vector<std::pair<bool, std::string>> CheckCatalog(const EditionSystems& win
                        (read ? "not signed" : "no catalog") +
                        ": Windows refuses the package as unsigned"}};
   std::vector<std::pair<bool, std::string>> findings;
+  const auto any = [&](catalog::Signature signature) {
+    return std::any_of(
+        read->signers.begin(), read->signers.end(),
+        [&](const catalog::Signer& signer) { return signer.signature == signature; });
+  };
+  if (any(catalog::Signature::kBroken))
+    findings.push_back({true, "the signature of " + name +
+                                  " does not match its contents: Windows refuses the package as "
+                                  "tampered"});
+  else if (any(catalog::Signature::kUnreadable))
+    findings.push_back({false, name +
+                                   " carries a signature this check cannot read (not RSA, or "
+                                   "without its certificate): whether it matches is not checked"});
   const auto lacks = [&](const std::string& file) {
     findings.push_back({true, file + " has no member of matching hash in " + name +
                                   ": Windows answers \"The hash for the file is not present in "
