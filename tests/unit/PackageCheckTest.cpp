@@ -282,6 +282,15 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        {"TREE/2000_XP: error: the signature of norvusb.cat does not match its contents: Windows "
         "refuses the package as tampered (Win2K, WinXP, Win2K3)",
         kTestSigned}},
+      {"catalog: its certificate changed after signing (the subject key identifier's type)",
+       nullptr,
+       [](const fs::path& t) {
+         Edit(t / "2000_XP/norvusb.cat", std::string("\x06\x03\x55\x1d\x0e", 5),
+              std::string("\x06\x03\x55\x1d\x2a", 5));
+       },
+       {"TREE/2000_XP: error: the signature of norvusb.cat does not match its contents: Windows "
+        "refuses the package as tampered (Win2K, WinXP, Win2K3)",
+        kTestSigned}},
       {"catalog: a member's hash changed after signing",
        nullptr,
        [](const fs::path& t) {

@@ -221,6 +221,24 @@ std::optional<std::pair<std::string_view, uint32_t>> RsaKey(const Element& keyIn
   return std::pair((*numbers)[0].content, value);
 }
 
+// An RSA signature (EMSA-PKCS1-v1_5, RFC 8017 section 9.2: 00 01, FF padding, 00, then the
+// DigestInfo) of `digest` with the key of the certificate whose parts are `tbs`.
+Signature RsaSignature(std::string_view signature, const std::vector<Element>& tbs,
+                       Algorithm algorithm, const std::string& digest) {
+  const size_t first = !tbs.empty() && tbs[0].tag == der::kContext0 ? 1 : 0;
+  if (tbs.size() < first + 7) return Signature::kUnreadable;
+  const auto key = RsaKey(tbs[first + 5]);
+  // 16384 bits is the largest RSA key CryptoAPI takes.
+  if (!key || key->first.size() > 16384 / 8 + 1) return Signature::kUnreadable;
+  const auto message = RsaPublic(signature, key->first, key->second);
+  const std::string digestInfo = der::Sequence({AlgorithmId(algorithm), der::OctetString(digest)});
+  if (!message || message->size() < digestInfo.size() + 11) return Signature::kBroken;
+  const std::string expected = std::string("\0\1", 2) +
+                               std::string(message->size() - digestInfo.size() - 3, '\xFF') +
+                               std::string(1, '\0') + digestInfo;
+  return *message == expected ? Signature::kHolds : Signature::kBroken;
+}
+
 // A signer's signature over the content's DER value (without its own tag and length, as PKCS#7
 // hashes content that is not plain data) with the certificate's key; `tbs` is the parts of the
 // certificate the signer names, null when the catalog lacks it.
@@ -258,20 +276,54 @@ Signature Verify(const std::vector<Element>& fields, const std::vector<Element>*
           std::end(kRsa) ||
       value.tag != der::kOctetString)
     return Signature::kUnreadable;
-  const size_t first = tbs && (*tbs)[0].tag == der::kContext0 ? 1 : 0;
-  if (!tbs || tbs->size() < first + 7) return Signature::kUnreadable;
-  const auto key = RsaKey((*tbs)[first + 5]);
-  // 16384 bits is the largest RSA key CryptoAPI takes.
-  if (!key || key->first.size() > 16384 / 8 + 1) return Signature::kUnreadable;
-  const auto message = RsaPublic(value.content, key->first, key->second);
-  // EMSA-PKCS1-v1_5 (RFC 8017 section 9.2): 00 01, FF padding, 00, then the DigestInfo.
-  const std::string digestInfo =
-      der::Sequence({AlgorithmId(*algorithm), der::OctetString(signedDigest)});
-  if (!message || message->size() < digestInfo.size() + 11) return Signature::kBroken;
-  const std::string expected = std::string("\0\1", 2) +
-                               std::string(message->size() - digestInfo.size() - 3, '\xFF') +
-                               std::string(1, '\0') + digestInfo;
-  return *message == expected ? Signature::kHolds : Signature::kBroken;
+  if (!tbs) return Signature::kUnreadable;
+  return RsaSignature(value.content, *tbs, *algorithm, signedDigest);
+}
+
+// The signing certificate and each issuer above it that the catalog carries, up to a certificate
+// that issued itself: a certificate whose own signature no longer holds breaks the chain Windows
+// builds. An issuer the catalog does not carry is Windows' own store's business.
+Signature VerifyChain(const std::vector<Element>& certificates, const Element* signing) {
+  for (size_t depth = 0; signing && depth < certificates.size(); ++depth) {
+    const auto parts = ChildrenOf(*signing, der::kSequence);
+    const auto tbs = parts && parts->size() == 3 ? ChildrenOf((*parts)[0], der::kSequence)
+                                                 : std::nullopt;
+    const size_t first = tbs && !tbs->empty() && (*tbs)[0].tag == der::kContext0 ? 1 : 0;
+    if (!tbs || tbs->size() < first + 6) return Signature::kBroken;
+    const Element& issuerName = (*tbs)[first + 2];
+    const Element* issuer = nullptr;
+    std::optional<std::vector<Element>> issuerTbs;
+    for (const Element& candidate : certificates) {
+      const auto candidateParts = ChildrenOf(candidate, der::kSequence);
+      auto candidateTbs = candidateParts && !candidateParts->empty()
+                              ? ChildrenOf((*candidateParts)[0], der::kSequence)
+                              : std::nullopt;
+      const size_t at = candidateTbs && !candidateTbs->empty() &&
+                                (*candidateTbs)[0].tag == der::kContext0 ? 1 : 0;
+      if (candidateTbs && candidateTbs->size() >= at + 6 &&
+          (*candidateTbs)[at + 4].whole == issuerName.whole) {
+        issuer = &candidate;
+        issuerTbs = std::move(candidateTbs);
+        break;
+      }
+    }
+    if (!issuer) return Signature::kHolds;
+    const auto signatureAlgorithm = ChildrenOf((*parts)[1], der::kSequence);
+    const std::string oid = signatureAlgorithm && !signatureAlgorithm->empty()
+                                ? der::OidText((*signatureAlgorithm)[0].content)
+                                : std::string();
+    std::string_view bits = (*parts)[2].content;
+    if ((oid != kRsa[1] && oid != kRsa[2]) || (*parts)[2].tag != der::kBitString ||
+        bits.empty() || bits[0] != '\0')
+      return Signature::kUnreadable;
+    bits.remove_prefix(1);
+    const Algorithm algorithm = oid == kRsa[1] ? Algorithm::kSha1 : Algorithm::kSha256;
+    const Signature held =
+        RsaSignature(bits, *issuerTbs, algorithm, Digest(algorithm, (*parts)[0].whole));
+    if (held != Signature::kHolds || issuer == signing) return held;
+    signing = issuer;
+  }
+  return Signature::kHolds;
 }
 
 // Each signer by the certificate its issuer and serial number name, when the catalog carries it,
@@ -286,6 +338,7 @@ std::vector<Signer> ReadSigners(const std::vector<Element>& signerInfos,
     const auto issuerAndSerial = ChildrenOf((*fields)[1], der::kSequence);
     Signer signer;
     std::optional<std::vector<Element>> signing;
+    const Element* signingCertificate = nullptr;
     for (const Element& certificate : certificates) {
       const auto parts = ChildrenOf(certificate, der::kSequence);
       const auto tbs =
@@ -299,8 +352,11 @@ std::vector<Signer> ReadSigners(const std::vector<Element>& signerInfos,
       signer.issuer = NameText((*tbs)[first + 2]);
       signer.subject = NameText((*tbs)[first + 4]);
       signing = tbs;
+      signingCertificate = &certificate;
     }
     signer.signature = Verify(*fields, signing ? &*signing : nullptr, content);
+    if (signer.signature == Signature::kHolds)
+      signer.signature = VerifyChain(certificates, signingCertificate);
     signers.push_back(signer);
   }
   return signers;

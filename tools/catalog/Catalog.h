@@ -25,7 +25,8 @@ struct Member {
 // another question, not answered here.
 enum class Signature {
   kHolds,
-  kBroken,      // the content or the signed attributes changed after signing: Windows refuses it
+  kBroken,  // the content, the signed attributes or a certificate they chain through changed after
+            // signing: Windows refuses it
   kUnreadable,  // not RSA, or the signing certificate is not in the catalog
 };
 
