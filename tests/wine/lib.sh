@@ -191,9 +191,12 @@ wine_prefix_new() {
 # wineserver script passes -p0; the private 32-bit Wine's waits 3 s), first telling the desktop
 # and the services to end, and a program started meanwhile meets a prefix on its way down.
 # wine_restart ends every program of the prefix and starts its server anew: the registry is read
-# again, and the next program starts the desktop and the services anew.
+# again, and the next program starts the desktop and the services anew. -k does not wait for the
+# old server to be gone, and a start in that moment can meet it on its way down (seen once:
+# winepath ending 1 after 14 ms, printing nothing); -w waits until it has gone.
 wine_restart() {
   wineserver -k 2>/dev/null || true
+  wineserver -w
   wineserver -p
 }
 
