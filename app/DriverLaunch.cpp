@@ -114,7 +114,9 @@ void LaunchDriverInstaller(int16_t& ProcessorWidth, std::string& DriverSubfolder
     // Without the log analysis the launcher's exit code, which is the driver installer's return
     // code, tells how it went.
     // Not started: the failure flag, nothing counted.
-    const uint32_t returnCode = RunAndLog(wait.Handle(), program, kNotStarted);
+    // The driver installer's own switch: "/f" installs over a driver at least as good.
+    const uint32_t returnCode =
+        RunAndLog(wait.Handle(), program, kNotStarted, state.ForceInstall ? "/f" : "");
     if (!silent) state.ExitCode = run::ExitCodeOfInstallerFlags(static_cast<int>(returnCode >> 24));
     if (wide) wait.SetVisible(true);
     RegisterProduct(returnCode);

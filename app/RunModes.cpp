@@ -35,8 +35,8 @@ std::string ManifestCommandLine(const std::string& exeName) {
 }
 
 std::optional<Switches> ParseSwitches(std::string_view text) {
-  static constexpr std::string_view kWords[] = {"/quiet", "/passive", "/norestart", "/log=",
-                                                 "/uninstall"};
+  static constexpr std::string_view kWords[] = {"/quiet",     "/passive", "/norestart",
+                                                 "/log=",      "/uninstall", "/force"};
   // The words compare in lower case; the log's path keeps its own letters.
   const std::string lower = run::LowerCase(std::string(text));
   Switches switches;
@@ -45,8 +45,8 @@ std::optional<Switches> ParseSwitches(std::string_view text) {
     size_t end = std::min(lower.find(' ', at), lower.size());
     const std::string_view word = std::string_view(lower).substr(at, end - at);
     unsigned index = 0;
-    while (index < 5 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
-    if (index == 5 || (seen & (1u << index))) return std::nullopt;
+    while (index < 6 && word.substr(0, index == 3 ? 5 : word.size()) != kWords[index]) ++index;
+    if (index == 6 || (seen & (1u << index))) return std::nullopt;
     seen |= 1u << index;
     if (index == 3) {
       at += 5;
@@ -68,6 +68,7 @@ std::optional<Switches> ParseSwitches(std::string_view text) {
                                   : run::Presence::Windows;
   switches.noRestart = seen & 4u;
   switches.uninstall = seen & 16u;
+  switches.force = seen & 32u;
   return switches;
 }
 
@@ -110,6 +111,7 @@ void TakeSwitches(const std::string& commandLine) {
   run::InstallerState& state = run::State();
   state.presence = switches->presence;
   state.Uninstall = switches->uninstall;
+  state.ForceInstall = switches->force;
   state.LogPath = switches->logPath;
   state.CarriedSwitches = " " + std::string(text);
   if (run::Unattended())

@@ -22,10 +22,11 @@ struct Switches {
   run::Presence presence = run::Presence::Windows;
   bool noRestart = false;
   bool uninstall = false;
+  bool force = false;   // over a driver at least as good
   std::string logPath;  // empty: no log
 };
 
-// Blank-separated "/quiet", "/passive", "/norestart", "/uninstall" and "/log=PATH" (PATH in double quotes when
+// Blank-separated "/quiet", "/passive", "/norestart", "/uninstall", "/force" and "/log=PATH" (PATH in double quotes when
 // it holds blanks), in any letter case and order; "" gives none. Nullopt for anything else, for a
 // switch written twice, /quiet with /passive, /log= without a path, or blanks only.
 std::optional<Switches> ParseSwitches(std::string_view text);

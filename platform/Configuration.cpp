@@ -118,6 +118,7 @@ void ReadAfterSetupLine(std::string_view line) {
       {"X:X  INSTALLEDCORRECTLY=", &state.MsgInstalledCorrectly},
       {"X:X  INSTALLEDDRVSTORE=", &state.MsgInstalledDrvStore},
       {"X:X  INSTALLFAILED=", &state.MsgInstallFailed},
+      {"X:X  KEPTBETTERDRIVER=", &state.MsgKeptBetterDriver},
       {"X:X  INSTALLINFO=", &state.MsgInstallInfo},
       {"X:X  UNINSTALLED=", &state.MsgUninstalled},
       {"X:X  UNINSTALLFAILED=", &state.MsgUninstallFailed},
@@ -132,6 +133,10 @@ void ReadAfterSetupLine(std::string_view line) {
   }
   if (line == "X:X  CheckSvc:Yes") {
     state.CheckWirelessService = run::kTrue;
+    return;
+  }
+  if (line == "X:X  ForceInstall:Yes") {
+    state.ForceInstall = true;
     return;
   }
   constexpr std::string_view kWirelessMessage = "X:X  INSTALLWZCMSG=";

@@ -13,6 +13,7 @@
 #include "run/RunLog.h"
 #include "run/Windows.h"
 #include "run/WorkFolders.h"
+#include "tools/dpinst/RunReport.h"
 
 namespace platform {
 namespace {
@@ -197,7 +198,7 @@ bool ReadLogPieces(const std::string& source, std::string_view targetStart, LogT
 class ReturnCodeSearch final : public LogTextSink {
  public:
   explicit ReturnCodeSearch(const std::string& driverFolder) : driverFolder_(driverFolder) {}
-  std::optional<std::string> code;
+  RunSection section;
 
   bool Take(const std::string& text) override {
     ForEachLine(text, [&](const std::string& line) {
@@ -207,14 +208,25 @@ class ReturnCodeSearch final : public LogTextSink {
           folderFound_ = true;
         return true;
       }
-      if (upper.find(kCodeWords) == std::string::npos) return true;
-      code = line.size() > kCodeLinePrefix ? line.substr(kCodeLinePrefix) : std::string();
+      if (upper.find(kCodeWords) == std::string::npos) {
+        Note(line);
+        return true;
+      }
+      section.code = line.size() > kCodeLinePrefix ? line.substr(kCodeLinePrefix) : std::string();
       return false;
     });
-    return !code;
+    return !section.code;
   }
 
  private:
+  void Note(const std::string& line) {
+    for (const char* start : {dpinst::kRefused, dpinst::kDoesNotWork}) {
+      const size_t at = line.find(start);
+      if (at != std::string::npos && section.failure.empty()) section.failure = line.substr(at);
+    }
+    if (line.find(dpinst::kKeepsBetterDriver) != std::string::npos) section.keptBetterDriver = true;
+  }
+
   const std::string& driverFolder_;
   bool folderFound_ = false;
 };
@@ -240,16 +252,17 @@ std::string LogAsSingleByteText(const std::string& bytes) {
   return IsWideLog(bytes) ? NarrowText(std::string_view(bytes).substr(2)) : bytes;
 }
 
-std::optional<std::string> FindReturnCode(const std::string& driverFolder) {
+RunSection ReadRunSection(const std::string& driverFolder) {
   ReturnCodeSearch search(driverFolder);
   // Read as single-byte text ("-": a start without a byte-order mark), as the driver folder it
   // is matched against is an ANSI text. A log that is missing, or a folder under its name,
   // cannot be read and gives no code.
   ReadLogPieces(InstallLogPath(FindSystemFolder(os::kWindowsFolderId)), "-", search);
-  return search.code;
+  return search.section;
 }
 
-LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& state) {
+LogOutcome DecideOutcome(const RunSection& run, run::InstallerState& state) {
+  const std::string returnCode = run.code.value_or("");
   const size_t n = returnCode.size();
   if (n == 0 || n > 8) return {};
   // Groups of two digits from the right; the leftmost may have one, missing ones count 0.
@@ -274,12 +287,17 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
   ReplaceAll(state.MsgInstalledDrvStore, "%1", run::DecimalText(storeOnly));
   ReplaceAll(state.MsgInstallFailed, "%1", run::DecimalText(failed));
   const std::string& c = state.MsgInstalledCorrectly;
-  const std::string& d = state.MsgInstalledDrvStore;
+  // A package that stayed in the store because the adapter kept a better driver: the adapter is
+  // there, and asking to plug it in would be wrong.
+  const std::string& d = run.keptBetterDriver ? state.MsgKeptBetterDriver : state.MsgInstalledDrvStore;
   // Without texts of its own the configuration leaves the finish window out, except for a
   // failure; a code this program does not know leaves it out too.
   const bool noTexts = c.empty() && d.empty();
   const bool known = flags == 0 || flags == 64 || flags == 128 || flags == 192;
-  if (!known || (flags != 128 && noTexts)) return {};
+  if (!known) return {};
+  // Our package installer's own words for a failure say more than any text of the configuration.
+  if ((flags & 128) && !run.failure.empty()) return {true, run.failure, "Failed", ""};
+  if (flags != 128 && noTexts) return {};
 
   switch (flags) {
     case 0:
@@ -300,10 +318,10 @@ LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& sta
 }
 
 void AnalyseInstallLog(const std::string& driverFolder) {
-  const auto code = FindReturnCode(driverFolder);
-  if (!code || code->empty() || code->size() > 8) return;
+  const RunSection section = ReadRunSection(driverFolder);
+  if (!section.code || section.code->empty() || section.code->size() > 8) return;
 
-  const LogOutcome outcome = DecideOutcome(*code, run::State());
+  const LogOutcome outcome = DecideOutcome(section, run::State());
   run::Log("outcome: %s %s", outcome.caption.c_str(), outcome.label.c_str());
   run::Ui().Wait().SetVisible(false);
   if (!outcome.show) return;

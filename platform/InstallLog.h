@@ -37,14 +37,24 @@ struct LogOutcome {
   std::string message;  // empty: no message box
 };
 
-// The return-code text of the run of driverFolder in the driver installer's log, or nullopt
-// when the log holds none or cannot be read.
-std::optional<std::string> FindReturnCode(const std::string& driverFolder);
+// What the driver installer's log says of the run of one driver folder.
+struct RunSection {
+  std::optional<std::string> code;  // the return-code text; nullopt when the log holds none
+  // Our package installer's own sentences for the person: why Windows refused the driver or why
+  // the adapter does not work (the first of them), and whether a device kept a better driver.
+  // Logs of other driver installers hold neither.
+  std::string failure;
+  bool keptBetterDriver = false;
+};
+
+// The section of the run of driverFolder in the driver installer's log: its first folder line
+// that names driverFolder up to the first return-code line after it.
+RunSection ReadRunSection(const std::string& driverFolder);
 
 // Splits the code into its four fields, replaces the placeholders of the three messages in the
 // state (as the run keeps them afterwards), sets the run's exit code and decides the outcome.
 // Codes of 0 or more than 8 digits decide nothing and leave the messages and exit code alone.
-LogOutcome DecideOutcome(const std::string& returnCode, run::InstallerState& state);
+LogOutcome DecideOutcome(const RunSection& run, run::InstallerState& state);
 
 // Reads the log of the run in driverFolder and fills and shows the finish window.
 void AnalyseInstallLog(const std::string& driverFolder);

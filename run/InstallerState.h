@@ -22,6 +22,8 @@ struct InstallerState {
   std::string MsgInstalledCorrectly;
   std::string MsgInstalledDrvStore;
   std::string MsgInstallFailed;
+  // In place of MsgInstalledDrvStore where the adapter kept a better driver it already had.
+  std::string MsgKeptBetterDriver = "A newer driver is already installed for your adapter; it was kept.";
   std::string MsgInstallInfo;
   std::string InstallerPath;
   std::string InstallMode;
@@ -44,6 +46,9 @@ struct InstallerState {
   // "/uninstall": the run removes what an earlier install left instead of installing, and says
   // so with these texts of the configuration (empty: the program's own).
   bool Uninstall = false;
+  // "/force" or the configuration's "ForceInstall:Yes": the driver goes onto the adapter even
+  // where the adapter has a driver at least as good.
+  bool ForceInstall = false;
   std::string MsgUninstalled;
   std::string MsgUninstallFailed;
 };

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // relauncher's copy, given them after "temp", runs the installation with the same switches.
   if (const auto switches = app::ParseSwitches(commandLine)) {
     if (!commandLine.empty() && switches->presence == run::Presence::Windows &&
-        !switches->noRestart && !switches->uninstall && switches->logPath.empty())
+        !switches->noRestart && !switches->uninstall && !switches->force &&
+        switches->logPath.empty())
       std::abort();
     if (!switches->logPath.empty() && commandLine.find(switches->logPath) == std::string::npos)
       std::abort();

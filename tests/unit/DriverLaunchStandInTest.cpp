@@ -8,6 +8,7 @@
 #include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 #include "tools/dpinst/CommandLine.h"
+#include "tools/dpinst/DriverRank.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -232,7 +233,7 @@ TEST_F(StandInReport, ReturnCodeLinesAreWhatTheInstallerReads) {
         dpinst::LogLine(dpinst::Level::kInfo, "run started") + dpinst::FolderLine(folder) +
         dpinst::LogLine(dpinst::Level::kSuccess, "stored") + dpinst::ReturnCodeLine(code);
     WriteFile("C:\\Windows\\DPINST.LOG", log);
-    EXPECT_EQ(platform::FindReturnCode(folder + "\\"), std::string(row.digits));
+    EXPECT_EQ(platform::ReadRunSection(folder + "\\").code, std::string(row.digits));
   }
   EXPECT_EQ(dpinst::LogLine(dpinst::Level::kError, "two\r\nlines"), "ERROR:  two  lines\r\n");
   EXPECT_EQ(dpinst::LogLine(dpinst::Level::kWarning, "w"), "WARNING:w\r\n");
@@ -246,7 +247,7 @@ TEST_F(StandInReport, RunFollowsTheEncodingOfTheLogItJoins) {
       "\xFF\xFE" +
       dpinst::EncodeForLog(dpinst::FolderLine("C:\\D") + dpinst::ReturnCodeLine(0x100), "\xFF\xFE");
   WriteFile("C:\\Windows\\DPINST.LOG", log);
-  EXPECT_EQ(platform::FindReturnCode("C:\\D\\"), "100");
+  EXPECT_EQ(platform::ReadRunSection("C:\\D\\").code, "100");
 }
 
 TEST(StandInCommandLine, RemovalTakesOnlyAFileOfTheInfFolder) {
@@ -304,3 +305,31 @@ TEST(StandInLauncher, StartsTheInstallerItWasStagedFor) {
 }
 
 }  // namespace
+
+// Windows' order among drivers: signed first, then the later date, then the higher version; what
+// cannot be read ranks lowest.
+TEST(StandInRanking, DriversRankBySignatureThenDateThenVersion) {
+  const struct {
+    const char* name;
+    dpinst::DriverOffer present, package;
+    int rank;  // of the present driver against the package's
+  } rows[] = {
+      {"later date", {false, "", "09/30/2026", "1.4.0.930"}, {false, "", "01/15/2019", "9.0"}, 1},
+      {"driver key's date form", {false, "", "9-30-2026", "1"}, {false, "", "10/01/2026", "1"}, -1},
+      {"same date, higher version", {false, "", "1/2/2026", "1.4.0.10"}, {false, "", "01/02/2026", "1.4.0.9"}, 1},
+      {"missing parts count 0", {false, "", "1/2/2026", "1.4"}, {false, "", "1/2/2026", "1.4.0.0"}, 0},
+      {"signed beats a later date", {true, "", "1/1/2000", "1"}, {false, "", "1/1/2030", "9"}, 1},
+      {"unreadable date ranks lowest", {false, "", "2026-09-30", "9"}, {false, "", "1/1/2000", "1"}, -1},
+      {"month 13", {false, "", "13/01/2026", "9"}, {false, "", "1/1/2000", "1"}, -1},
+      {"unreadable version ranks lowest", {false, "", "1/1/2026", "1.x"}, {false, "", "1/1/2026", "0.1"}, -1},
+      {"version part above 65535", {false, "", "1/1/2026", "70000"}, {false, "", "1/1/2026", "1"}, -1},
+      {"neither readable", {false, "", "", ""}, {false, "", "", ""}, 0},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(dpinst::CompareOffers(row.present, row.package), row.rank) << row.name;
+    EXPECT_EQ(dpinst::CompareOffers(row.package, row.present), -row.rank) << row.name;
+  }
+  EXPECT_EQ(dpinst::ProblemSentence(77), "code 77). Device Manager tells what the code means.");
+  EXPECT_EQ(dpinst::RefusalSentence(0xE000024B, ""), "its catalog does not cover one of its files.");
+  EXPECT_EQ(dpinst::RefusalSentence(5, "x.sys"), "");
+}

@@ -6,6 +6,7 @@
 #include "os/Files.h"
 #include "platform/InstallLog.h"
 #include "run/InstallerState.h"
+#include "tools/dpinst/RunReport.h"
 #include "tests/unit/fakes/Fakes.h"
 
 namespace {
@@ -307,6 +308,36 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
        .label = "Store 1",
        .caption = "Finished",
        .exitCode = 0},
+      // Our package installer's own lines: a device kept its better driver; Windows refused the
+      // driver; the adapter does not work. The first failure sentence is shown as it stands.
+      {.name = "kept a better driver",
+       .log = FolderLine(kFolder) + "INFO:   The device 'ROOT\\NET\\0000" +
+              dpinst::kKeepsBetterDriver + "Norvane 2.0.0.0 of 01/01/2027, signed\r\n" +
+              CodeLine("100"),
+       .shown = true,
+       .label = "Kept",
+       .caption = "Finished",
+       .exitCode = 0},
+      {.name = "refused, then a later failure",
+       .log = FolderLine(kFolder) + "ERROR:  " + dpinst::kRefused + "it is not signed.\r\n" +
+              "ERROR:  " + dpinst::kDoesNotWork + "code 10: x). y\r\n" + CodeLine("80010000"),
+       .shown = true,
+       .label = std::string(dpinst::kRefused) + "it is not signed.",
+       .caption = "Failed"},
+      {.name = "does not work, restart asked too, no texts",
+       .log = FolderLine(kFolder) + "ERROR:  " + dpinst::kDoesNotWork + "code 52: x). y\r\n" +
+              CodeLine("C0010001"),
+       .c = "",
+       .d = "",
+       .shown = true,
+       .label = std::string(dpinst::kDoesNotWork) + "code 52: x). y",
+       .caption = "Failed"},
+      {.name = "a sentence of another run is not ours",
+       .log = LogRun(other, "80010000") + FolderLine(other) + "ERROR:  " + dpinst::kRefused +
+              "x.\r\n" + LogRun(kFolder, "80010000"),
+       .shown = true,
+       .label = "Failed 1",
+       .caption = "Failed"},
       {.name = "LF-only line ends",
        .log = "INFO:   Current working directory: '" + kFolder +
               "'\nINFO:   Returning with code 0x1\n",
@@ -324,6 +355,7 @@ TEST_F(InstallLogTest, AnalysisFollowsTheOutcomeTable) {
     run::State().MsgInstalledCorrectly = row.c;
     run::State().MsgInstalledDrvStore = row.d;
     run::State().MsgInstallFailed = row.f;
+    run::State().MsgKeptBetterDriver = "Kept";
     run::State().ExitCode = run::kExitFailed;
 
     bool heldWhileOpen = false;

@@ -120,7 +120,16 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        {"config.txt:35: error: unknown after-setup line \"X:X CheckSvc:Yes\" (\"X:X\", two "
         "spaces, then InstalledCorrectly=, InstalledDrvStore=, InstallFailed=, InstallInfo=, "
-        "Uninstalled=, UninstallFailed=, InstallWZCMsg=, CheckSvc:Yes or CheckSvc:No)"}},
+        "KeptBetterDriver=, Uninstalled=, UninstallFailed=, InstallWZCMsg=, CheckSvc:Yes, "
+        "CheckSvc:No or ForceInstall:Yes)"}},
+      {"kept-driver text and forced installs are known; %1 stays as written in the text",
+       [](std::string c) {
+         return Replaced(c, "X:X  CheckSvc:No",
+                         "X:X  KeptBetterDriver=Kept %1\r\nX:X  ForceInstall:Yes");
+       },
+       nullptr,
+       {"config.txt:35: error: \"%1\" stands here as it is written: only InstalledCorrectly, "
+        "InstalledDrvStore and InstallFailed have it replaced by a count"}},
       {"edition line without =",
        [](std::string c) { return Replaced(c, "WinXP=->DRIVER_SILENT", "WinXP"); },
        nullptr,

@@ -66,6 +66,7 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
     bool noRestart;
     const char* logPath;
     bool uninstall = false;
+    bool force = false;
   } accepted[] = {
       {"", Presence::Windows, false, ""},
       {"/quiet", Presence::Quiet, false, ""},
@@ -79,6 +80,7 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
       {"/log=\"C:\\x.log\" /norestart", Presence::Windows, true, "C:\\x.log"},
       {"/log=relative.log", Presence::Windows, false, "relative.log"},
       {"/passive /Uninstall", Presence::Passive, false, "", true},
+      {"/quiet /FORCE", Presence::Quiet, false, "", false, true},
   };
   for (const auto& row : accepted) {
     const auto switches = app::ParseSwitches(row.text);
@@ -87,12 +89,13 @@ TEST(RunModes, SwitchesGiveWhoIsAtTheScreenAndTheLog) {
     EXPECT_EQ(switches->noRestart, row.noRestart) << row.text;
     EXPECT_EQ(switches->logPath, row.logPath) << row.text;
     EXPECT_EQ(switches->uninstall, row.uninstall) << row.text;
+    EXPECT_EQ(switches->force, row.force) << row.text;
   }
   for (const char* text :
        {"/uninstall /uninstall", "/quiet /passive", "/passive /quiet", "/quiet /QUIET",
         "/norestart /norestart", "/log=a /log=b", "/log=", "/log=\"\"", "/log=\"C:\\no end",
         "/log=\"C:\\a\"b", "/log C:\\a.log", "/S", "/q", "/quiet2", "-quiet", "quiet",
-        "/quiet temp", "\t/quiet", "   "}) {
+        "/quiet temp", "\t/quiet", "   ", "/force /force", "/forced"}) {
     EXPECT_FALSE(app::ParseSwitches(text).has_value()) << text;
   }
 }

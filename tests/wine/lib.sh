@@ -247,17 +247,17 @@ installer_variant() {
   fi
 }
 
-# finish_run PROGRAM [ARGUMENTS]: a start of the Windows path PROGRAM to its finish window, OK
-# pressed; sets finish_label (the window's outcome text) and finish_exit (the whole exit code,
-# hexadecimal).
+# finish_run PROGRAM [ARGUMENTS [CAPTION]]: a start of the Windows path PROGRAM to its finish
+# window (captioned CAPTION, "Finished" unless given), OK pressed; sets finish_label (the window's
+# outcome text) and finish_exit (the whole exit code, hexadecimal).
 finish_run() {
-  local exit_file pid
+  local exit_file pid caption=${3:-Finished}
   exit_file=$(mktemp)
   wine "$BUILD_DIR/tests/wine/exitcodeprobe.exe" "$1" ${2:+""} ${2:+"$2"} >"$exit_file" &
   pid=$!
-  robot wait Finished 90 || fail "$1 showed no finish window"
-  finish_label=$(window_label Finished)
-  robot click Finished "&Ok"
+  robot wait "$caption" 90 || fail "$1 showed no finish window"
+  finish_label=$(window_label "$caption")
+  robot click "$caption" "&Ok"
   wait_exit $pid 30
   finish_exit=$(tr -d '\r' <"$exit_file")
   rm -f "$exit_file"

@@ -58,6 +58,8 @@ Command ParseCommandLine(std::string_view line) {
       command.inf = named ? arguments[++i] : std::string();
     } else if (IsSwitch(arguments[i], "Q")) {
       command.quiet = true;
+    } else if (IsSwitch(arguments[i], "F")) {
+      command.force = true;
     }
   }
   return command;

@@ -11,6 +11,7 @@ struct Command {
   bool uninstall = false;  // /u was given
   std::string inf;         // the argument after /u as given; empty when none followed
   bool quiet = false;      // /q: nothing is shown
+  bool force = false;      // /f: installed even over a driver at least as good
 };
 
 // The arguments as Windows programs split their command line: blanks and tabs separate, double

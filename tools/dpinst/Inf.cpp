@@ -364,9 +364,15 @@ InfPackage ParseInf(std::string_view text, const System& system) {
     const std::string ownCatalog =
         "CATALOGFILE.NT" + std::string(ArchitectureName(system.architecture));
     std::map<std::string, std::string> values;  // the first of each key counts
-    for (const Entry& entry : *version)
-      values.emplace(Upper(entry.key), Fields(entry.value, strings)[0]);
+    for (const Entry& entry : *version) {
+      const std::vector<std::string> fields = Fields(entry.value, strings);
+      if (values.emplace(Upper(entry.key), fields[0]).second && Upper(entry.key) == "DRIVERVER") {
+        package.driverDate = fields[0];
+        if (fields.size() > 1) package.driverVersion = fields[1];
+      }
+    }
     package.signature = values["SIGNATURE"];
+    package.provider = values["PROVIDER"];
     package.className = values["CLASS"];
     const std::string signature = Upper(package.signature);
     package.validVersion = signature == "$WINDOWS NT$" || signature == "$CHICAGO$";

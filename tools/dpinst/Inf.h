@@ -31,6 +31,8 @@ struct InfPackage {
   std::string signature;
   std::string className;
   std::string catalogFile;                  // for this platform; empty when none is named
+  std::string provider;                     // [Version] Provider, strings replaced
+  std::string driverDate, driverVersion;    // the two fields of [Version] DriverVer
   std::vector<std::string> modelsSections;  // the chosen models section of each manufacturer
   std::vector<std::string> namedSections;   // every models section [Manufacturer] names
   std::vector<std::string> hardwareIds;     // hardware and compatible ids of the chosen sections

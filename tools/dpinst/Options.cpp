@@ -54,6 +54,7 @@ Options ParseOptions(std::string_view xml) {
       if (name == "quietInstallStrict") options.quietInstallStrict = true;
       if (name == "legacyMode") options.legacyMode = true;
       if (name == "scanHardware") options.scanHardware = true;
+      if (name == "forceIfDriverIsNotBetter") options.forceIfDriverIsNotBetter = true;
     }
     if (!selfClosing) ++depth;
   }

@@ -12,6 +12,7 @@ struct Options {
   bool quietInstallStrict = false;
   bool legacyMode = false;
   bool scanHardware = false;
+  bool forceIfDriverIsNotBetter = false;
 };
 
 // Reads the options that are direct children of the root element dpInst; an element counts as

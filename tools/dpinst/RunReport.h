@@ -28,6 +28,23 @@ std::string HexDigits(uint32_t value);
 // reads it back to know what to remove later.
 inline constexpr char kPublishedAs[] = "' is in the driver store as '";
 
+// The beginnings of the sentences the installer shows as they stand when a run failed for one of
+// these reasons. Each stands on a line of its own, after the level tag, and ends with the line.
+inline constexpr char kRefused[] = "Windows refused the driver: ";
+inline constexpr char kDoesNotWork[] = "Windows installed the driver, but the adapter does not work (";
+// What a line says when a device keeps a driver that is better than the package's: the device's
+// instance id comes before it, the two drivers after it.
+inline constexpr char kKeepsBetterDriver[] = "' keeps its better driver: ";
+
+// Device Manager's problem code as a sentence that starts after kDoesNotWork: the code and what
+// it means, then what the person can do.
+std::string ProblemSentence(unsigned problem);
+
+// Why Windows refused a package, for the setup API's codes of catalogs, signatures, trust, blocked
+// drivers and the driver store, as a sentence that starts after kRefused; empty for other codes.
+// `uncovered` names the file a catalog does not cover, when that is known.
+std::string RefusalSentence(uint32_t error, const std::string& uncovered);
+
 enum class Level { kInfo, kSuccess, kWarning, kError };
 
 // One log line: an 8-character level tag, the message, CR LF. Line breaks inside the message

@@ -123,16 +123,17 @@ AfterSetup AfterSetupKind(const std::string& line) {
   state = run::InstallerState();
   state.MsgInstalledCorrectly = state.MsgInstalledDrvStore = state.MsgInstallFailed =
       state.MsgInstallInfo = state.MsgWirelessService = state.MsgUninstalled =
-          state.MsgUninstallFailed = kUnset;
+          state.MsgUninstallFailed = state.MsgKeptBetterDriver = kUnset;
   platform::ReadAfterSetupLine(line);
   if (state.MsgInstalledCorrectly != kUnset || state.MsgInstalledDrvStore != kUnset ||
       state.MsgInstallFailed != kUnset)
     return AfterSetup::Counted;
   if (state.MsgInstallInfo != kUnset || state.MsgUninstalled != kUnset ||
-      state.MsgUninstallFailed != kUnset)
+      state.MsgUninstallFailed != kUnset || state.MsgKeptBetterDriver != kUnset)
     return AfterSetup::Info;
   if (state.MsgWirelessService != kUnset) return AfterSetup::Wireless;
-  if (state.CheckWirelessService == run::kTrue || line == "X:X  CheckSvc:No")
+  if (state.CheckWirelessService == run::kTrue || state.ForceInstall ||
+      line == "X:X  CheckSvc:No")
     return AfterSetup::Switch;
   return AfterSetup::None;
 }
@@ -152,8 +153,8 @@ void CheckLine(const Line& line, const std::string& where, std::vector<Finding>&
     if (kind == AfterSetup::None) {
       error("unknown after-setup line \"" + text +
             "\" (\"X:X\", two spaces, then InstalledCorrectly=, InstalledDrvStore=, "
-            "InstallFailed=, InstallInfo=, Uninstalled=, UninstallFailed=, InstallWZCMsg=, "
-            "CheckSvc:Yes or CheckSvc:No)");
+            "InstallFailed=, InstallInfo=, KeptBetterDriver=, Uninstalled=, UninstallFailed=, "
+            "InstallWZCMsg=, CheckSvc:Yes, CheckSvc:No or ForceInstall:Yes)");
     } else if (kind != AfterSetup::Counted && text.find("%1") != std::string::npos) {
       error(
           "\"%1\" stands here as it is written: only InstalledCorrectly, InstalledDrvStore "

@@ -33,6 +33,18 @@ __declspec(dllexport) BOOL WINAPI
   return FALSE;
 }
 
+__declspec(dllexport) HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD,
+                                                       DWORD, REGSAM) {
+  SetLastError(ERROR_INVALID_DATA);
+  return static_cast<HKEY>(INVALID_HANDLE_VALUE);
+}
+
+__declspec(dllexport) BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO, PSP_DEVINFO_DATA, PSTR,
+                                                              DWORD, PDWORD) {
+  SetLastError(ERROR_INVALID_DATA);
+  return FALSE;
+}
+
 __declspec(dllexport) BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO) {
   return TRUE;
 }

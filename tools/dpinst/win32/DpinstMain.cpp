@@ -10,11 +10,14 @@
 #include <algorithm>
 #include <cfgmgr32.h>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "os/win32/Backends.h"
+#include "tools/catalog/PeImage.h"
 #include "tools/dpinst/CommandLine.h"
+#include "tools/dpinst/DriverRank.h"
 #include "tools/dpinst/Inf.h"
 #include "tools/dpinst/Options.h"
 #include "tools/dpinst/RunReport.h"
@@ -40,6 +43,12 @@ constexpr uint32_t kRunFailed = dpinst::kFlagFailed << 24;
 constexpr DWORD kNoBetterDriver = ERROR_NO_MORE_ITEMS;
 constexpr DWORD kNoSuchDevice = 0xE000020B;
 constexpr DWORD kInstallNonInteractive = 0x4;  // INSTALLFLAG_NONINTERACTIVE
+constexpr DWORD kInstallForce = 0x1;           // INSTALLFLAG_FORCE
+// CM_Get_DevNode_Status: what Device Manager shows of a device.
+constexpr ULONG kStarted = 0x8;          // DN_STARTED
+constexpr ULONG kNeedsRestart = 0x100;   // DN_NEED_RESTART
+constexpr ULONG kProblemRestart = 14;    // CM_PROB_NEED_RESTART
+using GetStatusFn = DWORD(WINAPI*)(ULONG*, ULONG*, DWORD, ULONG);
 
 using UpdateDriverFn = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 // Windows 10 1703 and later only; the 64-bit program on those removes through it.
@@ -80,9 +89,19 @@ struct SetupApi {
   decltype(&SetupDiEnumDeviceInfo) enumDeviceInfo = nullptr;
   decltype(&SetupDiGetDeviceRegistryPropertyA) getProperty = nullptr;
   decltype(&SetupDiDestroyDeviceInfoList) destroyList = nullptr;
+  decltype(&SetupDiOpenDevRegKey) openDevRegKey = nullptr;
+  decltype(&SetupDiGetDeviceInstanceIdA) getInstanceId = nullptr;
   bool complete() const {
-    return copyOemInf && getClassDevs && enumDeviceInfo && getProperty && destroyList;
+    return copyOemInf && getClassDevs && enumDeviceInfo && getProperty && destroyList &&
+           openDevRegKey && getInstanceId;
   }
+};
+
+// A device that was present when the run began, with its hardware and compatible ids.
+struct Device {
+  SP_DEVINFO_DATA data;
+  std::string instance;
+  std::vector<std::string> ids;
 };
 
 std::string Hex(DWORD value) {
@@ -251,7 +270,12 @@ class Run {
 
 class Installer : public Run {
  public:
-  explicit Installer(std::string folder) : Run(std::move(folder)) {}
+  Installer(std::string folder, bool force) : Run(std::move(folder)), force_(force) {}
+  Installer(const Installer&) = delete;
+  Installer& operator=(const Installer&) = delete;
+  ~Installer() {
+    if (deviceList_ != INVALID_HANDLE_VALUE) setupapi_.destroyList(deviceList_);
+  }
 
   uint32_t Start() {
     ReadOptions();
@@ -271,13 +295,9 @@ class Installer : public Run {
     std::string xml;
     if (!ReadWholeFile(folder_ + "\\dpinst.xml", xml)) {
       Line(Level::kInfo, "No 'dpinst.xml' in the folder: default options.");
-      return;
-    }
-    options_ = dpinst::ParseOptions(xml);
-    if (!options_.found) {
+    } else if (options_ = dpinst::ParseOptions(xml); !options_.found) {
       Line(Level::kWarning,
            "'dpinst.xml' is not an options file with the root 'dpInst': default options.");
-      return;
     }
     const struct {
       bool set;
@@ -286,9 +306,15 @@ class Installer : public Run {
                  {options_.quietInstall, "quietInstall"},
                  {options_.quietInstallStrict, "quietInstallStrict"},
                  {options_.legacyMode, "legacyMode"},
-                 {options_.scanHardware, "scanHardware"}};
+                 {options_.scanHardware, "scanHardware"},
+                 {options_.forceIfDriverIsNotBetter, "forceIfDriverIsNotBetter"}};
     for (const auto& option : named)
       if (option.set) Line(Level::kInfo, std::string("Option set: ") + option.name);
+    force_ = force_ || options_.forceIfDriverIsNotBetter;
+    if (force_)
+      Line(Level::kInfo,
+           "Forced: the packages go onto their devices even where a driver at least as good is "
+           "installed.");
   }
 
   uint32_t InstallAll() {
@@ -305,15 +331,20 @@ class Installer : public Run {
         "SetupDiGetDeviceRegistryPropertyA");
     setupapi_.destroyList =
         setupapiDll_.Get<decltype(&SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList");
+    setupapi_.openDevRegKey =
+        setupapiDll_.Get<decltype(&SetupDiOpenDevRegKey)>("SetupDiOpenDevRegKey");
+    setupapi_.getInstanceId =
+        setupapiDll_.Get<decltype(&SetupDiGetDeviceInstanceIdA)>("SetupDiGetDeviceInstanceIdA");
     if (!setupapi_.complete()) {
       Line(Level::kError, "The setup functions of setupapi.dll are not available.");
       return kRunFailed;
     }
     updateDriver_ = newdevDll_.Get<UpdateDriverFn>("UpdateDriverForPlugAndPlayDevicesA");
+    getStatus_ = cfgmgrDll_.Get<GetStatusFn>("CM_Get_DevNode_Status");
     if (options_.scanHardware) ScanHardware();
     // Without the list of devices no package can be said to be in the store only; without a
     // package there was nothing to install: both are failures of the run, not successes.
-    if (!PresentDeviceIds(deviceIds_)) return kRunFailed;
+    if (!ListPresentDevices()) return kRunFailed;
     const std::vector<std::string> infs = InfFiles();
     if (infs.empty()) {
       Line(Level::kError, "No driver package (INF file) in the folder.");
@@ -324,9 +355,8 @@ class Installer : public Run {
   }
 
   void ScanHardware() {
-    Library cfgmgr("cfgmgr32.dll");
-    const auto locate = cfgmgr.Get<LocateDevNodeFn>("CM_Locate_DevNodeA");
-    const auto reenumerate = cfgmgr.Get<ReenumerateFn>("CM_Reenumerate_DevNode");
+    const auto locate = cfgmgrDll_.Get<LocateDevNodeFn>("CM_Locate_DevNodeA");
+    const auto reenumerate = cfgmgrDll_.Get<ReenumerateFn>("CM_Reenumerate_DevNode");
     DWORD root = 0;
     // CR_SUCCESS is 0; CM_REENUMERATE_SYNCHRONOUS (1) returns once the new devices are listed.
     if (locate && reenumerate && locate(&root, nullptr, 0) == 0 && reenumerate(root, 1) == 0)
@@ -335,26 +365,30 @@ class Installer : public Run {
       Line(Level::kWarning, "Could not scan for hardware changes.");
   }
 
-  bool PresentDeviceIds(std::vector<std::string>& ids) {
-    HDEVINFO devices =
+  // The list stays open for the run: the drivers the devices have are read through it.
+  bool ListPresentDevices() {
+    deviceList_ =
         setupapi_.getClassDevs(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
-    if (devices == INVALID_HANDLE_VALUE) {
+    if (deviceList_ == INVALID_HANDLE_VALUE) {
       Line(Level::kError,
            "Could not list the present devices (error " + Hex(GetLastError()) + ").");
       return false;
     }
     for (DWORD index = 0;; ++index) {
-      SP_DEVINFO_DATA device = {};
-      device.cbSize = sizeof device;
-      if (!setupapi_.enumDeviceInfo(devices, index, &device)) break;
+      Device device = {};
+      device.data.cbSize = sizeof device.data;
+      if (!setupapi_.enumDeviceInfo(deviceList_, index, &device.data)) break;
+      char instance[MAX_DEVICE_ID_LEN] = {};
+      if (setupapi_.getInstanceId(deviceList_, &device.data, instance, sizeof instance, nullptr))
+        device.instance = instance;
       for (const DWORD property : {DWORD{SPDRP_HARDWAREID}, DWORD{SPDRP_COMPATIBLEIDS}}) {
         std::vector<BYTE> buffer(1024);
         DWORD needed = 0;
-        BOOL ok = setupapi_.getProperty(devices, &device, property, nullptr, buffer.data(),
-                                        static_cast<DWORD>(buffer.size()), &needed);
+        BOOL ok = setupapi_.getProperty(deviceList_, &device.data, property, nullptr,
+                                        buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
         if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
           buffer.resize(needed);
-          ok = setupapi_.getProperty(devices, &device, property, nullptr, buffer.data(),
+          ok = setupapi_.getProperty(deviceList_, &device.data, property, nullptr, buffer.data(),
                                      static_cast<DWORD>(buffer.size()), &needed);
         }
         if (!ok) continue;
@@ -363,12 +397,12 @@ class Installer : public Run {
         const char* end = text + std::min<size_t>(needed, buffer.size());
         while (text < end && *text) {
           const size_t length = strnlen(text, static_cast<size_t>(end - text));
-          ids.emplace_back(text, length);
+          device.ids.emplace_back(text, length);
           text += length + 1;
         }
       }
+      devices_.push_back(std::move(device));
     }
-    setupapi_.destroyList(devices);
     return true;
   }
 
@@ -388,6 +422,112 @@ class Installer : public Run {
     return names;
   }
 
+  // The driver a device has, from its driver key; what Windows writes there in later versions
+  // only (provider, date, version) is read from the published INF it names where missing.
+  // Signed: that INF names a catalog. Nullopt for a device without a driver.
+  std::optional<dpinst::DriverOffer> PresentDriver(Device& device) {
+    HKEY key = setupapi_.openDevRegKey(deviceList_, &device.data, DICS_FLAG_GLOBAL, 0, DIREG_DRV,
+                                       KEY_READ);
+    if (key == INVALID_HANDLE_VALUE) return std::nullopt;
+    const auto value = [key](const char* name) {
+      char text[512] = {};
+      DWORD size = sizeof text - 1, type = 0;
+      return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+                         ERROR_SUCCESS &&
+                     type == REG_SZ
+                 ? std::string(text)
+                 : std::string();
+    };
+    dpinst::DriverOffer offer{false, value("ProviderName"), value("DriverDate"),
+                              value("DriverVersion")};
+    const std::string inf = dpinst::PublishedInfName(value("InfPath"));
+    RegCloseKey(key);
+    if (inf.empty()) return std::nullopt;
+    char windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string bytes;
+    if (length > 0 && length < MAX_PATH &&
+        ReadWholeFile(std::string(windows, length) + "\\inf\\" + inf, bytes)) {
+      const dpinst::InfPackage published = dpinst::ParseInf(InfAsUtf8(bytes), system_);
+      offer.isSigned = !published.catalogFile.empty();
+      if (offer.provider.empty()) offer.provider = published.provider;
+      if (offer.date.empty()) offer.date = published.driverDate;
+      if (offer.version.empty()) offer.version = published.driverVersion;
+    }
+    return offer;
+  }
+
+  // Compares every device of the id with the package; true when all of them keep the driver
+  // they have, each logged. `kept`: one of them has a better driver than the package.
+  bool DevicesKeepTheirDrivers(const std::vector<Device*>& devices,
+                               const dpinst::DriverOffer& package, bool& kept) {
+    std::vector<std::string> lines;
+    for (Device* device : devices) {
+      const auto present = PresentDriver(*device);
+      const int rank = present ? dpinst::CompareOffers(*present, package) : -1;
+      if (rank < 0) return false;
+      kept = kept || rank > 0;
+      lines.push_back(
+          "The device '" + device->instance +
+          (rank > 0 ? dpinst::kKeepsBetterDriver : "' already has this driver: ") +
+          dpinst::Describe(*present) + "; the package's is " + dpinst::Describe(package) + ".");
+    }
+    for (const std::string& line : lines) Line(Level::kInfo, line);
+    return !devices.empty();
+  }
+
+  // After an installation: started, waiting for a restart, or not working, as Device Manager
+  // shows it. False when the device has a problem other than a restart.
+  bool DeviceWorks(const Device& device) {
+    ULONG status = 0, problem = 0;
+    const DWORD result = getStatus_ ? getStatus_(&status, &problem, device.data.DevInst, 0) : 1;
+    const std::string name = "The device '" + device.instance + "'";
+    if (result != 0) {
+      Line(Level::kWarning, name + ": its status could not be read (" + Hex(result) + ").");
+    } else if (problem != 0 && problem != kProblemRestart) {
+      Line(Level::kError, name + " has the problem code " + std::to_string(problem) + ".");
+      Line(Level::kError, dpinst::kDoesNotWork + dpinst::ProblemSentence(problem));
+      return false;
+    } else if (problem == kProblemRestart || (status & kNeedsRestart)) {
+      tally_.restart = true;
+      Line(Level::kInfo, name + " starts after a restart.");
+    } else {
+      Line(Level::kSuccess, name + ((status & kStarted) ? " has started."
+                                                         : " reports no problem (status " +
+                                                               Hex(status) + ")."));
+    }
+    return true;
+  }
+
+  // The first file of the package whose digest its catalog lacks; empty when none is found. A
+  // catalog holds each member's digest as it is (SHA-1 or SHA-256, of the image for programs and
+  // drivers, as Windows hashes them), so a search of its bytes finds a member without reading
+  // the catalog's whole structure.
+  std::string UncoveredFile(const dpinst::InfPackage& package, const std::string& infName) {
+    std::string catalog;
+    if (package.catalogFile.empty() ||
+        !ReadWholeFile(folder_ + "\\" + package.catalogFile, catalog))
+      return {};
+    std::vector<std::string> files = {infName};
+    files.insert(files.end(), package.sourceFiles.begin(), package.sourceFiles.end());
+    for (const std::string& file : files) {
+      std::string bytes;
+      if (!ReadWholeFile(folder_ + "\\" + file, bytes)) continue;
+      bool covered = false;
+      for (const auto algorithm : {catalog::Algorithm::kSha1, catalog::Algorithm::kSha256})
+        covered = covered || catalog.find(catalog::FileDigest(bytes, algorithm)) != std::string::npos;
+      if (!covered) return file;
+    }
+    return {};
+  }
+
+  // A failure that is one of Windows' refusals gets a sentence of its own.
+  void ExplainRefusal(DWORD error, const dpinst::InfPackage& package, const std::string& name) {
+    const std::string sentence = dpinst::RefusalSentence(
+        error, error == 0xE000024B ? UncoveredFile(package, name) : std::string());
+    if (!sentence.empty()) Line(Level::kError, dpinst::kRefused + sentence);
+  }
+
   void InstallPackage(const std::string& name) {
     const std::string path = folder_ + "\\" + name;
     Line(Level::kInfo, "Found driver package: '" + path + "'.");
@@ -402,9 +542,10 @@ class Installer : public Run {
     for (const std::string& section : package.modelsSections)
       models += (models.empty() ? "[" : ", [") + section + "]";
     Line(Level::kInfo, "Models for this Windows: " + (models.empty() ? "none" : models) + ".");
-    if (!options_.legacyMode &&
-        (package.catalogFile.empty() ||
-         !IsPlainFile(Wide(folder_, CP_ACP) + L"\\" + Wide(package.catalogFile, CP_UTF8))))
+    const bool catalogPresent =
+        !package.catalogFile.empty() &&
+        IsPlainFile(Wide(folder_, CP_ACP) + L"\\" + Wide(package.catalogFile, CP_UTF8));
+    if (!options_.legacyMode && !catalogPresent)
       return Fail("'" + name +
                   "' is not signed: it names no catalogue file that is present. Unsigned "
                   "packages are installed only with the option legacyMode.");
@@ -413,11 +554,15 @@ class Installer : public Run {
     if (!setupapi_.copyOemInf(path.c_str(), folder_.c_str(), SPOST_PATH, 0, stored, MAX_PATH,
                               nullptr, nullptr)) {
       const DWORD error = GetLastError();
-      return Fail("Could not put '" + name + "' into the driver store (error " + Hex(error) + ").");
+      Fail("Could not put '" + name + "' into the driver store (error " + Hex(error) + ").");
+      return ExplainRefusal(error, package, name);
     }
     Line(Level::kSuccess, "'" + name + dpinst::kPublishedAs + stored + "'.");
 
-    const std::vector<std::string> matched = dpinst::MatchingIds(package.hardwareIds, deviceIds_);
+    std::vector<std::string> presentIds;
+    for (const Device& device : devices_)
+      presentIds.insert(presentIds.end(), device.ids.begin(), device.ids.end());
+    const std::vector<std::string> matched = dpinst::MatchingIds(package.hardwareIds, presentIds);
     if (matched.empty()) {
       Line(Level::kInfo,
            "No present device matches '" + name + "': it is in the driver store only.");
@@ -426,28 +571,56 @@ class Installer : public Run {
     }
     if (!updateDriver_)
       return Fail("UpdateDriverForPlugAndPlayDevicesA of newdev.dll is not available.");
-    const DWORD flags = options_.quietInstallStrict ? kInstallNonInteractive : 0;
-    bool installed = false, failed = false;
+    const dpinst::DriverOffer offer{catalogPresent, package.provider, package.driverDate,
+                                    package.driverVersion};
+    const DWORD flags = (options_.quietInstallStrict ? kInstallNonInteractive : 0) |
+                        (force_ ? kInstallForce : 0);
+    bool installed = false, failed = false, broken = false;
     for (const std::string& id : matched) {
+      std::vector<Device*> devices;
+      for (Device& device : devices_)
+        if (!dpinst::MatchingIds({id}, device.ids).empty()) devices.push_back(&device);
+      // Windows itself answers "no better driver" where the package ranks no higher than a
+      // device's driver; some setup APIs install it all the same. The ranking comes first, so
+      // that every Windows takes the same road.
+      bool kept = false;
+      if (!force_ && DevicesKeepTheirDrivers(devices, offer, kept)) {
+        if (kept) continue;
+        installed = true;
+        for (const Device* device : devices) broken = !DeviceWorks(*device) || broken;
+        continue;
+      }
       BOOL restart = FALSE;
       if (updateDriver_(nullptr, id.c_str(), path.c_str(), flags, &restart)) {
         installed = true;
         tally_.restart = tally_.restart || restart;
         Line(Level::kSuccess, "Installed '" + name + "' on the devices with the id '" + id + "'" +
                                   (restart ? "; a restart is needed." : "."));
+        for (const Device* device : devices) broken = !DeviceWorks(*device) || broken;
         continue;
       }
       const DWORD error = GetLastError();
       if (error == kNoBetterDriver || error == kNoSuchDevice) {
         Line(Level::kInfo,
              "The devices with the id '" + id + "' keep their driver (" + Hex(error) + ").");
+        if (error == kNoBetterDriver) {
+          for (Device* device : devices)
+            if (const auto present = PresentDriver(*device))
+              Line(Level::kInfo, "The device '" + device->instance + dpinst::kKeepsBetterDriver +
+                                     dpinst::Describe(*present) + "; the package's is " +
+                                     dpinst::Describe(offer) + ".");
+        }
       } else {
         failed = true;
         Line(Level::kError, "Could not install '" + name + "' on the devices with the id '" + id +
                                 "' (error " + Hex(error) + ").");
+        ExplainRefusal(error, package, name);
       }
     }
-    if (installed)
+    // A device that does not work fails the package, whatever the other devices did.
+    if (broken)
+      ++tally_.failed;
+    else if (installed)
       ++tally_.installed;
     else if (failed)
       ++tally_.failed;
@@ -455,10 +628,14 @@ class Installer : public Run {
       ++tally_.storeOnly;
   }
 
+  bool force_;
   dpinst::Options options_;
   SetupApi setupapi_;
+  HDEVINFO deviceList_ = INVALID_HANDLE_VALUE;
+  std::vector<Device> devices_;
+  Library cfgmgrDll_{"cfgmgr32.dll"};
   UpdateDriverFn updateDriver_ = nullptr;
-  std::vector<std::string> deviceIds_;
+  GetStatusFn getStatus_ = nullptr;
 };
 
 // /u INF: removes one published INF from the devices whose driver came from it and from the
@@ -625,5 +802,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
   if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return static_cast<int>(kRunFailed);
   dpinst::Command command = dpinst::ParseCommandLine(line ? line : "");
   if (command.uninstall) return static_cast<int>(Remover(folder, std::move(command)).Start());
-  return static_cast<int>(Installer(folder).Start());
+  return static_cast<int>(Installer(folder, command.force).Start());
 }
