@@ -78,7 +78,9 @@ echo "packaged program under Wine: ok"
 
 # The deployment road: winget's manifests, Intune's files and an MSI from one packaging, their
 # values those the installed entry holds. The tree's 64-bit XP and 2003 folder runs a setup program
-# that asks for a restart, for the MSI's restart road (Wine's winxp64 reads as Win2K364).
+# that asks for a restart, for the MSI's restart road (Wine's winxp64 reads as Win2K364). In the
+# 64-bit prefix only, where the entry and the MSI's search meet in the 64-bit view.
+[ "$INSTALLER_BITS" = 64 ] || exit 0
 cp -r "$work/tree" "$work/dtree"
 cp "$BUILD_DIR/tests/wine/fakedpinst.exe" "$work/dtree/XP_2003 64bit/setup.exe"
 printf BC2 >"$work/dtree/XP_2003 64bit/code.txt"
