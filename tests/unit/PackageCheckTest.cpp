@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -74,6 +75,7 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     std::function<void(const fs::path&)> tree;
     std::vector<std::string> findings;  // beyond the two 9x warnings; TREE is the driver tree
     bool armWarning = true;             // beyond them too, where Vista64 is supported
+    std::optional<package::Release> release = std::nullopt;
   } rows[] = {
       {"shipped", nullptr, nullptr, {}},
       {"removal texts",
@@ -353,6 +355,47 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
        nullptr,
        {"config.txt:25: warning: Vista64 is left unsupported: the installer refuses it"},
        false},
+      // What winget's identifier rules, four-number versions and Windows Installer refuse.
+      {"release: names winget takes, blanks left out, with an MSI",
+       nullptr,
+       nullptr,
+       {},
+       true,
+       package::Release{"2.1.0.15", "Air Link 2", "Smith & Sons", true}},
+      {"release: the shipped names and version",
+       nullptr,
+       nullptr,
+       {"--version: error: \"1.04.0930\" is not four numbers up to 65535 such as 2.1.0.15: winget, "
+        "Intune's detection rule and the MSI read the version the entry holds",
+        "--product: error: \"Norvane Driver/Utility Installer v1.4\" cannot stand in winget's "
+        "package identifier \"Norvane.NorvaneDriver/UtilityInstallerv1.4\": it holds \"/\" "
+        "(winget refuses \\ / : * ? \" < > | in it)"},
+       true,
+       package::Release{"1.04.0930", "Norvane Driver/Utility Installer v1.4", "Norvane"}},
+      {"release: an empty part, a part of 33 letters, a version beyond the MSI's",
+       nullptr,
+       nullptr,
+       {"--version: error: \"256.0.0.1\": Windows Installer takes at most 255 in the first two "
+        "numbers of the MSI's ProductVersion",
+        "--publisher: error: \"Acme Inc.\" cannot stand in winget's package identifier "
+        "\"AcmeInc..WirelessAdapterSetupUtilityExtras\": a dot at its start or end, or two "
+        "together, leave a part empty",
+        "--product: error: \"Wireless Adapter Setup Utility Extras\" cannot stand in winget's "
+        "package identifier \"AcmeInc..WirelessAdapterSetupUtilityExtras\": "
+        "\"WirelessAdapterSetupUtilityExtras\" is longer than the 32 characters winget takes "
+        "between dots"},
+       true,
+       package::Release{"256.0.0.1", "Wireless Adapter Setup Utility Extras", "Acme Inc.", true}},
+      {"release: a version of five numbers, a product of nine parts",
+       nullptr,
+       nullptr,
+       {"--version: error: \"2.1.0.15.1\" is not four numbers up to 65535 such as 2.1.0.15: "
+        "winget, "
+        "Intune's detection rule and the MSI read the version the entry holds",
+        "--product: error: \"a.b.c.d.e.f.g.h\" cannot stand in winget's package identifier "
+        "\"Acme.a.b.c.d.e.f.g.h\": winget takes at most 8 parts between dots"},
+       true,
+       package::Release{"2.1.0.15.1", "a.b.c.d.e.f.g.h", "Acme"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -363,7 +406,8 @@ TEST(PackageCheckTest, FindsEachFaultWhereItIs) {
     const std::string config = row.config ? row.config(shipped) : shipped;
 
     std::vector<std::string> found;
-    for (const package::Finding& finding : package::CheckPackage(config, "config.txt", tree)) {
+    for (const package::Finding& finding :
+         package::CheckPackage(config, "config.txt", tree, row.release)) {
       std::string line = package::FormatFinding(finding);
       if (line.starts_with(tree.string())) line.replace(0, tree.string().size(), "TREE");
       if (std::string(row.name).starts_with("catalog") || line.find("catalog") == std::string::npos)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <tuple>
 
 #include "platform/Configuration.h"
+#include "run/ExitCodes.h"
 #include "run/InstallerState.h"
 #include "tools/catalog/Catalog.h"
 #include "tools/dpinst/Inf.h"
@@ -442,11 +444,122 @@ int LastLineOf(const std::vector<Line>& lines, const std::string& name) {
   return found;
 }
 
+// The version resource keeps the names as UTF-16; the installer reads them back one unit at a
+// time and writes "?" for each unit beyond ASCII, so that is what its entry holds.
+std::string AsEntryHolds(const std::string& utf8) {
+  std::string text;
+  for (size_t at = 0; at < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    // Four bytes of UTF-8 are beyond the BMP: two UTF-16 units.
+    text += lead < 0x80 ? std::string(1, utf8[at]) : length == 4 ? "??" : "?";
+    at += length;
+  }
+  return text;
+}
+
+std::string WithoutBlanks(std::string name) {
+  std::erase_if(name, [](char c) { return c == ' ' || c == '\t'; });
+  return name;
+}
+
+constexpr char kRefusedInNames[] = "\\/:*?\"<>|";
+
+// winget's identifier rules: at most 8 parts between dots, each of 1 to 32 characters without
+// blanks, control characters or \ / : * ? " < > |, at most 128 in all.
+void CheckIdentifierPart(const std::string& option, const std::string& name,
+                         const std::string& identifier, size_t partsBefore,
+                         std::vector<Finding>& findings) {
+  const std::string part = WithoutBlanks(name);
+  std::string why, refused;
+  for (const char c : part)
+    if (std::strchr(kRefusedInNames, c) && refused.find(c) == std::string::npos) refused += c;
+  std::vector<std::string> pieces(1);
+  for (const char c : part)
+    if (c == '.')
+      pieces.emplace_back();
+    else
+      pieces.back().push_back(c);
+  if (!refused.empty()) {
+    why = "it holds \"" + refused + "\" (winget refuses \\ / : * ? \" < > | in it)";
+  } else if (std::any_of(pieces.begin(), pieces.end(),
+                         [](const std::string& piece) { return piece.empty(); })) {
+    why = part.empty() ? "nothing is left of the name without its blanks"
+                       : "a dot at its start or end, or two together, leave a part empty";
+  } else if (const auto longest = std::max_element(
+                 pieces.begin(), pieces.end(),
+                 [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+             longest->size() > 32) {
+    why = "\"" + *longest + "\" is longer than the 32 characters winget takes between dots";
+  } else if (partsBefore + pieces.size() > 8) {
+    why = "winget takes at most 8 parts between dots";
+  } else if (identifier.size() > 128) {
+    why = "winget takes at most 128 characters";
+  }
+  if (!why.empty())
+    findings.push_back({true, option,
+                        "\"" + name + "\" cannot stand in winget's package identifier \"" +
+                            identifier + "\": " + why});
+}
+
+void CheckRelease(const Release& release, std::vector<Finding>& findings) {
+  std::vector<unsigned long> numbers;
+  bool digits = true;
+  for (size_t at = 0; at <= release.version.size();) {
+    const size_t dot = std::min(release.version.find('.', at), release.version.size());
+    const std::string number = release.version.substr(at, dot - at);
+    digits = digits && !number.empty() && number.size() <= 5 &&
+             std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    numbers.push_back(digits ? std::stoul(number) : 0);
+    at = dot + 1;
+  }
+  if (!digits || numbers.size() != 4 ||
+      std::any_of(numbers.begin(), numbers.end(), [](unsigned long n) { return n > 65535; }))
+    findings.push_back({true, "--version",
+                        "\"" + release.version +
+                            "\" is not four numbers up to 65535 such as 2.1.0.15: winget, Intune's "
+                            "detection rule and the MSI read the version the entry holds"});
+  else if (release.msi && (numbers[0] > 255 || numbers[1] > 255))
+    findings.push_back({true, "--version",
+                        "\"" + release.version +
+                            "\": Windows Installer takes at most 255 in the first two numbers of "
+                            "the MSI's ProductVersion"});
+  const std::string identifier = NamesOf(release).identifier;
+  const std::string publisher = WithoutBlanks(release.publisher);
+  CheckIdentifierPart("--publisher", release.publisher, identifier, 0, findings);
+  CheckIdentifierPart("--product", release.product, identifier,
+                      1 + static_cast<size_t>(std::count(publisher.begin(), publisher.end(), '.')),
+                      findings);
+}
+
 }  // namespace
 
+const ReturnCode kInstallReturnCodes[7] = {
+    {run::kExitInstalled, "", "Success"},
+    {run::kExitRestartNeeded, "", "Soft reboot"},
+    {run::kExitUserDeclined, "cancelledByUser", "Failed"},
+    {run::kExitFailed, "contactSupport", "Failed"},
+    {run::kExitAlreadyRunning, "installInProgress", "Retry"},
+    {run::kExitUnsupported, "systemNotSupported", "Failed"},
+    {run::kExitBadCommandLine, "invalidParameter", "Failed"},
+};
+
+ReleaseNames NamesOf(const Release& release) {
+  ReleaseNames names;
+  names.identifier = WithoutBlanks(release.publisher) + "." + WithoutBlanks(release.product);
+  names.displayName = AsEntryHolds(release.product);
+  names.entryPublisher = AsEntryHolds(release.publisher);
+  names.entryKey = names.displayName;
+  for (char& c : names.entryKey)
+    if (std::strchr(kRefusedInNames, c)) c = '_';
+  return names;
+}
+
 std::vector<Finding> CheckPackage(const std::string& configBytes, const std::string& configName,
-                                  const fs::path& driverTree) {
+                                  const fs::path& driverTree,
+                                  const std::optional<Release>& release) {
   std::vector<Finding> findings;
+  if (release) CheckRelease(*release, findings);
   const std::vector<Line> lines = SplitLines(configBytes, configName, findings);
   for (const Line& line : lines) CheckLine(line, configName, findings);
 
