@@ -145,8 +145,12 @@ void RemoveDriverPackages(bool wide) {
     const std::string_view list = *packages;
     for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
       end = std::min(list.find('\0', at), list.size());
-      const std::string parameters = "/u " + std::string(list.substr(at, end - at)) + " /q";
-      flags |= RunAndLog(wait.Handle(), program, kNotStarted, parameters) >> 24;
+      // Quoted, so that a name in a changed entry cannot add switches; a name a quote could end
+      // early is not passed on, and counts as not removed.
+      const std::string name(list.substr(at, end - at));
+      flags |= name.find('"') != std::string::npos
+                   ? kNotStarted >> 24
+                   : RunAndLog(wait.Handle(), program, kNotStarted, "/u \"" + name + "\" /q") >> 24;
     }
   }
   if (!missing) {

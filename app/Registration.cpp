@@ -1,7 +1,9 @@
 #include "app/Registration.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "os/Files.h"
 #include "os/Platform.h"
@@ -73,12 +75,29 @@ std::string PublishedInfs(std::string_view logText) {
   return names;
 }
 
+std::string MergedInfLists(std::string_view earlier, std::string_view now) {
+  std::string merged;
+  std::vector<std::string> seen;
+  for (const std::string_view list : {earlier, now})
+    for (size_t at = 0, end; at < list.size() && list[at]; at = end + 1) {
+      end = std::min(list.find('\0', at), list.size());
+      const std::string name(list.substr(at, end - at));
+      if (std::find(seen.begin(), seen.end(), run::UpperCase(name)) != seen.end()) continue;
+      seen.push_back(run::UpperCase(name));
+      merged += name + '\0';
+    }
+  if (!merged.empty()) merged += '\0';
+  return merged;
+}
+
 std::string ProductName() {
   const auto version = os::Os().resources->Find(os::NumberedType(16), 1);
   std::string name = version ? VersionText(*version, "ProductName") : "";
   for (char& c : name)
     if (std::strchr("\\/:*?\"<>|", c)) c = '_';
-  return name;
+  // Windows drops a name's trailing dots and blanks: "." and ".." (dots and blanks alone) would
+  // name the Program Files folder itself or the folder above it.
+  return name.find_first_not_of(". ") == std::string::npos ? std::string() : name;
 }
 
 void RegisterProduct(uint32_t returnCode) {
@@ -105,6 +124,10 @@ void RegisterProduct(uint32_t returnCode) {
   const auto log =
       os.files->ReadAll(platform::InstallLogPath(platform::FindSystemFolder(os::kWindowsFolderId)));
   const std::string command = "\"" + kept + "\" /uninstall";
+  // An update publishes its package beside the earlier release's: the entry keeps both, so that
+  // the removal finds every package of the product.
+  bool missing = false;
+  const std::string earlier = RecordedDriverPackages(missing).value_or("");
   const std::string texts[] = {VersionText(*version, "ProductName"),
                                VersionText(*version, "ProductVersion"),
                                VersionText(*version, "CompanyName"),
@@ -112,7 +135,8 @@ void RegisterProduct(uint32_t returnCode) {
                                DateText(os.shell->Now()),
                                command,
                                command + " /quiet",
-                               PublishedInfs(platform::LogAsSingleByteText(log.value_or("")))};
+                               MergedInfLists(earlier, PublishedInfs(platform::LogAsSingleByteText(
+                                                           log.value_or(""))))};
   const uint32_t numbers[] = {static_cast<uint32_t>(os.files->Length(kept).value_or(0) >> 10), 1,
                               1};
   // Names and kinds of the entry's values, in the order of texts, then numbers.

@@ -17,6 +17,9 @@ std::string VersionText(std::string_view resource, std::string_view key);
 // registry keeps a list: each name with its NUL, then one more NUL. Empty when none.
 std::string PublishedInfs(std::string_view logText);
 
+// Two such lists as one: each name once (letter case aside), the earlier list's first.
+std::string MergedInfLists(std::string_view earlier, std::string_view now);
+
 // The product's entry under HKEY_LOCAL_MACHINE and its folder under Program Files are both
 // named after the product, with the letters a file name may not hold made "_". Empty when the
 // program carries no product name.

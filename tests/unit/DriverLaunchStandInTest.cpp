@@ -285,6 +285,17 @@ TEST(StandInCommandLine, RemovalTakesOnlyAFileOfTheInfFolder) {
     EXPECT_EQ(command.inf, row.inf);
     EXPECT_EQ(dpinst::PublishedInfName(command.inf), row.name);
   }
+  const struct {
+    const char* name;
+    const char* provider;
+    bool windows;
+  } names[] = {{"oem12.inf", "Microsoft", false}, {"OEM0.INF", "", false},
+               {"oem.inf", "Norvane", false},     {"oem1a.inf", "", true},
+               {"machine.inf", "Microsoft", true},
+               {"norvusb.inf", "Norvane", false},  {"input.inf", "", true},
+               {"x.inf", "microsoft corporation", true}};
+  for (const auto& row : names)
+    EXPECT_EQ(dpinst::MayBeWindowsOwnInf(row.name, row.provider), row.windows) << row.name;
 }
 
 TEST(StandInLauncher, StartsTheInstallerItWasStagedFor) {

@@ -47,6 +47,13 @@ TEST(Registration, PublishedInfsListsTheFileNamesTheLogReports) {
       {"cut short", "SUCCESS:'a.inf" + std::string(dpinst::kPublishedAs) + "C:\\W\\oem", ""},
   };
   for (const auto& row : rows) EXPECT_EQ(app::PublishedInfs(row.log), row.expected) << row.what;
+  // An update's list joins the earlier release's, each name once.
+  const std::string a("norvusb.inf\0\0", 13), ab("norvusb.inf\0oem0.inf\0\0", 22);
+  EXPECT_EQ(app::MergedInfLists(a, std::string("OEM0.INF\0NORVUSB.INF\0\0", 22)),
+            std::string("norvusb.inf\0OEM0.INF\0\0", 22));
+  EXPECT_EQ(app::MergedInfLists(ab, a), ab);
+  EXPECT_EQ(app::MergedInfLists("", a), a);
+  EXPECT_EQ(app::MergedInfLists("", ""), "");
 }
 
 class RegisterProductTest : public fakes::PlatformTest {};

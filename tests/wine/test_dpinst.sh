@@ -80,7 +80,10 @@ remove "/u ..\\outside.inf /q" 0
 remove "/u \"$(winpath "$(win_temp)/else where.inf")\" /q" 0
 remove "/u ..\\win.ini /q" 80000000
 remove "/q /u" 80000000
-for file in "$(win_windows)/outside.inf" "$(win_temp)/else where.inf" "$(win_windows)/win.ini" "$infs/$name"; do
+# Nor one of Windows' own INFs (Wine's name no provider), whatever a changed entry names.
+remove "/u input.inf /q" 80010000
+grep -q "^ERROR:  'input.inf' may be one of Windows' own INF files" "$log" || fail "no refusal line: $(cat "$log")"
+for file in "$(win_windows)/outside.inf" "$(win_temp)/else where.inf" "$(win_windows)/win.ini" "$infs/$name" "$infs/input.inf"; do
   [ -f "$file" ] || fail "/u deleted $file"
 done
 # A package installed on a present device: /u takes the device away first, then the INF and its

@@ -35,6 +35,11 @@ broken "no-program" "$work/btree/Vista 64bit: error: program \"setup.exe\" (Inst
 fresh
 output=$(package "$work/btree" "$work/bconfig.txt" "$work/out/v.exe" --version 2.70000.0.1 2>&1) && fail "a version beyond 65535 was taken"
 grep -q 'each number at most 65535' <<<"$output" || fail "bad version: $output"
+for product in "" . ".. "; do
+  output=$(package "$work/btree" "$work/bconfig.txt" "$work/out/v.exe" --product "$product" 2>&1) &&
+    fail "the product name \"$product\" was taken"
+  grep -q 'a name with a letter other than dots and blanks' <<<"$output" || fail "product \"$product\": $output"
+done
 
 # A throwaway code-signing certificate.
 openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Test Vendor" \

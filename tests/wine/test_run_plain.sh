@@ -50,10 +50,24 @@ for row in "${rows[@]}"; do
     fail "$version: the entry went to the 32-bit view"
   fi
 
+  # An update: release B of the package (a later DriverVer) is published beside release A, and
+  # the entry names both, so that the removal takes both.
+  if [ "$version" = win10 ]; then
+    mkdir -p "$WINEPREFIX/B/$folder"
+    cp "$SOURCE_DIR/resources/payload/driver/$folder/"* "$WINEPREFIX/B/$folder/"
+    sed -i 's#^DriverVer .*#DriverVer   = 11/30/2026,1.5.0.0\r#' "$WINEPREFIX/B/$folder/norvusb.inf"
+    (cd "$WINEPREFIX/B" && gcab -c -z ../B.cab "$folder"/*)
+    installer_variant "$dist/B.exe" CAB 1 "$WINEPREFIX/B.cab"
+    expect_eq "$(exit_of "C:\\dist\\B.exe" "/quiet")" 0 "$version: release B"
+  fi
+  infs=$(wine reg query "$entry" "${view[@]}" /v DriverPackages | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ    //p')
+  [ "$version" != win10 ] || [[ $infs =~ ^[a-z0-9_]+\.inf\\0[a-z0-9_]+\.inf$ ]] ||
+    fail "$version: the entry does not name both releases: $infs"
+
   # Removal as Apps & Features starts it, from the kept copy: the published INF, the entry and
   # the kept folder go, and nothing stays in the temporary folder. A removal that cannot remove
   # the INF keeps the entry for the next try; one with nothing installed ends with 1605.
-  inf=$(wine reg query "$entry" "${view[@]}" /v DriverPackages | tr -d '\r' | grep -oiE '[a-z0-9_]+\.inf$')
+  inf=${infs##*\\0}
   kept=$(wine reg query "$entry" "${view[@]}" /v DisplayIcon | tr -d '\r' | sed -n 's/.*REG_SZ    //p')
   kept_folder=$(dirname "$(winepath -u "$kept" 2>/dev/null)")
   [ -f "$(win_windows)/inf/$inf" ] || fail "$version: the published $inf is not in the INF folder"
@@ -67,7 +81,9 @@ for row in "${rows[@]}"; do
   finish_run "$kept" /uninstall
   expect_eq "$finish_label" "The driver was removed from this computer." "$version: removal text"
   expect_eq "$finish_exit" 0 "$version: removal exit code"
-  [ ! -e "$(win_windows)/inf/$inf" ] || fail "$version: $inf is still in the INF folder"
+  for inf in ${infs//\\0/ }; do
+    [ ! -e "$(win_windows)/inf/$inf" ] || fail "$version: $inf is still in the INF folder"
+  done
   if wine reg query "$entry" "${view[@]}" >/dev/null 2>&1; then fail "$version: the entry stayed"; fi
   for ((i = 0; i < 100; i++)); do
     [ -e "$kept_folder" ] || [ "$(temp_listing)" != "$before" ] || break

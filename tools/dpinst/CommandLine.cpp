@@ -65,6 +65,20 @@ Command ParseCommandLine(std::string_view line) {
   return command;
 }
 
+bool MayBeWindowsOwnInf(std::string_view name, std::string_view provider) {
+  const auto upper = [](std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return result;
+  };
+  const std::string file = upper(name);
+  if (file.size() > 7 && file.starts_with("OEM") && file.ends_with(".INF") &&
+      file.find_first_not_of("0123456789", 3) == file.size() - 4)
+    return false;
+  return provider.empty() || upper(provider).starts_with("MICROSOFT");
+}
+
 std::string PublishedInfName(std::string_view argument) {
   const size_t slash = argument.find_last_of("\\/");
   const std::string_view name =

@@ -29,4 +29,9 @@ Command ParseCommandLine(std::string_view line);
 // wildcards, control characters).
 std::string PublishedInfName(std::string_view argument);
 
+// Whether a name of the INF folder may be one of Windows' own INFs rather than a published
+// package: from Windows XP on the driver store names every published INF oem<digits>.inf; Windows
+// 2000 (and Wine) keep a first copy's own name, and then only the INF's provider tells.
+bool MayBeWindowsOwnInf(std::string_view name, std::string_view provider);
+
 }  // namespace dpinst

@@ -679,6 +679,14 @@ class Remover : public Run {
       Line(Level::kInfo, "'" + name + "' is not in the INF folder: nothing to remove.");
       return dpinst::ReturnCode(tally_);
     }
+    std::string bytes;
+    const std::string provider =
+        ReadWholeFile(path, bytes) ? dpinst::ParseInf(InfAsUtf8(bytes), system_).provider : "";
+    if (dpinst::MayBeWindowsOwnInf(name, provider)) {
+      Fail("'" + name + "' may be one of Windows' own INF files (provider '" + provider +
+           "'): not removed.");
+      return dpinst::ReturnCode(tally_);
+    }
     Line(Level::kInfo, "Removing driver package '" + path + "'.");
     RemovePackage(name, path);
     return dpinst::ReturnCode(tally_);
