@@ -1,11 +1,10 @@
 // Shows the installer's windows with chosen texts, without an installation behind them, so the
 // Wine tests can look at them, read them, press their keys and drag them.
-//   windowsprobe wait VALUE STATUS [own-gradient] [dpi=N]   the progress window, its timer stopped
-//   windowsprobe finish LABEL CAPTION [check] [dpi=N]       the finish window; "check" asks for
-//                                                           the wireless step
-//     dpi=N: the window is told it moved to a monitor of N dpi, as Windows tells it
-//     (WM_DPICHANGED with the rectangle Windows suggests: the same centre, the size scaled). Both
-//     then print where their strip's title and pictures were painted: "title L T R B" and
+//   windowsprobe wait VALUE STATUS [own-gradient|dpi=N]   the progress window, its timer stopped
+//   windowsprobe finish LABEL CAPTION [check|dpi=N]       the finish window; "check" asks for the
+//                                                         wireless step
+//     dpi=N: the window is told it moved to a monitor of N dpi (WM_DPICHANGED, its size scaled).
+//     Both then print where their strip's title and pictures were painted: "title L T R B" and
 //     "pictures L T R B" in client pixels.
 //   windowsprobe translucency                       SetTranslucency on a plain window
 //   windowsprobe temp                               the relaunch form
@@ -14,7 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -61,25 +59,16 @@ int MessageLoop() {
   return 0;
 }
 
-bool HasOption(int argc, char** argv, const std::string& option) {
-  for (int i = 4; i < argc; ++i)
-    if (argv[i] == option) return true;
-  return false;
-}
-
-void ReportPainted(const ui::win32::FormWindow& form, int argc, char** argv) {
+void ReportPainted(const ui::win32::FormWindow& form, const std::string& option) {
   HWND window = form.hwnd();
-  for (int i = 4; i < argc; ++i) {
-    if (std::strncmp(argv[i], "dpi=", 4) != 0) continue;
-    const int dpi = std::atoi(argv[i] + 4);
+  if (option.starts_with("dpi=")) {
+    const int dpi = std::atoi(option.c_str() + 4);
     RECT rect;
     GetWindowRect(window, &rect);
-    const int width = MulDiv(rect.right - rect.left, dpi, form.Dpi());
-    const int height = MulDiv(rect.bottom - rect.top, dpi, form.Dpi());
-    const int x = (rect.left + rect.right - width) / 2, y = (rect.top + rect.bottom - height) / 2;
-    RECT suggested = {x, y, x + width, y + height};
+    rect.right = rect.left + MulDiv(rect.right - rect.left, dpi, form.Dpi());
+    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, dpi, form.Dpi());
     SendMessageA(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&suggested));
+                 reinterpret_cast<LPARAM>(&rect));
   }
   UpdateWindow(window);
   for (const auto& [name, rect] : {std::pair{"title", form.PaintedTitle()},
@@ -122,26 +111,27 @@ int main(int argc, char** argv) {
   run::State().InstallFolder = run::State().TempFolder + "windowsprobe_InstallationFolder";
 
   const std::string mode = argc > 1 ? argv[1] : "";
+  const std::string option = argc > 4 ? argv[4] : "";
   if (mode == "wait" && argc > 3) {
-    if (HasOption(argc, argv, "own-gradient")) ui::win32::UseOwnGradientInterpolation(true);
+    if (option == "own-gradient") ui::win32::UseOwnGradientInterpolation(true);
     run::ProgressWindow& wait = run::Ui().Wait();
     wait.StopTimer();
     wait.SetProgress(std::atoi(argv[2]));
     wait.SetStatusText(argv[3]);
     run::ShowWaitWindow();
     std::printf("bar %d\n", wait.Progress());
-    ReportPainted(static_cast<ui::win32::WaitWindow&>(wait), argc, argv);
+    ReportPainted(static_cast<ui::win32::WaitWindow&>(wait), option);
     return MessageLoop();
   }
   if (mode == "finish" && argc > 3) {
-    if (HasOption(argc, argv, "check")) {
+    if (option == "check") {
       run::State().CheckWirelessService = run::kTrue;
       run::State().MsgWirelessService = "The wireless service%$was started.";
     }
     run::Ui().Finish().SetOutcome(argv[2], argv[3]);
     run::Ui().Finish().ShowAndFocus();
     std::printf("shown %d\n", run::Ui().Finish().IsVisibleAndEnabled() ? 1 : 0);
-    ReportPainted(static_cast<ui::win32::FinishWindow&>(run::Ui().Finish()), argc, argv);
+    ReportPainted(static_cast<ui::win32::FinishWindow&>(run::Ui().Finish()), option);
     return MessageLoop();
   }
   if (mode == "translucency") return Translucency();
