@@ -63,10 +63,9 @@ bool FinishWindow::Load() {
   autoclosetext1_ = AddLabel(kCountdownText, SS_LEFT);
   autoclosecounter_ = AddLabel(countdown_.counter, SS_LEFT);
   autoclosetext2_ = AddLabel(countdown_.unit, SS_LEFT);
-  CMDEnd_ = CreateWindowExA(0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            0, 0, 0, 0, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
-                            GetModuleHandleA(nullptr), nullptr);
+  CMDEnd_ = CreateWindowExA(
+      0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), GetModuleHandleA(nullptr), nullptr);
   ApplyDpi(CurrentDpi(), nullptr);
   SetWindowLongPtrA(CMDEnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   buttonProcedure_ = reinterpret_cast<WNDPROC>(

@@ -53,8 +53,8 @@ int FormWindow::Px(int twips) const {
 bool FormWindow::Create(const std::string& caption) {
   RegisterWindowClassOnce(design_.className, Procedure, ProductIcon(GetSystemMetrics(SM_CXICON)),
                           ProductIcon(GetSystemMetrics(SM_CXSMICON)));
-  hwnd_ = CreateWindowExA(design_.exStyle, design_.className, caption.c_str(), WS_POPUP, 0, 0, 0,
-                          0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  hwnd_ = CreateWindowExA(design_.exStyle, design_.className, caption.c_str(), WS_POPUP, 0, 0, 0, 0,
+                          nullptr, nullptr, GetModuleHandleA(nullptr), this);
   return hwnd_ != nullptr;
 }
 
@@ -62,8 +62,8 @@ bool FormWindow::Create(const std::string& caption) {
 // that has one dpi for all, the system's. Looked up, not imported, as older Windows lacks it.
 int FormWindow::CurrentDpi() const {
   using GetDpiForWindow = UINT(WINAPI*)(HWND);
-  const auto windowDpi = reinterpret_cast<GetDpiForWindow>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const auto windowDpi = reinterpret_cast<GetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
   const int dpi = windowDpi ? static_cast<int>(windowDpi(hwnd_)) : 0;
   return dpi > 0 ? dpi : SystemDpi();
 }
@@ -157,8 +157,8 @@ void FormWindow::Paint(HDC target) {
   const int stripHeight = PaintPixels(s.bottom, dpi_);
   {
     OffscreenCanvas strip(target, stripWidth, stripHeight);
-    paintedTitle_ =
-        PaintTitleStrip(strip.dc(), stripWidth, stripHeight, kStripGradient, design_.stripTitle, dpi_);
+    paintedTitle_ = PaintTitleStrip(strip.dc(), stripWidth, stripHeight, kStripGradient,
+                                    design_.stripTitle, dpi_);
     paintedPictures_ = PaintStripPictures(strip.dc());
     for (RECT* painted : {&paintedTitle_, &paintedPictures_}) {
       painted->left += stripLeft, painted->right += stripLeft;

@@ -134,7 +134,7 @@ RECT TextLayout(HWND label, HFONT font, LONG* lineWidth = nullptr) {
   ReleaseDC(label, dc);
   if (lineWidth) *lineWidth = line.cx;
   const LONG free = client.right - needed.right;
-  const LONG shift = (style & SS_TYPEMASK) == SS_CENTER ? free / 2
+  const LONG shift = (style & SS_TYPEMASK) == SS_CENTER  ? free / 2
                      : (style & SS_TYPEMASK) == SS_RIGHT ? free
                                                          : 0;
   OffsetRect(&needed, shift, 0);
@@ -171,7 +171,8 @@ bool LabelFits(HWND label, HFONT font) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: robot wait|gone|texts|utf8texts|click|char|rect|rects|fit|list ...\n");
+  std::fprintf(stderr,
+               "usage: robot wait|gone|texts|utf8texts|click|char|rect|rects|fit|list ...\n");
   return 2;
 }
 

@@ -71,8 +71,8 @@ void ReportPainted(const ui::win32::FormWindow& form, const std::string& option)
                  reinterpret_cast<LPARAM>(&rect));
   }
   UpdateWindow(window);
-  for (const auto& [name, rect] : {std::pair{"title", form.PaintedTitle()},
-                                   std::pair{"pictures", form.PaintedPictures()}})
+  for (const auto& [name, rect] :
+       {std::pair{"title", form.PaintedTitle()}, std::pair{"pictures", form.PaintedPictures()}})
     std::printf("%s %ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right, rect.bottom);
 }
 
