@@ -12,20 +12,12 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
-int32_t TwipsPerPixel(int32_t dotsPerInch) {
-  if (dotsPerInch <= 0) return 15;
-  const int32_t perPixel = RoundHalfEven(1440.0 / dotsPerInch);
-  return perPixel < 1 ? 1 : perPixel;
+int32_t TwipsToPixels(int32_t twips, int32_t dotsPerInch) {
+  return RoundHalfEven(static_cast<double>(twips) * dotsPerInch / 1440);
 }
 
-int32_t TwipsToPixels(int32_t twips, int32_t twipsPerPixel) {
-  return RoundHalfEven(static_cast<double>(twips) / (twipsPerPixel < 1 ? 1 : twipsPerPixel));
-}
-
-int32_t PaintPixels(double size, double twipsPerPixel) {
-  const int32_t perPixel = RoundHalfEven(twipsPerPixel);
-  if (perPixel == 0) return 0;
-  return RoundHalfEven(size) / perPixel;
+int32_t PaintPixels(double size, int32_t dotsPerInch) {
+  return static_cast<int32_t>(static_cast<int64_t>(RoundHalfEven(size)) * dotsPerInch / 1440);
 }
 
 }  // namespace ui

@@ -14,22 +14,25 @@ TEST(Twips, RoundingAndPixelSizes) {
   for (const auto& row : roundings)
     EXPECT_EQ(ui::RoundHalfEven(row.value), row.rounded) << row.value;
 
+  // At 96 dpi a pixel is 15 twips, as the windows were drawn; other scales follow the dpi.
   const struct {
-    int32_t dpi, twipsPerPixel;
-  } screens[] = {{96, 15}, {120, 12}, {144, 10}, {192, 8}, {72, 20}, {0, 15}, {5000, 1}};
-  for (const auto& row : screens)
-    EXPECT_EQ(ui::TwipsPerPixel(row.dpi), row.twipsPerPixel) << row.dpi << " dpi";
+    int32_t twips, dpi, pixels;
+  } positions[] = {{330, 96, 22},    {29, 96, 2},      {4635, 96, 309},   {-230, 96, -15},
+                   {4635, 192, 618}, {-230, 192, -31}, {4635, 144, 464},  {15, 144, 2},
+                   {4635, 120, 386}, {15, 120, 1},     {65 * 15, 144, 98}};
+  for (const auto& row : positions)
+    EXPECT_EQ(ui::TwipsToPixels(row.twips, row.dpi), row.pixels)
+        << row.twips << " twips at " << row.dpi;
 
   const struct {
     double size;
-    int32_t pixels;
-  } targets[] = {{4635, 309}, {1935, 129}, {4575, 305}, {255, 17},
-                 {4365, 291}, {4310, 287}, {14.5, 0},   {29.5, 2}};
+    int32_t dpi, pixels;
+  } targets[] = {{4635, 96, 309}, {1935, 96, 129},  {4575, 96, 305}, {255, 96, 17},
+                 {4365, 96, 291}, {4310, 96, 287},  {14.5, 96, 0},   {29.5, 96, 2},
+                 {0.977, 96, 0},  {4575, 192, 610}, {255, 144, 25}};
   for (const auto& row : targets)
-    EXPECT_EQ(ui::PaintPixels(row.size, 15), row.pixels) << row.size << " twips";
-  EXPECT_EQ(ui::PaintPixels(0.977, 15), 0) << "a strip with a tiny user scale has no size";
-  EXPECT_EQ(ui::TwipsToPixels(330, 15), 22);
-  EXPECT_EQ(ui::TwipsToPixels(29, 15), 2);
+    EXPECT_EQ(ui::PaintPixels(row.size, row.dpi), row.pixels)
+        << row.size << " twips at " << row.dpi;
 }
 
 TEST(Painting, VerticesOfWindowAndStrip) {

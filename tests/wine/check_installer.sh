@@ -24,6 +24,16 @@ grep -q 'level="requireAdministrator"' <<<"$manifest" || fail "manifest does not
 grep -q 'Microsoft.Windows.Common-Controls' <<<"$manifest" || fail "manifest lacks common controls 6"
 grep -q '<description>NorvaneInstaller</description>' <<<"$manifest" || fail "manifest description"
 ! grep -q supportedOS <<<"$manifest" || fail "a supportedOS list would change what GetVersionEx answers"
+# Crisp at every scale: aware of each monitor's dpi (v2 where Windows 10 has it), read as Windows
+# reads the manifest; one that is not well-formed XML, or names a setting twice, stops the program
+# before its first line.
+pe resource 24 1 | python3 -c '
+import sys, xml.etree.ElementTree as tree
+settings = tree.fromstring(sys.stdin.buffer.read()).findall(
+    "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/*")
+sys.exit([(s.tag.split("/")[-2] + s.tag.split("}")[1], s.text) for s in settings] !=
+         [("2005dpiAware", "true/pm"), ("2016dpiAwareness", "PerMonitorV2, PerMonitor")])
+' || fail "the manifest does not declare per-monitor dpi awareness once"
 
 # Version information and icon.
 version=$(pe resource 16 1 | iconv -f UTF-16LE -t UTF-8 | tr -d '\0')

@@ -185,6 +185,68 @@ wait_exit $finish_pid 15
 expect_eq "$(tr -d '\r' <"$shots/finish-countdown.out" | grep '^ended')" \
   "ended ServiceCheckDone=-1 CheckWirelessService=0" "the countdown ends the run"
 
+# --- Scales: the desktop at 100 % to 200 %, and a window moved to a monitor of 200 % ------------
+# No control leaves its window, none overlaps another (a label by the text it shows: the designed
+# label boxes of the countdown overlap by a pixel), and neither a control nor the strip's pictures
+# cover the title: rectangles the running windows report (the robot's for the controls, the
+# probe's for what it painted), not pixels.
+check_layout() {  # $1: window title, $2: the probe's output, $3: name, $4: the window's dpi
+  local i
+  for ((i = 0; i < 50; i++)); do grep -q '^pictures ' "$2" && break; sleep 0.1; done
+  robot rects "$1" ${4:-} | tr -d '\r' >"$shots/$3.rects"
+  python3 - "$shots/$3.rects" "$2" <<'PY' || fail "$3: $(paste -sd ' ' "$shots/$3.rects") / $(grep -E '^(title|pictures) ' "$2" | tr -d '\r' | paste -sd ' ')"
+import sys
+lines = [l.split("|") for l in open(sys.argv[1]).read().split("\n")[1:] if l]
+width, height = map(int, open(sys.argv[1]).readline().split()[1:])
+boxes = [(name, [int(v) for v in rect.split()]) for name, rect, *_ in lines]
+controls = [(name, [int(v) for v in shown[-1].split()]) for name, *shown in lines]
+painted = {l.split()[0]: [int(v) for v in l.split()[1:]]
+           for l in open(sys.argv[2]).read().replace("\r", "").split("\n") if l.startswith(("title ", "pictures "))}
+meet = lambda a, b: a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+bad = [f"{n} leaves the window" for n, r in boxes + controls if min(r[:2]) < 0 or r[2] > width or r[3] > height]
+bad += [f"{a[0]} overlaps {b[0]}" for i, a in enumerate(controls) for b in controls[i + 1:] if meet(a[1], b[1])]
+bad += [f"{n} covers the title" for n, r in controls + [("pictures", painted["pictures"])] if meet(r, painted["title"])]
+sys.stderr.write("".join(f"  {b}\n" for b in bad))
+sys.exit(1 if bad else 0)
+PY
+}
+# $1: name, $2 and $3: the sizes the progress and the finish window take, $4: probe option
+check_scale() {
+  local option=${4:-} window title size out pid left top right bottom
+  for window in wait finish; do
+    out="$shots/$window-$1.out"
+    if [ $window = wait ]; then
+      title="Please wait" size=$2
+      wine "$probe" wait 70 "Please wait while the necessary files are extracted." $option >"$out" 2>&1 &
+    else
+      title="Probe Finish" size=$3
+      wine "$probe" finish "The drivers have been successfully installed. " "$title" $option >"$out" 2>&1 &
+    fi
+    pid=$!
+    robot wait "$title" 20 || fail "$window window did not appear ($1)"
+    check_layout "$title" "$out" "$window-$1" "${option#dpi=}"
+    read -r left top right bottom < <(rect_of "$title" | tr -d '\r')
+    expect_eq "$((right - left))x$((bottom - top))" "$size" "$window window size ($1)"
+    [ -n "$option" ] || fits "$title" "$window window ($1)"
+    import -window root -crop "$size+$left+$top" +repage "$shots/$window-$1.png"
+    xdotool mousemove $((left + 20)) $((top + 60)) key alt+F4
+    wait_exit $pid 10
+  done
+}
+# Wine 8 takes the desktop's dpi from LogPixels under HKCU\Control Panel\Desktop (the value
+# under HKLM\...\Hardware Profiles\Current\Software\Fonts works too; HKCU\Software\Wine\Fonts
+# does not).
+for row in "96 309x129 291x129" "120 386x161 364x161" "144 464x194 436x194" "192 618x258 582x258"; do
+  read -r dpi wait_size finish_size <<<"$row"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wine_restart
+  check_scale "$dpi" "$wait_size" "$finish_size"
+done
+# Moved from 100 % to 200 %: the window is laid out anew, at twice its size.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+wine_restart
+check_scale moved-192 618x258 582x258 dpi=192
+
 # --- Translucency and the relaunch form ------------------------------------------------------
 expect_eq "$(wine "$probe" translucency | tr -d '\r')" "$(printf '%s\n' '256 1 0 -1' '-1 1 0 -1' \
   '0 0 1 0' '255 0 1 255' '240 0 1 240')" "SetTranslucency results"

@@ -42,20 +42,25 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, int width, int he
 }  // namespace
 
 int BarControl::Px(int twips) const {
-  return TwipsToPixels(twips, twipsPerPixel_);
+  return TwipsToPixels(twips, dpi_);
 }
 
-bool BarControl::Create(HWND parent, int left, int top, int width, int height, int twipsPerPixel) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+bool BarControl::Create(HWND parent, int width, int height) {
   RegisterWindowClassOnce(kClassName, Procedure);
-  twipsPerPixel_ = twipsPerPixel;
   // The form stores no property of its bar, so reading them gives the defaults: the same calls
   // as InitProperties, without the property bag's map and number reader in the program.
   bar_.InitProperties();
   bar_.Resize(width, height);
-  hwnd_ = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, Px(left), Px(top), Px(width),
-                          Px(bar_.Layout().height), parent, nullptr, instance, this);
+  hwnd_ = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
+                          GetModuleHandleA(nullptr), this);
   return hwnd_ != nullptr;
+}
+
+void BarControl::Place(int left, int top, int dpi) {
+  dpi_ = dpi;
+  const BarLayout& layout = bar_.Layout();
+  SetWindowPos(hwnd_, nullptr, Px(left), Px(top), Px(layout.width), Px(layout.height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void BarControl::SetValue(int32_t value) {

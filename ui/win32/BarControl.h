@@ -13,8 +13,10 @@ class BarControl {
   BarControl(const BarControl&) = delete;
   BarControl& operator=(const BarControl&) = delete;
 
-  // Places the control (twips) on the parent; it loads with no stored properties.
-  bool Create(HWND parent, int left, int top, int width, int height, int twipsPerPixel);
+  // Makes the control (its size in twips) on the parent; it loads with no stored properties.
+  bool Create(HWND parent, int width, int height);
+  // Puts it at a place in twips on the parent, drawn at `dpi`.
+  void Place(int left, int top, int dpi);
 
   int32_t Value() const { return bar_.Value(); }
   void SetValue(int32_t value);  // clamped by the bar, drawn at once
@@ -26,7 +28,7 @@ class BarControl {
   int Px(int twips) const;
 
   HWND hwnd_ = nullptr;
-  int twipsPerPixel_ = 15;
+  int dpi_ = 96;
   VistaProg bar_;
 };
 

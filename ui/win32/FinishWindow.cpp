@@ -22,21 +22,22 @@ constexpr int kButtonId = 1;
 constexpr char kCountdownText[] = "(This window will close automatically in";
 
 // The countdown line laid out for the widths its texts take in the labels' font on this system.
-ui::CountdownLayout MeasuredCountdownLayout(HWND window, int twipsPerPixel) {
+ui::CountdownLayout MeasuredCountdownLayout(HWND window, HFONT font, int dpi) {
   HDC dc = GetDC(window);
   ui::CountdownLayout layout;
   {
-    ScopedSelect selected(dc, DialogFont());
+    ScopedSelect selected(dc, font);
+    const auto twips = [dpi](int pixels) { return static_cast<int32_t>(pixels * 1440 / dpi); };
     const auto width = [&](const char* text) {
       SIZE size = {};
       GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
-      return static_cast<int32_t>(size.cx * twipsPerPixel);
+      return twips(size.cx);
     };
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
     layout = ui::LayOutCountdown(width(kCountdownText), width("14"),
                                  std::max(width("seconds.)"), width("second.)")),
-                                 static_cast<int32_t>(metrics.tmHeight * twipsPerPixel));
+                                 twips(metrics.tmHeight));
   }
   ReleaseDC(window, dc);
   return layout;
@@ -58,19 +59,14 @@ bool FinishWindow::Load() {
   countdown_ = CountdownLabels{};
   if (!Create("")) return false;
   // Created in tab order; the OK button is the only one that takes the focus.
-  Label_ = AddLabel(120, 480, 3255, 975, "The drivers have been successfully installed. ", SS_LEFT);
-  const CountdownLayout& line = countdownLayout_ = MeasuredCountdownLayout(hwnd_, TwipsPerPixelX());
-  autoclosetext1_ =
-      AddLabel(120, line.textTop, line.textWidth, line.height, kCountdownText, SS_LEFT);
-  autoclosecounter_ =
-      AddLabel(2880 + line.shift, line.numberTop, 255, line.height, countdown_.counter, SS_LEFT);
-  autoclosetext2_ = AddLabel(countdown_.unitLeft + line.shift, line.numberTop, line.unitWidth,
-                             line.height, countdown_.unit, SS_LEFT);
-  CMDEnd_ = CreateWindowExA(0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            Px(3480), Px(1080), Px(735), Px(375), hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
-                            GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(CMDEnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  Label_ = AddLabel("The drivers have been successfully installed. ", SS_LEFT);
+  autoclosetext1_ = AddLabel(kCountdownText, SS_LEFT);
+  autoclosecounter_ = AddLabel(countdown_.counter, SS_LEFT);
+  autoclosetext2_ = AddLabel(countdown_.unit, SS_LEFT);
+  CMDEnd_ = CreateWindowExA(
+      0, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), GetModuleHandleA(nullptr), nullptr);
+  ApplyDpi(CurrentDpi(), nullptr);
   SetWindowLongPtrA(CMDEnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   buttonProcedure_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(CMDEnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonProcedure)));
@@ -115,19 +111,32 @@ void FinishWindow::OnResize() {
   FormWindow::OnResize();
 }
 
-void FinishWindow::PaintStripPictures(HDC strip) {
+void FinishWindow::LayOut() {
+  Place(Label_, 120, 480, 3255, 975);
+  // The line is measured anew at each dpi: a font's widths do not grow exactly with its height.
+  const CountdownLayout& line = countdownLayout_ = MeasuredCountdownLayout(hwnd_, Font(), Dpi());
+  Place(autoclosetext1_, 120, line.textTop, line.textWidth, line.height);
+  Place(autoclosecounter_, 2880 + line.shift, line.numberTop, 255, line.height);
+  Place(autoclosetext2_, countdown_.unitLeft + line.shift, line.numberTop, line.unitWidth,
+        line.height);
+  Place(CMDEnd_, 3480, 1080, 735, 375);
+  // The icon is loaded again at the size of the new dpi.
+  if (icon_) DestroyIcon(icon_);
+  icon_ = nullptr;
+}
+
+RECT FinishWindow::PaintStripPictures(HDC strip) {
   // The icon hangs above the strip, which shows only its lower part; the small picture lies on it.
   const int iconSize = Px(720);
-  // Loaded once per window, not per paint: every LoadImageA makes a new icon that stays until
-  // it is destroyed.
+  // Loaded once per window and dpi, not per paint: every LoadImageA makes a new icon that stays
+  // until it is destroyed.
   if (!icon_) icon_ = ProductIcon(iconSize);
-  DrawIconEx(strip, Px(40), Px(-230), icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
-  HDC picture = CreateCompatibleDC(strip);
-  {
-    ScopedSelect selected(picture, StripPicture());
-    BitBlt(strip, Px(30), Px(30), kStripPictureWidth, kStripPictureHeight, picture, 0, 0, SRCCOPY);
-  }
-  DeleteDC(picture);
+  const int left = Px(40), top = Px(-230);
+  DrawIconEx(strip, left, top, icon_, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+  const RECT picture = FormWindow::PaintStripPictures(strip);
+  return {std::min<LONG>(left, picture.left), std::min<LONG>(top, picture.top),
+          std::max<LONG>(left + iconSize, picture.right),
+          std::max<LONG>(top + iconSize, picture.bottom)};
 }
 
 void FinishWindow::CountdownTick() {

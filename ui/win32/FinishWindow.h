@@ -23,7 +23,8 @@ class FinishWindow final : public FormWindow, public run::FinishWindow {
  private:
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   void OnResize() override;
-  void PaintStripPictures(HDC strip) override;
+  void LayOut() override;
+  RECT PaintStripPictures(HDC strip) override;
   void CountdownTick();
   void EndFinishWindow();
   void ShowWirelessServiceMessage();

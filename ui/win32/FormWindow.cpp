@@ -26,31 +26,74 @@ void FormTimer::Apply() {
     KillTimer(owner_, id_);
 }
 
+namespace {
+
+// Sent from Windows 8.1 on; the headers name it only for programs that target Windows 7 and later.
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+
+// The dpi the system's metrics and stock objects are made for (96 to a program that Windows
+// scales as a bitmap).
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+}  // namespace
+
 FormWindow::~FormWindow() {
   Destroy();
 }
 
 int FormWindow::Px(int twips) const {
-  return TwipsToPixels(twips, twipsPerPixelX_);
+  return TwipsToPixels(twips, dpi_);
 }
 
 bool FormWindow::Create(const std::string& caption) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterWindowClassOnce(design_.className, Procedure, ProductIcon(GetSystemMetrics(SM_CXICON)),
                           ProductIcon(GetSystemMetrics(SM_CXSMICON)));
-
-  HDC screen = GetDC(nullptr);
-  twipsPerPixelX_ = TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSX));
-  twipsPerPixelY_ = TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY));
-  ReleaseDC(nullptr, screen);
-
-  const int width = Px(design_.clientWidth);
-  const int height = TwipsToPixels(design_.clientHeight, twipsPerPixelY_);
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  hwnd_ = CreateWindowExA(design_.exStyle, design_.className, caption.c_str(), WS_POPUP, left, top,
-                          width, height, nullptr, nullptr, instance, this);
+  hwnd_ = CreateWindowExA(design_.exStyle, design_.className, caption.c_str(), WS_POPUP, 0, 0, 0, 0,
+                          nullptr, nullptr, GetModuleHandleA(nullptr), this);
   return hwnd_ != nullptr;
+}
+
+// Windows 10 1607 and later tell each window the dpi of the monitor it is on; Windows before
+// that has one dpi for all, the system's. Looked up, not imported, as older Windows lacks it.
+int FormWindow::CurrentDpi() const {
+  using GetDpiForWindow = UINT(WINAPI*)(HWND);
+  const auto windowDpi = reinterpret_cast<GetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  const int dpi = windowDpi ? static_cast<int>(windowDpi(hwnd_)) : 0;
+  return dpi > 0 ? dpi : SystemDpi();
+}
+
+void FormWindow::ApplyDpi(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  // The stock dialog font is made for the system's dpi: on a monitor of another scale the
+  // window takes the same face at its own height.
+  HFONT old = font_;
+  font_ = DialogFont();
+  const int system = SystemDpi();
+  if (dpi != system) {
+    LOGFONTA face = {};
+    GetObjectA(font_, sizeof face, &face);
+    face.lfHeight = MulDiv(face.lfHeight, dpi, system);
+    face.lfWidth = 0;
+    if (HFONT scaled = CreateFontIndirectA(&face)) font_ = scaled;
+  }
+  int width = Px(design_.clientWidth), height = Px(design_.clientHeight);
+  int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  if (suggested) {
+    left = suggested->left, top = suggested->top;
+    width = suggested->right - left, height = suggested->bottom - top;
+  }
+  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOut();
+  // Deleting a stock object does nothing, so the system's font may pass here too.
+  if (old) DeleteObject(old);
+  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void FormWindow::Destroy() {
@@ -59,17 +102,20 @@ void FormWindow::Destroy() {
   hwnd_ = nullptr;
   SetWindowLongPtrA(window, GWLP_USERDATA, 0);
   DestroyWindow(window);
+  if (font_) DeleteObject(font_);
+  font_ = nullptr;
 }
 
-HWND FormWindow::AddLabel(int left, int top, int width, int height, const std::string& text,
-                          DWORD align) {
+HWND FormWindow::AddLabel(const std::string& text, DWORD align) {
   // No SS_NOTIFY: the label then lets presses through to the window (HTTRANSPARENT).
-  HWND label = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | align, Px(left),
-                               TwipsToPixels(top, twipsPerPixelY_), Px(width),
-                               TwipsToPixels(height, twipsPerPixelY_), hwnd_, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
-  return label;
+  return CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | align, 0, 0, 0, 0,
+                         hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void FormWindow::Place(HWND control, int left, int top, int width, int height) {
+  SetWindowPos(control, nullptr, Px(left), Px(top), Px(width), Px(height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }
 
 void FormWindow::SetLabelText(HWND label, const std::string& text) {
@@ -84,7 +130,7 @@ void FormWindow::MoveLabel(HWND label, int leftTwips, int topTwips) {
   RECT before;
   GetWindowRect(label, &before);
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&before), 2);
-  SetWindowPos(label, nullptr, Px(leftTwips), TwipsToPixels(topTwips, twipsPerPixelY_), 0, 0,
+  SetWindowPos(label, nullptr, Px(leftTwips), Px(topTwips), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(hwnd_, &before, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
@@ -92,6 +138,10 @@ void FormWindow::MoveLabel(HWND label, int leftTwips, int topTwips) {
 void FormWindow::OnResize() {
   ApplyEditionTranslucency(hwnd_);
   InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+RECT FormWindow::PaintStripPictures(HDC strip) {
+  return DrawStripPicture(strip, Px(30), Px(30), dpi_);
 }
 
 void FormWindow::Paint(HDC target) {
@@ -102,13 +152,18 @@ void FormWindow::Paint(HDC target) {
   PaintWindowGradient(dc, client.right, client.bottom, kWindowGradient);
 
   const RECT& s = design_.strip;
-  const int stripLeft = Px(s.left), stripTop = TwipsToPixels(s.top, twipsPerPixelY_);
-  const int stripWidth = PaintPixels(s.right, twipsPerPixelX_);
-  const int stripHeight = PaintPixels(s.bottom, twipsPerPixelY_);
+  const int stripLeft = Px(s.left), stripTop = Px(s.top);
+  const int stripWidth = PaintPixels(s.right, dpi_);
+  const int stripHeight = PaintPixels(s.bottom, dpi_);
   {
     OffscreenCanvas strip(target, stripWidth, stripHeight);
-    PaintTitleStrip(strip.dc(), stripWidth, stripHeight, kStripGradient, design_.stripTitle);
-    PaintStripPictures(strip.dc());
+    paintedTitle_ = PaintTitleStrip(strip.dc(), stripWidth, stripHeight, kStripGradient,
+                                    design_.stripTitle, dpi_);
+    paintedPictures_ = PaintStripPictures(strip.dc());
+    for (RECT* painted : {&paintedTitle_, &paintedPictures_}) {
+      painted->left += stripLeft, painted->right += stripLeft;
+      painted->top += stripTop, painted->bottom += stripTop;
+    }
     BitBlt(dc, stripLeft, stripTop, stripWidth, stripHeight, strip.dc(), 0, 0, SRCCOPY);
   }
 
@@ -116,8 +171,8 @@ void FormWindow::Paint(HDC target) {
     const BorderLine& line = design_.lines[i];
     const COLORREF colour =
         line.colour == kWindowText ? GetSysColor(COLOR_WINDOWTEXT) : line.colour;
-    DrawLine(dc, Px(line.x1), TwipsToPixels(line.y1, twipsPerPixelY_), Px(line.x2),
-             TwipsToPixels(line.y2, twipsPerPixelY_), colour);
+    // One pixel wide at 100 %, as wide as the scale at others.
+    DrawLine(dc, Px(line.x1), Px(line.y1), Px(line.x2), Px(line.y2), Px(15), colour);
   }
   BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
@@ -143,6 +198,10 @@ LRESULT FormWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SIZE:
       OnResize();
+      return 0;
+    case kDpiChanged:
+      // Moved to a monitor of another scale: Windows suggests the rectangle for the new dpi.
+      ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_LBUTTONDOWN:
       StartWindowDrag(hwnd_);

@@ -1,7 +1,7 @@
 #pragma once
-// What the installer's borderless windows share: a twips layout, the painted surface (gradient,
-// title strip, border lines), transparent labels, a timer, dragging, and the window procedure
-// that keeps exceptions inside.
+// What the installer's borderless windows share: a twips layout at the window's own dots per inch,
+// the painted surface (gradient, title strip, border lines), transparent labels, a timer,
+// dragging, and the window procedure that keeps exceptions inside.
 #include <windows.h>
 
 #include <cstdint>
@@ -48,7 +48,11 @@ class FormWindow {
   HWND hwnd() const { return hwnd_; }
   bool Loaded() const { return hwnd_ != nullptr; }
   int Px(int twips) const;
-  int TwipsPerPixelX() const { return twipsPerPixelX_; }
+  int Dpi() const { return dpi_; }
+  // Where the last paint put the title's text and the pictures on the strip, in the window's
+  // client pixels: what a test reads to see that nothing covers the title.
+  const RECT& PaintedTitle() const { return paintedTitle_; }
+  const RECT& PaintedPictures() const { return paintedPictures_; }
 
  protected:
   struct Design {
@@ -62,18 +66,30 @@ class FormWindow {
   };
   explicit FormWindow(const Design& design) : design_(design) {}
 
-  // Creates the hidden window, centred on the screen.
+  // Creates the hidden window; ApplyDpi gives it its size and place once its controls exist.
   bool Create(const std::string& caption);
   void Destroy();
+  // Lays the window out for `dpi`: its font, its size (centred on the screen, or the rectangle
+  // Windows suggests when the window moves to a monitor of another scale) and its controls.
+  void ApplyDpi(int dpi, const RECT* suggested);
+  // The dpi the window stands at now: its monitor's where Windows tells it, else the system's.
+  int CurrentDpi() const;
+  HFONT Font() const { return font_; }
 
-  // A transparent label; presses on it reach the window below, which starts a drag.
-  HWND AddLabel(int left, int top, int width, int height, const std::string& text, DWORD align);
+  // A transparent label; presses on it reach the window below, which starts a drag. LayOut
+  // places it.
+  HWND AddLabel(const std::string& text, DWORD align);
+  // Puts a control at a place in twips and gives it the window's font.
+  void Place(HWND control, int left, int top, int width, int height);
   // Sets a label's text and repaints the window under it, or the old text would stay.
   void SetLabelText(HWND label, const std::string& text);
   void MoveLabel(HWND label, int leftTwips, int topTwips);
 
-  // Paints what lies on the strip besides its gradient and title: pictures, icons.
-  virtual void PaintStripPictures(HDC /*strip*/) {}
+  // Places every control (Place) at the window's dpi.
+  virtual void LayOut() = 0;
+  // Paints what lies on the strip besides its gradient and title (the small picture, icons) and
+  // answers the rectangle they cover.
+  virtual RECT PaintStripPictures(HDC strip);
   virtual void OnResize();
   // The window's own messages; the rest goes to DefWindowProc.
   virtual bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
@@ -87,8 +103,10 @@ class FormWindow {
 
   Design design_;
   ButtonDrag buttonDrag_;
-  int twipsPerPixelX_ = 15;
-  int twipsPerPixelY_ = 15;
+  int dpi_ = 96;
+  HFONT font_ = nullptr;
+  RECT paintedTitle_ = {};
+  RECT paintedPictures_ = {};
 };
 
 }  // namespace ui::win32

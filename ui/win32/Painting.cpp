@@ -1,8 +1,10 @@
 #include "ui/win32/Painting.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "os/win32/Handles.h"
+#include "ui/Twips.h"
 
 namespace ui::win32 {
 namespace {
@@ -112,35 +114,41 @@ void PaintWindowGradient(HDC dc, int width, int height, const Gradient& colours)
   FillGradient(dc, 0, width, height, colours);
 }
 
-void PaintTitleStrip(HDC dc, int width, int height, const Gradient& colours,
-                     const std::string& title) {
+RECT PaintTitleStrip(HDC dc, int width, int height, const Gradient& colours,
+                     const std::string& title, int dpi) {
   ClearToBackColour(dc, width, height);
-  FillGradient(dc, 40, width, height, colours);
+  FillGradient(dc, TwipsToPixels(40 * 15, dpi), width, height, colours);
 
   LOGFONTA face = {};
   GetObjectA(DialogFont(), sizeof face, &face);
-  face.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  face.lfHeight = -MulDiv(8, dpi, 72);
   face.lfWidth = 0;
   HFONT font = CreateFontIndirectA(&face);
+  const int x = TwipsToPixels(65 * 15, dpi), y = TwipsToPixels(2 * 15, dpi);
+  SIZE size = {};
   {
     ScopedSelect selected(dc, font ? font : DialogFont());
     SetTextColor(dc, kWhite);
     SetBkMode(dc, TRANSPARENT);
-    PrintText(dc, 65, 2, title);
+    PrintText(dc, x, y, title);
+    GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &size);
   }
   if (font) DeleteObject(font);
+  return {x, y, x + size.cx, y + size.cy};
 }
 
-void DrawLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF colour) {
-  HPEN pen = CreatePen(PS_SOLID, 1, colour);
-  {
-    ScopedSelect selected(dc, pen);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-    SetPixel(dc, x2, y2, colour);
-  }
-  DeleteObject(pen);
+void DrawLine(HDC dc, int x1, int y1, int x2, int y2, int width, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  const RECT line = {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + width,
+                     std::max(y1, y2) + width};
+  FillRect(dc, &line, brush);
+  DeleteObject(brush);
 }
+
+namespace {
+
+constexpr int kStripPictureWidth = 54;
+constexpr int kStripPictureHeight = 11;
 
 HBITMAP StripPicture() {
   static HBITMAP picture = [] {
@@ -170,6 +178,24 @@ HBITMAP StripPicture() {
     return bitmap;
   }();
   return picture;
+}
+
+}  // namespace
+
+RECT DrawStripPicture(HDC dc, int x, int y, int dpi) {
+  const RECT drawn = {x, y, x + TwipsToPixels(kStripPictureWidth * 15, dpi),
+                      y + TwipsToPixels(kStripPictureHeight * 15, dpi)};
+  HDC picture = CreateCompatibleDC(dc);
+  {
+    ScopedSelect selected(picture, StripPicture());
+    // Halftone averages the picture's pixels over each pixel drawn, where plain stretching would
+    // double some of its one-pixel strokes and not others at 150 %.
+    SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, x, y, drawn.right - x, drawn.bottom - y, picture, 0, 0, kStripPictureWidth,
+               kStripPictureHeight, SRCCOPY);
+  }
+  DeleteDC(picture);
+  return drawn;
 }
 
 HICON ProductIcon(int size) {

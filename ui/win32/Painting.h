@@ -18,21 +18,21 @@ void PrintText(HDC DestDC, int x, int y, const std::string& Text);
 // Clears a width x height target to the windows' back colour and paints the gradient over it.
 void PaintWindowGradient(HDC dc, int width, int height, const Gradient& colours);
 // The same for a title strip: the left 40 pixels keep the back colour; then the white 8-point
-// title at (65, 2).
-void PaintTitleStrip(HDC dc, int width, int height, const Gradient& colours,
-                     const std::string& title);
+// title at (65, 2). Pixels of the 96-dpi design, scaled to `dpi`. Answers where the title went.
+RECT PaintTitleStrip(HDC dc, int width, int height, const Gradient& colours,
+                     const std::string& title, int dpi);
 
 // Where msimg32's GradientFill cannot be had, the gradient is interpolated here; the tests ask
 // for that path on purpose.
 void UseOwnGradientInterpolation(bool own);
 
-// A one-pixel line from (x1, y1) to (x2, y2), both ends drawn.
-void DrawLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF colour);
+// A level or upright line from (x1, y1) to (x2, y2), both ends drawn, `width` pixels wide to the
+// right of or below it.
+void DrawLine(HDC dc, int x1, int y1, int x2, int y2, int width, COLORREF colour);
 
-// The 54 x 11 picture at the title strip's left end.
-HBITMAP StripPicture();
-inline constexpr int kStripPictureWidth = 54;
-inline constexpr int kStripPictureHeight = 11;
+// The 54 x 11 picture at the title strip's left end, drawn at (x, y) at the size `dpi` gives it.
+// Answers where it went.
+RECT DrawStripPicture(HDC dc, int x, int y, int dpi);
 
 // The product icon (resource 1) at the given size; the system's application icon when the
 // running program carries none.

@@ -32,9 +32,9 @@ WaitWindow::~WaitWindow() = default;
 bool WaitWindow::Load() {
   InitControlLibrary();
   if (!Create("Please wait")) return false;
-  progress_.Create(hwnd_, 600, 720, 3495, 330, TwipsPerPixelX());
-  Label1_ = AddLabel(960, 1320, 2775, 495, "Please wait while the necessary files are extracted.",
-                     SS_CENTER);
+  progress_.Create(hwnd_, 3495, 330);
+  Label1_ = AddLabel("Please wait while the necessary files are extracted.", SS_CENTER);
+  ApplyDpi(CurrentDpi(), nullptr);
   ticks_ = WaitTimer{};
   Timer1_.Attach(hwnd_);
   Timer1_.SetEnabled(true);
@@ -67,13 +67,9 @@ uintptr_t WaitWindow::Handle() const {
   return reinterpret_cast<uintptr_t>(hwnd_);
 }
 
-void WaitWindow::PaintStripPictures(HDC strip) {
-  HDC picture = CreateCompatibleDC(strip);
-  {
-    ScopedSelect selected(picture, StripPicture());
-    BitBlt(strip, Px(30), Px(30), kStripPictureWidth, kStripPictureHeight, picture, 0, 0, SRCCOPY);
-  }
-  DeleteDC(picture);
+void WaitWindow::LayOut() {
+  progress_.Place(600, 720, Dpi());
+  Place(Label1_, 960, 1320, 2775, 495);
 }
 
 void WaitWindow::ExtractPayloads(int16_t& counter) {

@@ -24,7 +24,7 @@ class WaitWindow final : public FormWindow, public run::ProgressWindow, private 
 
  private:
   bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  void PaintStripPictures(HDC strip) override;
+  void LayOut() override;
 
   // The tick's view of the window and the run.
   void SetBarValue(int32_t value) override { progress_.SetValue(value); }

@@ -10,6 +10,10 @@
 //   robot fit TITLE [FACE]       one line per label, laid out as the label lays it out in the
 //                                default GUI font (with FACE as its face): fits|text|sizes or
 //                                cut|text|sizes; exit 1 when any label is cut
+//   robot rects TITLE [DPI]      "client WIDTH HEIGHT", then one line per visible child control:
+//                                CLASS|left top right bottom, in the window's client pixels, and
+//                                for a label |the rectangle its text takes, laid out as for fit
+//                                (at DPI where the window stands at another dpi than the system)
 //   robot list                   every top-level window: visible|class|title
 #include <windows.h>
 
@@ -108,8 +112,8 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
 }
 
 // Lays a label's text out as a STATIC control of its style does (word wrap unless it is a
-// single-line or no-wrap style) and tells whether it stays inside the label.
-bool LabelFits(HWND label, HFONT font) {
+// single-line or no-wrap style): the rectangle it takes in the label, and its one-line width.
+RECT TextLayout(HWND label, HFONT font, LONG* lineWidth = nullptr) {
   const std::string text = TextOf(label);
   RECT client;
   GetClientRect(label, &client);
@@ -128,6 +132,37 @@ bool LabelFits(HWND label, HFONT font) {
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
+  if (lineWidth) *lineWidth = line.cx;
+  const LONG free = client.right - needed.right;
+  const LONG shift = (style & SS_TYPEMASK) == SS_CENTER  ? free / 2
+                     : (style & SS_TYPEMASK) == SS_RIGHT ? free
+                                                         : 0;
+  OffsetRect(&needed, shift, 0);
+  return needed;
+}
+
+// The default GUI font, as the program gives its labels (a stock object; WM_GETFONT does not
+// answer across processes under Wine), with another face or at another dpi than the system's.
+HFONT LabelFont(const char* face, int dpi) {
+  LOGFONTA logfont = {};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
+  if (face) lstrcpynA(logfont.lfFaceName, face, LF_FACESIZE);
+  if (dpi) {
+    HDC screen = GetDC(nullptr);
+    logfont.lfHeight = MulDiv(logfont.lfHeight, dpi, GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+  }
+  return CreateFontIndirectA(&logfont);
+}
+
+// Tells whether a label's text stays inside the label.
+bool LabelFits(HWND label, HFONT font) {
+  const std::string text = TextOf(label);
+  RECT client;
+  GetClientRect(label, &client);
+  SIZE line = {};
+  RECT needed = TextLayout(label, font, &line.cx);
+  OffsetRect(&needed, -needed.left, 0);
   const bool fits = needed.right <= client.right && needed.bottom <= client.bottom;
   std::printf("%s|%s|needs %ldx%ld (one line %ld), has %ldx%ld\n", fits ? "fits" : "cut",
               OneLine(text).c_str(), needed.right, needed.bottom, line.cx, client.right,
@@ -136,7 +171,8 @@ bool LabelFits(HWND label, HFONT font) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: robot wait|gone|texts|utf8texts|click|char|rect|fit|list ...\n");
+  std::fprintf(stderr,
+               "usage: robot wait|gone|texts|utf8texts|click|char|rect|rects|fit|list ...\n");
   return 2;
 }
 
@@ -205,23 +241,41 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "fit") {
-    // The program gives its labels the default GUI font, a stock object; WM_GETFONT does not
-    // answer across processes under Wine. FACE: the same font with another face, as Windows
-    // versions map it to Tahoma or MS Sans Serif.
-    LOGFONTA logfont = {};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
-    if (argc > 3) lstrcpynA(logfont.lfFaceName, argv[3], LF_FACESIZE);
+    // FACE: the same font with another face, as Windows versions map it to Tahoma or MS Sans
+    // Serif.
     if (argc > 4 && !AddFontResourceExA(argv[4], FR_PRIVATE, nullptr)) {
       std::fprintf(stderr, "robot: cannot load the font file %s\n", argv[4]);
       return 1;
     }
-    HFONT font = CreateFontIndirectA(&logfont);
+    HFONT font = LabelFont(argc > 3 ? argv[3] : nullptr, 0);
     bool all = true;
     for (HWND child : ChildrenOf(window))
       if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty())
         all = LabelFits(child, font) && all;
     DeleteObject(font);
     return all ? 0 : 1;
+  }
+  if (command == "rects") {
+    HFONT font = LabelFont(nullptr, argc > 3 ? std::atoi(argv[3]) : 0);
+    RECT client;
+    GetClientRect(window, &client);
+    std::printf("client %ld %ld\n", client.right, client.bottom);
+    for (HWND child : ChildrenOf(window)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT rect;
+      GetWindowRect(child, &rect);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+      std::printf("%s|%ld %ld %ld %ld", ClassOf(child).c_str(), rect.left, rect.top, rect.right,
+                  rect.bottom);
+      if (_stricmp(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty()) {
+        RECT text = TextLayout(child, font);
+        OffsetRect(&text, rect.left, rect.top);
+        std::printf("|%ld %ld %ld %ld", text.left, text.top, text.right, text.bottom);
+      }
+      std::printf("\n");
+    }
+    DeleteObject(font);
+    return 0;
   }
   if (command == "rect") {
     RECT rect;

@@ -1,8 +1,11 @@
 // Shows the installer's windows with chosen texts, without an installation behind them, so the
 // Wine tests can look at them, read them, press their keys and drag them.
-//   windowsprobe wait VALUE STATUS [own-gradient]   the progress window, its timer stopped
-//   windowsprobe finish LABEL CAPTION [check]       the finish window; "check" asks for the
-//                                                   wireless step
+//   windowsprobe wait VALUE STATUS [own-gradient|dpi=N]   the progress window, its timer stopped
+//   windowsprobe finish LABEL CAPTION [check|dpi=N]       the finish window; "check" asks for the
+//                                                         wireless step
+//     dpi=N: the window is told it moved to a monitor of N dpi (WM_DPICHANGED, its size scaled).
+//     Both then print where their strip's title and pictures were painted: "title L T R B" and
+//     "pictures L T R B" in client pixels.
 //   windowsprobe translucency                       SetTranslucency on a plain window
 //   windowsprobe temp                               the relaunch form
 // When the run ends, one line tells how: "ended ServiceCheckDone=N CheckWirelessService=N".
@@ -11,13 +14,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "run/InstallerState.h"
 #include "run/Windows.h"
 #include "os/Processes.h"
 #include "os/win32/Backends.h"
+#include "ui/win32/FinishWindow.h"
 #include "ui/win32/Painting.h"
 #include "ui/win32/Translucency.h"
+#include "ui/win32/WaitWindow.h"
 #include "ui/win32/Win32Windows.h"
 
 namespace {
@@ -51,6 +57,23 @@ int MessageLoop() {
     DispatchMessageA(&message);
   }
   return 0;
+}
+
+void ReportPainted(const ui::win32::FormWindow& form, const std::string& option) {
+  HWND window = form.hwnd();
+  if (option.starts_with("dpi=")) {
+    const int dpi = std::atoi(option.c_str() + 4);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    rect.right = rect.left + MulDiv(rect.right - rect.left, dpi, form.Dpi());
+    rect.bottom = rect.top + MulDiv(rect.bottom - rect.top, dpi, form.Dpi());
+    SendMessageA(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&rect));
+  }
+  UpdateWindow(window);
+  for (const auto& [name, rect] :
+       {std::pair{"title", form.PaintedTitle()}, std::pair{"pictures", form.PaintedPictures()}})
+    std::printf("%s %ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 int Translucency() {
@@ -88,25 +111,27 @@ int main(int argc, char** argv) {
   run::State().InstallFolder = run::State().TempFolder + "windowsprobe_InstallationFolder";
 
   const std::string mode = argc > 1 ? argv[1] : "";
+  const std::string option = argc > 4 ? argv[4] : "";
   if (mode == "wait" && argc > 3) {
-    if (argc > 4 && std::string(argv[4]) == "own-gradient")
-      ui::win32::UseOwnGradientInterpolation(true);
+    if (option == "own-gradient") ui::win32::UseOwnGradientInterpolation(true);
     run::ProgressWindow& wait = run::Ui().Wait();
     wait.StopTimer();
     wait.SetProgress(std::atoi(argv[2]));
     wait.SetStatusText(argv[3]);
     run::ShowWaitWindow();
     std::printf("bar %d\n", wait.Progress());
+    ReportPainted(static_cast<ui::win32::WaitWindow&>(wait), option);
     return MessageLoop();
   }
   if (mode == "finish" && argc > 3) {
-    if (argc > 4 && std::string(argv[4]) == "check") {
+    if (option == "check") {
       run::State().CheckWirelessService = run::kTrue;
       run::State().MsgWirelessService = "The wireless service%$was started.";
     }
     run::Ui().Finish().SetOutcome(argv[2], argv[3]);
     run::Ui().Finish().ShowAndFocus();
     std::printf("shown %d\n", run::Ui().Finish().IsVisibleAndEnabled() ? 1 : 0);
+    ReportPainted(static_cast<ui::win32::FinishWindow&>(run::Ui().Finish()), option);
     return MessageLoop();
   }
   if (mode == "translucency") return Translucency();
