@@ -114,10 +114,33 @@ class Win32Files final : public Files {
  public:
   uint32_t TempPath(char* buffer, uint32_t size) override { return GetTempPathA(size, buffer); }
 
+  // GetTempFileNameA left to find a free number tries one after the other: where another
+  // account has taken many of them that takes minutes, and where it has taken all it fails. The
+  // numbers are drawn here instead, a name that is taken is never used, and after many taken
+  // ones the name gets four more digits than its pattern has.
   std::string TempFileName(const std::string& folder, const std::string& prefix) override {
     std::string buffer(folder.size() + 256, '\0');
-    if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, buffer.data()) == 0) return {};
-    return buffer.substr(0, buffer.find('\0'));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    uint32_t seed = GetCurrentThreadId() << 16 ^ now.wMilliseconds ^ now.wSecond << 10;
+    for (int attempt = 0; attempt < 128; ++attempt) {
+      seed = seed * 1664525u + 1013904223u;
+      const UINT unique = (seed >> 16) ? (seed >> 16) : 1;  // 0 would let it search again
+      if (GetTempFileNameA(folder.c_str(), prefix.c_str(), unique, buffer.data()) == 0) return {};
+      std::string path = buffer.substr(0, buffer.find('\0'));
+      if (attempt >= 64) {
+        for (int digit = 0; digit < 4; ++digit)
+          path.insert(path.size() - 4, 1, "0123456789ABCDEF"[(seed >> (4 * digit)) & 0xF]);
+      }
+      const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return path;
+      }
+      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
   }
 
   std::optional<uint32_t> Attributes(const std::string& path) override {
