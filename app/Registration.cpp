@@ -112,11 +112,15 @@ void RegisterProduct(uint32_t returnCode) {
   if (folder.empty() || !version) return;
   const std::string kept = folder + kKeptName;
   os.files->CreateFolder(folder);
+  // Written under a name no one had before and renamed into place: a copy over the kept name
+  // would write through whatever stands there now (a link to another program's file).
+  const std::string fresh = os.files->TempFileName(folder, "Uni");
   // The driver cabinet gives way to one NUL byte, which no extraction takes for a cabinet: Wine
   // reads the file's resources back over a deletion and refuses an empty resource. The removal
   // needs cabinet 386 only.
-  if (!os.files->Copy(run::State().InstallerPath, kept) ||
-      !os.resources->WriteResource(kept, "CAB", 1, 0, {"", 1})) {
+  if (fresh.empty() || !os.files->Copy(run::State().InstallerPath, fresh) ||
+      !os.resources->WriteResource(fresh, "CAB", 1, 0, {"", 1}) || !os.files->Move(fresh, kept)) {
+    if (!fresh.empty()) os.files->RemoveFile(fresh);
     run::Log("not registered: no copy at %s", kept.c_str());
     return;
   }

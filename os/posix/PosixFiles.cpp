@@ -180,7 +180,9 @@ uint32_t PosixFiles::TempPath(char* buffer, uint32_t size) {
 std::string PosixFiles::TempFileName(const std::string& folder, const std::string& prefix) {
   char number[16];
   std::snprintf(number, sizeof number, "%X", nextTempNumber_++);
-  const std::string name = folder + prefix.substr(0, 3) + number + ".tmp";
+  // As GetTempFileNameA, with or without the folder's closing backslash.
+  const std::string separator = folder.empty() || folder.back() == '\\' ? "" : "\\";
+  const std::string name = folder + separator + prefix.substr(0, 3) + number + ".tmp";
   if (!WriteAll(name, "")) return {};
   return name;
 }

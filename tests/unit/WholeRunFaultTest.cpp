@@ -25,6 +25,7 @@
 #include "tests/unit/fakes/FakeServices.h"
 #include "tests/unit/fakes/Fakes.h"
 #include "tests/unit/fakes/FaultyPlatform.h"
+#include "tools/dpinst/CommandLine.h"
 #include "tools/dpinst/RunReport.h"
 #include "ui/Countdown.h"
 #include "ui/WaitTimer.h"
@@ -425,7 +426,8 @@ class WholeRun {
     if (request.parameters == "/RemoveKeptCopy") {
       afterwards_.emplace_back(request.file, request.parameters);
     } else if (request.parameters.rfind("/u ", 0) == 0) {
-      const std::string inf = "C:\\Windows\\INF\\" + request.parameters.substr(3, 8);
+      const std::string inf =
+          "C:\\Windows\\INF\\" + dpinst::ParseCommandLine(request.parameters).inf;
       processes_.exitCodes[started.process] =
           removalFails || !files_.RemoveFile(inf) ? 0x80010000 : 0x00000001;
     } else if (request.parameters.rfind("temp", 0) == 0 ||
@@ -488,7 +490,9 @@ TEST(WholeRun, WithoutFailuresReachesTheFinishWindowAndCleansUp) {
   const std::string kept = "C:\\Program Files\\Norvane A_B\\Uninstall.exe";
   EXPECT_EQ(run.Read(kept), "MZ program");
   ASSERT_FALSE(run.resources().written.empty());
-  EXPECT_EQ(run.resources().written.back().file, kept);
+  // Written under a fresh name, then renamed into place.
+  EXPECT_EQ(run.resources().written.back().file.rfind("C:\\Program Files\\Norvane A_B\\Uni", 0), 0u);
+  EXPECT_FALSE(run.Read(run.resources().written.back().file));
   EXPECT_EQ(run.resources().written.back().bytes, std::string(1, '\0'));
   const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A_B";
   const std::pair<const char*, std::string> values[] = {

@@ -51,14 +51,20 @@ for row in "${rows[@]}"; do
   fi
 
   # An update: release B of the package (a later DriverVer) is published beside release A, and
-  # the entry names both, so that the removal takes both.
+  # the entry names both, so that the removal takes both. A link put at the kept program before
+  # it leaves the file it points at as it was.
   if [ "$version" = win10 ]; then
+    kept_unix=$(winepath -u "$(wine reg query "$entry" "${view[@]}" /v DisplayIcon | tr -d '\r' | sed -n 's/.*REG_SZ    //p')" 2>/dev/null)
+    printf 'victim\r\n' >"$WINEPREFIX/victim.txt"
+    ln -sf "$WINEPREFIX/victim.txt" "$kept_unix"
     mkdir -p "$WINEPREFIX/B/$folder"
     cp "$SOURCE_DIR/resources/payload/driver/$folder/"* "$WINEPREFIX/B/$folder/"
     sed -i 's#^DriverVer .*#DriverVer   = 11/30/2026,1.5.0.0\r#' "$WINEPREFIX/B/$folder/norvusb.inf"
     (cd "$WINEPREFIX/B" && gcab -c -z ../B.cab "$folder"/*)
     installer_variant "$dist/B.exe" CAB 1 "$WINEPREFIX/B.cab"
     expect_eq "$(exit_of "C:\\dist\\B.exe" "/quiet")" 0 "$version: release B"
+    [ "$(cat "$WINEPREFIX/victim.txt")" = $'victim\r' ] || fail "$version: written through a link at the kept program"
+    [ ! -L "$kept_unix" ] || fail "$version: the kept program is still a link"
   fi
   infs=$(wine reg query "$entry" "${view[@]}" /v DriverPackages | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ    //p')
   [ "$version" != win10 ] || [[ $infs =~ ^[a-z0-9_]+\.inf\\0[a-z0-9_]+\.inf$ ]] ||
