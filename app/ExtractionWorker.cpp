@@ -59,7 +59,7 @@ int32_t WorkerResourceId(const std::string& workerArgument) {
     }
   }
   if (!hasWhole && !hasDecimals) return 0;
-  if (firstDecimal > 5 || (firstDecimal == 5 && (laterDecimals || whole % 2 == 1))) ++whole;
+  if (firstDecimal > 5 || (firstDecimal == 5 && (laterDecimals || (whole & 1) != 0))) ++whole;
   const int64_t value = negative ? -whole : whole;
   if (value < INT32_MIN || value > INT32_MAX) return 0;
   return static_cast<int32_t>(value);
