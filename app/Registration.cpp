@@ -24,6 +24,7 @@ namespace {
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kProgramFilesId = 0x26;  // CSIDL_PROGRAM_FILES
 constexpr char kKeptName[] = "\\Uninstall.exe";
+constexpr uint32_t kAlreadyExists = 183;  // ERROR_ALREADY_EXISTS
 
 // Under Program Files, named after the product; empty when either is missing.
 std::string KeptFolder() {
@@ -111,7 +112,19 @@ void RegisterProduct(uint32_t returnCode) {
   const auto version = os.resources->Find(os::NumberedType(16), 1);
   if (folder.empty() || !version) return;
   const std::string kept = folder + kKeptName;
-  os.files->CreateFolder(folder);
+  // The next removal runs the kept program with administrator rights: a folder that another
+  // account made, or may change, could have it replaced. A new one lets only Administrators and
+  // SYSTEM write, whatever Program Files passes on.
+  uint32_t error = 0;
+  const auto made = os.files->CreateProtectedFolder(folder, error);
+  if (!made && error != kAlreadyExists) {
+    os.files->CreateFolder(folder);  // Windows 9x: no access lists to give
+  } else if (!made && (!os.files->KeptByAdministratorsAlone(folder).value_or(true) ||
+                       os.files->Attributes(folder).value_or(0) & os::kAttrReparsePoint)) {
+    run::Log("not registered: %s may be changed by an account without administrator rights",
+             folder.c_str());
+    return;
+  }
   // Written under a name no one had before and renamed into place: a copy over the kept name
   // would write through whatever stands there now (a link to another program's file).
   const std::string fresh = os.files->TempFileName(folder, "Uni");

@@ -83,6 +83,9 @@ class Files {
   // Windows error code in `error` when it cannot.
   virtual std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path,
                                                             uint32_t& error) = 0;
+  // KeptByAdministratorsAlone for the owner and access list of what stands at `path`; nullopt
+  // where Windows keeps none (Windows 9x).
+  virtual std::optional<bool> KeptByAdministratorsAlone(const std::string&) { return std::nullopt; }
   // RemoveDirectoryA: an empty folder, or a link to a folder (the link itself goes).
   virtual bool RemoveFolder(const std::string& path) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;

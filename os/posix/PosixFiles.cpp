@@ -1,5 +1,7 @@
 #include "os/posix/PosixFiles.h"
 
+#include "os/Guard.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -242,6 +244,26 @@ std::unique_ptr<HeldFolder> PosixFiles::CreateProtectedFolder(const std::string&
   std::error_code failed;
   fs::permissions(HostPath(path), fs::perms::owner_all, fs::perm_options::replace, failed);
   return std::make_unique<PosixHeldFolder>(held_, HostPath(path));
+}
+
+std::optional<bool> PosixFiles::KeptByAdministratorsAlone(const std::string& path) {
+  struct stat entry;
+  if (lstat(HostPath(path).c_str(), &entry) != 0) return std::nullopt;
+  // S-1-5-32-544 (Administrators) and S-1-5-32-545 (Users).
+  const std::string administrators("\x01\x02\0\0\0\0\0\x05\x20\0\0\0\x20\x02\0\0", 16);
+  std::string users = administrators;
+  users[12] = 0x21;
+  // One entry: full access for its account.
+  const auto full = [](const std::string& sid) {
+    return std::string("\0\0", 2) + static_cast<char>(8 + sid.size()) + '\0' + std::string("\xff\x01\x1f\0", 4) + sid;
+  };
+  const bool othersWrite = entry.st_mode & (S_IWGRP | S_IWOTH);
+  const std::string entries = full(administrators) + (othersWrite ? full(users) : "");
+  Guard guard;
+  guard.owner = entry.st_uid == geteuid() ? administrators : users;
+  guard.acl = std::string{2, 0, static_cast<char>(8 + entries.size()), 0,
+                          static_cast<char>(othersWrite ? 2 : 1), 0, 0, 0} + entries;
+  return os::KeptByAdministratorsAlone(guard);
 }
 
 bool PosixFiles::RemoveFolder(const std::string& path) {

@@ -23,6 +23,9 @@ class PosixFiles : public Files {
   uint32_t CreateFolder(const std::string& path) override;
   std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path,
                                                     uint32_t& error) override;
+  // The host's own account stands for Administrators; a group or other write bit for an entry
+  // that lets Users change it.
+  std::optional<bool> KeptByAdministratorsAlone(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to) override;

@@ -2,6 +2,7 @@
 // The Win32 backend of each area of the seam.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "os/Platform.h"
@@ -32,6 +33,8 @@ Platform Win32Platform();
 
 // Files::CreateProtectedFolder.
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error);
+// Files::KeptByAdministratorsAlone.
+std::optional<bool> KeptByAdministratorsAlone(const std::string& path);
 
 // HeldFile::IsRunningProgram for an open file handle.
 bool IsRunningImage(void* file);

@@ -174,6 +174,10 @@ class Win32Files final : public Files {
     return win32::CreateProtectedFolder(path, error);
   }
 
+  std::optional<bool> KeptByAdministratorsAlone(const std::string& path) override {
+    return win32::KeptByAdministratorsAlone(path);
+  }
+
   bool RemoveFolder(const std::string& path) override {
     return RemoveDirectoryA(WithoutTrailingBackslash(path).c_str()) != 0;
   }

@@ -3,9 +3,11 @@
 #include <winternl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "os/Files.h"
+#include "os/Guard.h"
 #include "os/win32/Backends.h"
 #include "os/win32/Handles.h"
 
@@ -159,6 +161,53 @@ class LocalMemory {
 // The handle shares reading and writing but not deleting (its own DELETE right is for the
 // clean-up, which deletes the folder through it), so renaming or removing the folder
 // fails with a sharing violation for as long as it is held.
+namespace {
+
+// A SID is 8 bytes and 4 for each sub-authority, whose count is its second byte.
+std::string SidBytes(const void* sid) {
+  return sid ? std::string(static_cast<const char*>(sid), 8 + 4 * static_cast<const BYTE*>(sid)[1])
+             : std::string();
+}
+
+// The account of this process's token.
+std::string RunningAccount() {
+  using OpenTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using TokenInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD, PDWORD);
+  const auto open = Function<OpenTokenFn>("advapi32.dll", "OpenProcessToken");
+  const auto information = Function<TokenInformationFn>("advapi32.dll", "GetTokenInformation");
+  HANDLE token = nullptr;
+  if (!open || !information || !open(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  const UniqueHandle held(token);
+  // TOKEN_USER: the SID's address and attributes, then (here) the SID itself.
+  alignas(void*) char user[128];
+  DWORD size = 0;
+  constexpr int kTokenUser = 1;
+  if (!information(token, kTokenUser, user, sizeof user, &size)) return {};
+  return SidBytes(reinterpret_cast<const TOKEN_USER*>(user)->User.Sid);
+}
+
+}  // namespace
+
+std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
+  using GetNamedSecurityInfoFn = DWORD(WINAPI*)(LPCSTR, int, SECURITY_INFORMATION, PSID*, PSID*,
+                                                PACL*, PACL*, PSECURITY_DESCRIPTOR*);
+  const auto get = Function<GetNamedSecurityInfoFn>("advapi32.dll", "GetNamedSecurityInfoA");
+  if (!get) return std::nullopt;
+  // What an administrator cannot read (its list denies them) is refused.
+  Guard guard;
+  PSID owner = nullptr;
+  PACL acl = nullptr;
+  LocalMemory descriptor;
+  constexpr int kFileObject = 1;  // SE_FILE_OBJECT
+  if (get(path.c_str(), kFileObject, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+          &owner, nullptr, &acl, nullptr, descriptor.out()) != ERROR_SUCCESS)
+    return false;
+  guard.owner = SidBytes(owner);
+  guard.self = RunningAccount();
+  if (acl) guard.acl.emplace(reinterpret_cast<const char*>(acl), acl->AclSize);
+  return os::KeptByAdministratorsAlone(guard);
+}
+
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error) {
   const auto convert = Function<ConvertSddlFn>(
       "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");

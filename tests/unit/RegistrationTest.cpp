@@ -2,7 +2,11 @@
 // driver installer's log, and which return codes register at all.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "app/Registration.h"
+#include "os/Guard.h"
 #include "run/InstallerState.h"
 #include "tests/unit/fakes/Fakes.h"
 #include "tools/dpinst/RunReport.h"
@@ -56,6 +60,62 @@ TEST(Registration, PublishedInfsListsTheFileNamesTheLogReports) {
   EXPECT_EQ(app::MergedInfLists("", ""), "");
 }
 
+// The access lists and owners Windows could hand back, as the rule reads them.
+TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
+  const auto sid = [](uint8_t authority, std::initializer_list<uint32_t> parts) {
+    std::string bytes = {1, static_cast<char>(parts.size()), 0, 0, 0, 0, 0, static_cast<char>(authority)};
+    for (const uint32_t part : parts) bytes.append(reinterpret_cast<const char*>(&part), 4);
+    return bytes;
+  };
+  const std::string admins = sid(5, {32, 544}), system = sid(5, {18}), users = sid(5, {32, 545}),
+                    creatorOwner = sid(3, {0}), someone = sid(5, {21, 1, 2, 3, 1001}),
+                    trustedInstaller = sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631,
+                                                2271478464});
+  const auto entry = [](uint8_t type, uint8_t flags, uint32_t mask, const std::string& who) {
+    std::string bytes = {static_cast<char>(type), static_cast<char>(flags),
+                         static_cast<char>(8 + who.size()), 0};
+    return bytes.append(reinterpret_cast<const char*>(&mask), 4) + who;
+  };
+  const auto list = [](std::initializer_list<std::string> entries) {
+    std::string body;
+    for (const std::string& one : entries) body += one;
+    return std::string{2, 0, static_cast<char>(8 + body.size()), 0,
+                       static_cast<char>(entries.size()), 0, 0, 0} + body;
+  };
+  constexpr uint32_t kFull = 0x1F01FF, kReadRun = 0x1200A9, kGenericWrite = 0x40000000;
+  // As Program Files passes it on: administrators and SYSTEM full, users read and run.
+  const std::string programFiles = list({entry(0, 0x10, kFull, admins), entry(0, 0x10, kFull, system),
+                                         entry(0, 0x1B, 0x10000000, creatorOwner),
+                                         entry(0, 0x10, kReadRun, users),
+                                         entry(0, 0x12, kFull, trustedInstaller)});
+  const struct {
+    const char* what;
+    os::Guard guard;
+    bool kept;
+  } rows[] = {
+      {"as Program Files passes it on", {admins, programFiles, {}}, true},
+      {"owned by SYSTEM", {system, programFiles, {}}, true},
+      {"owned by TrustedInstaller", {trustedInstaller, programFiles, {}}, true},
+      {"owned by a user", {someone, programFiles, {}}, false},
+      {"owned by the administrator it runs as",
+       {someone, list({entry(0, 0x03, kFull, someone)}), someone}, true},
+      {"another user may write", {admins, list({entry(0, 0, kFull, users)}), someone}, false},
+      {"owner unreadable", {"", programFiles, {}}, false},
+      {"no list: anyone may do anything", {admins, std::nullopt, {}}, false},
+      {"users may write", {admins, list({entry(0, 0, 0x2, users)}), {}}, false},
+      {"a user may change the list", {admins, list({entry(0, 0, 0x40000, someone)}), {}}, false},
+      {"generic write, for what is made inside only",
+       {admins, list({entry(0, 0x0B, kGenericWrite, users)}), {}}, false},
+      {"a callback entry", {admins, list({entry(9, 0, kFull, users)}), {}}, false},
+      {"denied to users", {admins, list({entry(1, 0, kFull, users)}), {}}, true},
+      {"cut short", {admins, programFiles.substr(0, programFiles.size() - 3), {}}, false},
+      {"an entry longer than the list",
+       {admins, list({entry(0, 0, kReadRun, users)}).substr(0, 20), {}}, false},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(os::KeptByAdministratorsAlone(row.guard), row.kept) << row.what;
+}
+
 class RegisterProductTest : public fakes::PlatformTest {};
 
 TEST_F(RegisterProductTest, OnlyARunThatPutSomethingInWithoutFailureRegisters) {
@@ -84,6 +144,48 @@ TEST_F(RegisterProductTest, OnlyARunThatPutSomethingInWithoutFailureRegisters) {
               row.registered)
         << std::hex << row.returnCode;
   }
+}
+
+// The next removal runs the kept program with administrator rights: a kept folder that others
+// may change, or a link in its place, is not used; a new one is made for administrators alone.
+TEST_F(RegisterProductTest, RegistersOnlyInAFolderAdministratorsAloneCanChange) {
+  resources.resources[{"#16", 1}] = fakes::VersionResource({{"ProductName", "Norvane A"}});
+  shell.specialFolders[0x26] = "C:\\Program Files";
+  files.CreateFolder("C:\\Program Files");
+  files.CreateFolder("C:\\dist");
+  files.CreateFolder("C:\\elsewhere");
+  WriteFile("C:\\dist\\Installer.exe", "MZ program");
+  run::State().InstallerPath = "C:\\dist\\Installer.exe";
+  const std::filesystem::path kept = Host("C:\\Program Files\\Norvane A");
+  const struct {
+    const char* what;
+    std::function<void()> before;
+    bool registered;
+  } rows[] = {
+      {"new", [] {}, true},
+      {"left by an administrator", [&] { std::filesystem::create_directory(kept); }, true},
+      {"others may write",
+       [&] {
+         std::filesystem::create_directory(kept);
+         std::filesystem::permissions(kept, std::filesystem::perms::others_write,
+                                      std::filesystem::perm_options::add);
+       },
+       false},
+      {"a link to another folder",
+       [&] { std::filesystem::create_directory_symlink(Host("C:\\elsewhere"), kept); }, false},
+  };
+  for (const auto& row : rows) {
+    registry.values.clear();
+    std::filesystem::remove_all(kept);
+    row.before();
+    app::RegisterProduct(1);
+    EXPECT_EQ(registry.values.empty(), !row.registered) << row.what;
+    EXPECT_EQ(std::filesystem::exists(Host("C:\\elsewhere\\Uninstall.exe")), false) << row.what;
+  }
+  // Made here: the owner's rights alone stand for Administrators and SYSTEM alone.
+  std::filesystem::remove_all(kept);
+  app::RegisterProduct(1);
+  EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms::owner_all);
 }
 
 }  // namespace

@@ -105,6 +105,14 @@ for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").c
   [ ! -e "$kept_folder" ] || fail "$version: the kept folder stayed: $(ls "$kept_folder")"
   expect_eq "$(temp_listing)" "$before" "$version: temporary folder after the removal"
   expect_eq "$(exit_of "C:\\dist\\$INSTALLER" "/uninstall /quiet")" 645 "$version: nothing to remove (1605)"
+  # A kept folder that every account may write to (Wine gives the unix mode as the access list)
+  # is not used: the install goes on, unregistered, and puts no program there.
+  if [ "$version" = win10 ]; then
+    mkdir -m 777 "$kept_folder"
+    expect_eq "$(exit_of "C:\\dist\\$INSTALLER" /quiet)" 0 "$version: an install beside a folder others may write to"
+    if wine reg query "$entry" "${view[@]}" >/dev/null 2>&1; then fail "$version: registered in a folder others may write to"; fi
+    expect_eq "$(ls -A "$kept_folder")" "" "$version: the folder others may write to"
+  fi
   wineserver -k
   echo "$version: ok"
 done
