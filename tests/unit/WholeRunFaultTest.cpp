@@ -425,7 +425,8 @@ class WholeRun {
     if (request.parameters == "/RemoveKeptCopy") {
       afterwards_.emplace_back(request.file, request.parameters);
     } else if (request.parameters.rfind("/u ", 0) == 0) {
-      const std::string inf = "C:\\Windows\\INF\\" + request.parameters.substr(3, 8);
+      // The removal passes the recorded name quoted: /u "oem7.inf".
+      const std::string inf = "C:\\Windows\\INF\\" + request.parameters.substr(4, 8);
       processes_.exitCodes[started.process] =
           removalFails || !files_.RemoveFile(inf) ? 0x80010000 : 0x00000001;
     } else if (request.parameters.rfind("temp", 0) == 0 ||
