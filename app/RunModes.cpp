@@ -105,7 +105,8 @@ namespace {
 void TakeSwitches(const std::string& commandLine) {
   std::string_view text = commandLine;
   if (run::LowerCase(commandLine) == "debug") text = {};
-  if (text.substr(0, 4) == "temp") text.remove_prefix(std::min<size_t>(5, text.size()));
+  const bool copy = text.substr(0, 4) == "temp";
+  if (copy) text.remove_prefix(std::min<size_t>(5, text.size()));
   const auto switches = ParseSwitches(text);
   if (text.empty() || !switches) return;  // the plain start, "debug", "temp": nothing to take
   run::InstallerState& state = run::State();
@@ -117,13 +118,39 @@ void TakeSwitches(const std::string& commandLine) {
   if (run::Unattended())
     run::SetUi(&run::UnattendedWindows(run::Ui(), state.presence == run::Presence::Quiet));
   // Nothing is changed yet: a log the administrator asked for and cannot have ends it here.
-  if (!run::OpenRunLog()) {
-    run::Tell(0, "The log " + state.LogPath + " cannot be written.", run::kAppTitle, os::kMbOk);
+  // The relauncher's copy reopens the file its relauncher checked and holds (so that it cannot
+  // be deleted nor renamed): not its owner again, which Windows does not keep where the volume
+  // has no owners (FAT) and Wine does not keep at all.
+  if (const char* why = run::OpenRunLog(!copy)) {
+    run::Tell(0, "The log " + state.LogPath + " cannot be written" + why + ".", run::kAppTitle,
+              os::kMbOk);
     os::EndProcess(static_cast<int>(run::kExitFailed));
   }
   run::Log("command line: %s", commandLine.c_str());
   run::Log("program: %s 1.04.0930", os::Os().processes->ProgramFilePath().c_str());
   if (switches->noRestart) run::Log("/norestart: this installer never restarts Windows");
+}
+
+// One run at a time on the whole machine, by two locks. The mutex "Global\NorvaneDriverInstaller"
+// is the one earlier releases take; any account may make an object of that name first (an event
+// of that name makes CreateMutexA fail), so it counts as another run only with an owner that
+// only an administrator can give. Every run then takes the file NorvaneDriverInstaller in the
+// system folder, without sharing: from Windows 2000 on, NTFS lets only administrators make a
+// file there (and Power Users on 2000 and XP, whom Windows does not keep from becoming one), its
+// own access list lets no one else open it, and delete-on-close removes it however the run ends.
+// A squat of the mutex's name is logged and can neither stop a run nor let two through.
+bool MachineLockTaken(os::Processes& processes) {
+  static constexpr char kName[] = "Global\\NorvaneDriverInstaller";
+  const os::MutexAnswer mutex = processes.CreateMachineMutex(kName);
+  const bool madeBefore = mutex.error == 183 || mutex.error == 5;
+  if (madeBefore && mutex.adminOwned) return false;
+  const os::AdministratorsLock lock = processes.TakeAdministratorsLock(kName + 7);
+  if (lock == os::AdministratorsLock::Taken && (madeBefore || mutex.error == 6))
+    run::Log("lock squatted: error %u", mutex.error);
+  // Without administrator rights (no lock file) this run cannot tell a squat from a run, nor
+  // install.
+  return lock == os::AdministratorsLock::Taken ||
+         (lock == os::AdministratorsLock::Unavailable && !madeBefore);
 }
 
 [[noreturn]] void End(uint32_t exitCode) {
@@ -153,7 +180,7 @@ bool Main() {
     case RunMode::InstallationRun:
       // One run at a time on the whole machine: Windows' device installation does not expect
       // two driver installers side by side. Nothing of the other run's may be cleaned up here.
-      if (!processes.TakeMachineLock("Global\\NorvaneDriverInstaller")) {
+      if (!MachineLockTaken(processes)) {
         run::Tell(0, "The installer is already running. Try again when it has finished.",
                   run::kAppTitle, os::kMbOk);
         End(run::kExitAlreadyRunning);

@@ -58,6 +58,31 @@ class HeldFile {
   virtual std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) = 0;
 };
 
+// The run's log as the handle that writes it sees it.
+struct LogFacts {
+  bool created = false;     // nothing stood at the name: this open made the file
+  bool link = false;        // the name itself is a link (a reparse point), opened as the link
+  bool adminOwned = false;  // owner Administrators or SYSTEM, which only they can give
+  bool elsewhere = false;   // the handle's final path (Vista on) is not the one asked for
+  uint32_t names = 1;       // hard links: the file's names
+};
+
+// Whether GetFinalPathNameByHandleA's answer ("\\?\C:\..." or "\\?\UNC\server\...") names
+// `asked`, a full path with long names; names compare as Windows compares them, letters in any
+// case.
+inline bool SameFinalPath(const char* finalPath, const char* asked) {
+  // "\\?\" before a drive; "\\?\UNC" before the "\server\..." of "\\server\...".
+  const char* const prefix = "\\\\?\\UNC";
+  const char* const prefixEnd = prefix + (*asked == '\\' ? 7 : 4);
+  if (*asked == '\\') ++asked;
+  for (const char* at = prefix; at < prefixEnd; ++at, ++finalPath)
+    if (*finalPath != *at) return false;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c | 0x20 : c; };
+  for (; lower(*finalPath) == lower(*asked); ++finalPath, ++asked)
+    if (!*asked) return true;
+  return false;
+}
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -111,6 +136,11 @@ class Files {
   // CreateFileA(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING). Null when the file is missing or
   // someone has it open for writing or removal.
   virtual std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) = 0;
+  // The run's log, opened once and kept: an existing file opened, a missing one created (owner
+  // Administrators when `administrators`), neither truncated; a link at the name is opened as
+  // the link, never followed; every write lands at the end. Null when it cannot be opened.
+  virtual std::unique_ptr<WritableFile> OpenLog(const std::string& path, bool administrators,
+                                                LogFacts& facts) = 0;
   // OpenFile(path, OF_EXIST): true when the path could be opened.
   virtual bool OpenFileExists(const std::string& path) = 0;
 };

@@ -24,6 +24,21 @@ struct ShellAnswer {
   uintptr_t process = 0;   // 0 when the shell gave no process handle
 };
 
+struct MutexAnswer {
+  // GetLastError after CreateMutexA: 0 made here, 183 (ERROR_ALREADY_EXISTS) made before,
+  // 5 (ERROR_ACCESS_DENIED) made before and closed to this account, whose owner is not read,
+  // 6 (ERROR_INVALID_HANDLE) the name is another kind of object; anything else: Windows has no
+  // such name space.
+  uint32_t error = 0;
+  bool adminOwned = false;  // made before, with owner Administrators or SYSTEM
+};
+
+enum class AdministratorsLock : uint8_t {
+  Taken,
+  HeldElsewhere,  // ERROR_SHARING_VIOLATION (32): another run holds it
+  Unavailable,    // this account may not make or open it (no administrator rights), or Windows 9x
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
@@ -36,9 +51,14 @@ class Processes {
   // Waits without time-out, then closes the handle; answers the process's exit code.
   virtual uint32_t WaitAndClose(uintptr_t process) = 0;
 
-  // Takes the named lock (a mutex) for the rest of the process. False when another process,
-  // in any session, holds it. Where no such lock exists, every run goes ahead.
-  virtual bool TakeMachineLock(const char*) { return true; }
+  // CreateMutexA on the name, kept for the rest of the process. Any account may make an object
+  // of any name under "Global\", so what answers is only a claim: the caller weighs the owner.
+  virtual MutexAnswer CreateMachineMutex(const char*) { return {}; }
+  // A file of that name that only Administrators and SYSTEM may open, in the system folder that
+  // only they may write to, held without sharing for the rest of the process.
+  virtual AdministratorsLock TakeAdministratorsLock(const char*) {
+    return AdministratorsLock::Unavailable;
+  }
   // CMP_WaitNoPendingInstallEvents: 0 when Windows has no device installation in progress (any
   // more), 258 when the time ran out; nullopt where the platform lacks the call.
   virtual std::optional<uint32_t> WaitForDeviceInstallations(uint32_t) { return std::nullopt; }

@@ -1,10 +1,13 @@
 #include "run/RunLog.h"
 
 #include <cstdarg>
+#include <memory>
+#include <utility>
 
 #include "os/Files.h"
 #include "os/Platform.h"
 #include "os/Shell.h"
+#include "os/Version.h"
 #include "run/InstallerState.h"
 #include "run/WorkFolders.h"
 
@@ -14,17 +17,37 @@ bool Unattended() {
   return State().presence != Presence::Windows;
 }
 
-bool OpenRunLog() {
+namespace {
+
+// Kept from the open to the end of the process, when Windows closes it: a name looked up once
+// cannot be swapped for another file between two lines.
+os::WritableFile* keptLog = nullptr;
+
+// With administrator rights the run writes where the administrator named, through whatever a
+// user may have put at that name or on the way first: a link, a second name of another
+// program's file, a file of the user's own, a folder that leads elsewhere.
+bool Refused(const os::LogFacts& facts, bool ownerChecked) {
+  return facts.link || facts.names > 1 || facts.elsewhere ||
+         (ownerChecked && !facts.created && !facts.adminOwned);
+}
+
+}  // namespace
+
+const char* OpenRunLog(bool ownerChecked) {
   const std::string& path = State().LogPath;
-  if (path.empty()) return true;
-  // An earlier run's log is kept: appended to, never replaced.
-  os::Files& files = *os::Os().files;
-  return FileExists(path) ? files.Append(path, "") : files.WriteAll(path, "");
+  delete std::exchange(keptLog, nullptr);
+  if (path.empty()) return nullptr;
+  const bool elevated = os::Os().version->IsUserAnAdmin().value_or(false);
+  os::LogFacts facts;
+  auto log = os::Os().files->OpenLog(path, elevated, facts);
+  if (!log) return "";
+  if (elevated && Refused(facts, ownerChecked)) return ": a user could have prepared it";
+  keptLog = log.release();
+  return nullptr;
 }
 
 void LogLine(const char* format, ...) {
-  const std::string& path = State().LogPath;
-  if (path.empty()) return;
+  if (!keptLog || State().LogPath.empty()) return;
   const os::LocalTime now = os::Os().shell->Now();
   std::string line;
   const int stamp[] = {now.year, now.month, now.day, now.hour, now.minute, now.second};
@@ -51,7 +74,7 @@ void LogLine(const char* format, ...) {
   }
   va_end(arguments);
   line += "\r\n";
-  os::Os().files->Append(path, line);
+  keptLog->Write(line);
 }
 
 int Tell(uintptr_t owner, const std::string& text, const char* title, uint32_t style) {

@@ -16,9 +16,12 @@ enum class Presence : uint8_t {
 
 bool Unattended();  // /passive or /quiet: every wait for a person has a fixed answer
 
-// Creates the log named by the state when it is missing. False when it cannot be written; true
-// when the run keeps no log.
-bool OpenRunLog();
+// Opens the log named by the state for the rest of the process, creating it when it is
+// missing. Null when it is open or the run keeps none; else why it cannot be written: empty when
+// it cannot be opened, a reason (": ...") when a run with administrator rights refuses it: a
+// link, a file of more names, one that is elsewhere than asked, or (with `ownerChecked`) an
+// existing file of an owner other than Administrators or SYSTEM.
+const char* OpenRunLog(bool ownerChecked = true);
 
 // One line: a time stamp, then the format with its arguments put in. Nothing when the run keeps
 // no log. One routine writes every line, so that no caller builds a text of its own for the log.

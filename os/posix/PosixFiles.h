@@ -43,6 +43,8 @@ class PosixFiles : public Files {
   // Until the held file goes, writing, replacing, renaming or removing it fails, as a sharing
   // violation would.
   std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override;
+  std::unique_ptr<WritableFile> OpenLog(const std::string& path, bool administrators,
+                                        LogFacts& facts) override;
   bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
   // The file this process runs from, by the host's own identity (device and inode) of what is
   // at `path` now: a file put under that name later is another file.

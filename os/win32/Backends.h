@@ -36,6 +36,19 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
 // Files::KeptByAdministratorsAlone.
 std::optional<bool> KeptByAdministratorsAlone(const std::string& path);
 
+// Owner Administrators; full access for Administrators and SYSTEM only, passed on to files and
+// folders made inside ("OICI"); "P" cuts what the folder above would pass on.
+inline constexpr char kAdministratorsOnly[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+// A security descriptor made from its SDDL text, to be freed with LocalFree; null where Windows
+// lacks the conversion (before Windows 2000).
+void* DescriptorFrom(const char* sddl);
+
+// Whether the owner of an open file (object type 1, SE_FILE_OBJECT) or kernel object (6,
+// SE_KERNEL_OBJECT) is Administrators or SYSTEM, owners that only their members can give.
+// False when it cannot be read.
+bool OwnedByAdministrators(void* handle, int objectType);
+
 // HeldFile::IsRunningProgram for an open file handle.
 bool IsRunningImage(void* file);
 

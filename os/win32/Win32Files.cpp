@@ -110,6 +110,40 @@ std::unique_ptr<HeldFile> Win32HeldFile::CopyToRunOnce(const std::string& path) 
   return copy;
 }
 
+}  // namespace
+
+void* DescriptorFrom(const char* sddl) {
+  using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+  const auto convert = reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(GetProcAddress(
+      GetModuleHandleA("advapi32.dll"), "ConvertStringSecurityDescriptorToSecurityDescriptorA")));
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  return convert && convert(sddl, 1, &descriptor, nullptr) ? descriptor : nullptr;
+}
+
+bool OwnedByAdministrators(void* handle, int objectType) {
+  using GetSecurityInfoFn = DWORD(WINAPI*)(HANDLE, int, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
+                                           PACL*, PSECURITY_DESCRIPTOR*);
+  const auto get = reinterpret_cast<GetSecurityInfoFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "GetSecurityInfo")));
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!handle || !get ||
+      get(handle, objectType, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+          &descriptor) != ERROR_SUCCESS)
+    return false;
+  // A SID as Windows stores it, read as DWORDs: revision 1 and the count of sub-authorities,
+  // then the authority (big endian: NT is 5), then each sub-authority. S-1-5-18 is SYSTEM,
+  // S-1-5-32-544 Administrators.
+  const auto* sid = static_cast<const DWORD*>(owner);
+  const bool administrators =
+      sid && sid[1] == 0x05000000 &&
+      (sid[0] == 0x101 ? sid[2] == 18 : sid[0] == 0x201 && sid[2] == 32 && sid[3] == 544);
+  LocalFree(descriptor);
+  return administrators;
+}
+
+namespace {
+
 class Win32Files final : public Files {
  public:
   uint32_t TempPath(char* buffer, uint32_t size) override { return GetTempPathA(size, buffer); }
@@ -242,6 +276,50 @@ class Win32Files final : public Files {
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32WritableFile>(handle);
+  }
+
+  // Not OPEN_ALWAYS: through a link whose target is missing it creates the target (Wine 8
+  // follows links even with FILE_FLAG_OPEN_REPARSE_POINT), where CREATE_NEW fails at the link.
+  // A second round opens a file that another run made between the two calls.
+  std::unique_ptr<WritableFile> OpenLog(const std::string& path, bool administrators,
+                                        LogFacts& facts) override {
+    void* const descriptor = administrators ? DescriptorFrom("O:BA") : nullptr;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    DWORD disposition = OPEN_EXISTING;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int round = 0; round < 3; ++round) {
+      // Shared for writing with the relauncher, which keeps the log its copy writes too.
+      file = CreateFileA(path.c_str(), FILE_APPEND_DATA | READ_CONTROL,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, disposition,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      if (file != INVALID_HANDLE_VALUE ||
+          GetLastError() !=
+              (disposition == OPEN_EXISTING ? ERROR_FILE_NOT_FOUND : ERROR_FILE_EXISTS))
+        break;
+      disposition = disposition == OPEN_EXISTING ? CREATE_NEW : OPEN_EXISTING;
+    }
+    LocalFree(descriptor);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    auto log = std::make_unique<Win32WritableFile>(file);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information)) return nullptr;
+    facts.created = disposition == CREATE_NEW;
+    facts.link = information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    facts.names = information.nNumberOfLinks;
+    facts.adminOwned = OwnedByAdministrators(file, 1);
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    const auto finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    char where[MAX_PATH + 8];
+    const DWORD whereLength = finalPath ? finalPath(file, where, sizeof where, 0) : 0;
+    if (whereLength == 0 || whereLength >= sizeof where) return log;  // before Vista: unknown
+    // With long names, as the final path has them; GetLongPathNameA may write where it reads.
+    char asked[MAX_PATH];
+    const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, asked, nullptr);
+    const DWORD longLength = fullLength ? GetLongPathNameA(asked, asked, MAX_PATH) : 0;
+    facts.elsewhere = longLength == 0 || longLength >= MAX_PATH || fullLength >= MAX_PATH ||
+                      !SameFinalPath(where, asked);
+    return log;
   }
 
   std::unique_ptr<HeldFile> HoldUnchanged(const std::string& path) override {

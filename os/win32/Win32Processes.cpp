@@ -63,13 +63,36 @@ class Win32Processes final : public Processes {
     return code;
   }
 
-  bool TakeMachineLock(const char* name) override {
-    // Never closed: Windows lets go of it when the process ends, however it ends.
+  // Never closed: Windows lets go of it when the process ends, however it ends.
+  MutexAnswer CreateMachineMutex(const char* name) override {
     const HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
-    // Denied: a run of another account made it. Any other failure (a Windows without the
-    // session namespaces) must not keep the installer from running.
-    if (!mutex) return GetLastError() != ERROR_ACCESS_DENIED;
-    return GetLastError() != ERROR_ALREADY_EXISTS;
+    MutexAnswer answer{GetLastError(), false};
+    if (mutex && answer.error != ERROR_ALREADY_EXISTS) answer.error = 0;
+    answer.adminOwned = answer.error == ERROR_ALREADY_EXISTS && OwnedByAdministrators(mutex, 6);
+    return answer;
+  }
+
+  // In the system folder, where only administrators may make a file, with an access list that
+  // lets no one else open it, and delete-on-close: the kernel deletes it however the process
+  // ends. A file left by a power cut is opened again, as only administrators can.
+  AdministratorsLock TakeAdministratorsLock(const char* name) override {
+    char path[MAX_PATH + 64];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    void* const descriptor = DescriptorFrom(kAdministratorsOnly);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (descriptor && length && length < MAX_PATH) {  // room left for the short name
+      path[length] = '\\';
+      while ((path[++length] = *name++)) {
+      }
+      file = CreateFileA(path, GENERIC_READ | DELETE, 0, &attributes, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    }
+    const DWORD error = GetLastError();
+    LocalFree(descriptor);
+    if (file != INVALID_HANDLE_VALUE) return AdministratorsLock::Taken;
+    return error == ERROR_SHARING_VIOLATION ? AdministratorsLock::HeldElsewhere
+                                            : AdministratorsLock::Unavailable;
   }
 
   std::optional<uint32_t> WaitForDeviceInstallations(uint32_t milliseconds) override {

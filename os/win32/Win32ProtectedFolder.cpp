@@ -14,10 +14,6 @@
 namespace os::win32 {
 namespace {
 
-// Owner Administrators; full access for Administrators and SYSTEM only, passed on to files and
-// folders made inside ("OICI"); "P" cuts what the user's temporary folder would pass on.
-constexpr char kProtectedFolderDescriptor[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
-
 constexpr ULONG kFileCreate = 2;                   // FILE_CREATE: fail when the name exists
 constexpr ULONG kFileDirectoryFile = 0x1;          // FILE_DIRECTORY_FILE
 constexpr ULONG kFileSynchronousIo = 0x20;         // FILE_SYNCHRONOUS_IO_NONALERT
@@ -219,7 +215,7 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
   if (!convert || !create || !toNtPath || !freeString || !toError) return nullptr;
 
   LocalMemory descriptor;
-  if (!convert(kProtectedFolderDescriptor, kSddlRevision, descriptor.out(), nullptr)) {
+  if (!convert(kAdministratorsOnly, kSddlRevision, descriptor.out(), nullptr)) {
     error = GetLastError();
     return nullptr;
   }

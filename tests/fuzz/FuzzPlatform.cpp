@@ -68,6 +68,33 @@ bool MemoryFiles::Append(const std::string& path, std::string_view bytes) {
   return true;
 }
 
+namespace {
+
+// By its key, not a reference into the map: a run may remove other files meanwhile.
+class MemoryLog final : public os::WritableFile {
+ public:
+  MemoryLog(std::map<std::string, std::string>& files, std::string key)
+      : files_(files), key_(std::move(key)) {}
+  bool Write(std::string_view bytes) override {
+    files_[key_].append(bytes);
+    return true;
+  }
+  bool Flush() override { return true; }
+
+ private:
+  std::map<std::string, std::string>& files_;
+  std::string key_;
+};
+
+}  // namespace
+
+std::unique_ptr<os::WritableFile> MemoryFiles::OpenLog(const std::string& path, bool,
+                                                       os::LogFacts& facts) {
+  facts.created = files.try_emplace(Key(path)).second;
+  facts.adminOwned = true;
+  return std::make_unique<MemoryLog>(files, Key(path));
+}
+
 int QuietShell::ShowMessage(uintptr_t, const std::string&, const std::string&, uint32_t style) {
   ++messages;
   return (style & 0xF) == os::kMbYesNo ? os::kIdYes : os::kIdOk;

@@ -49,6 +49,8 @@ class MemoryFiles final : public os::Files {
   bool Truncate(const std::string& path, uint64_t length) override;
   std::unique_ptr<os::WritableFile> CreateExclusive(const std::string&) override { return {}; }
   std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string&) override { return {}; }
+  std::unique_ptr<os::WritableFile> OpenLog(const std::string& path, bool,
+                                            os::LogFacts& facts) override;
   bool OpenFileExists(const std::string& path) override { return Attributes(path).has_value(); }
 };
 

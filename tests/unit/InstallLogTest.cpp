@@ -128,6 +128,10 @@ class FailingFiles final : public os::Files {
   std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string& p) override {
     return inner_.HoldUnchanged(p);
   }
+  std::unique_ptr<os::WritableFile> OpenLog(const std::string& p, bool a,
+                                            os::LogFacts& f) override {
+    return inner_.OpenLog(p, a, f);
+  }
   bool OpenFileExists(const std::string& p) override { return inner_.OpenFileExists(p); }
 
  private:

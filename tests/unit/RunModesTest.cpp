@@ -189,6 +189,63 @@ TEST_F(MainTest, EndsBeforeAnythingChangesWithTheirCodes) {
     }
   }
   EXPECT_EQ(processes.locks.size(), 0u);
+  // A log refused, as a run with administrator rights refuses a link: the box says why.
+  files.alterLogFacts = [](os::LogFacts& facts) { facts.link = true; };
+  shell.messages.clear();
+  processes.arguments = "/log=C:\\Logs\\run.log";
+  try {
+    app::Main();
+  } catch (const fakes::ProcessEnded& ended) {
+    EXPECT_EQ(ended.code, 1603);
+  }
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].text,
+            "The log C:\\Logs\\run.log cannot be written: a user could have prepared it.");
+}
+
+// Any account may make an object of the lock's name first: only a mutex whose owner a program
+// with administrator rights alone can give is a run, and the lock file (which no other account
+// can make or open) decides the rest. A run that goes ahead meets an unusable temporary
+// folder here and ends with 1603.
+TEST_F(MainTest, MachineLockCountsOnlyWhatAnAdministratorMade) {
+  files.CreateFolder("C:\\Logs");
+  using enum os::AdministratorsLock;
+  const struct {
+    os::MutexAnswer mutex;
+    os::AdministratorsLock lockFile;
+    int code;
+    const char* logged;
+  } rows[] = {
+      {{183, true}, Taken, 1618, "already running"},
+      {{5, false}, HeldElsewhere, 1618, "already running"},  // a run of another session
+      {{183, false}, HeldElsewhere, 1618, "already running"},
+      {{6, false}, HeldElsewhere, 1618, "already running"},  // an event of the name
+      {{5, false}, Unavailable, 1618, "already running"},    // no rights to tell a squat from a run
+      {{183, false}, Taken, 1603, "lock squatted: error 183\r\n"},
+      {{5, false}, Taken, 1603, "lock squatted: error 5\r\n"},
+      {{6, false}, Taken, 1603, "lock squatted: error 6\r\n"},
+      {{6, false}, Unavailable, 1603, "exit code: 1603"},
+      {{2, false}, Unavailable, 1603, "exit code: 1603"},  // no "Global\\" name space
+      {{0, false}, Taken, 1603, "exit code: 1603"},
+  };
+  for (const auto& row : rows) {
+    const std::string name = std::to_string(row.mutex.error) +
+                             (row.mutex.adminOwned ? " admin " : " ") +
+                             std::to_string(static_cast<int>(row.lockFile));
+    run::State() = run::InstallerState();
+    files.RemoveFile("C:\\Logs\\run.log");
+    unicode.tempPath = u"C:\\\u4E2D\\";
+    processes.mutex = row.mutex;
+    processes.lockFile = row.lockFile;
+    processes.arguments = "temp /quiet /log=C:\\Logs\\run.log";
+    try {
+      app::Main();
+      ADD_FAILURE() << name << " did not end";
+    } catch (const fakes::ProcessEnded& ended) {
+      EXPECT_EQ(ended.code, row.code) << name;
+    }
+    EXPECT_NE(ReadFile("C:\\Logs\\run.log").find(row.logged), std::string::npos) << name;
+  }
 }
 
 TEST_F(MainTest, InstallationRunWithoutItsWindowEndsInsteadOfWaitingForEver) {

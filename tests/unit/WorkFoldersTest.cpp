@@ -258,13 +258,72 @@ TEST(DecimalTextTest, SignsLimitsAndZeros) {
 TEST_F(WorkFoldersTest, LogLinesPrintEveryConversionTheFormatCheckAccepts) {
   run::State().LogPath = "C:\\Temp\\run.log";
   shell.now = {2026, 1, 2, 3, 4, 5};
-  files.WriteAll(run::State().LogPath, "");
+  ASSERT_EQ(run::OpenRunLog(), nullptr);
   run::Log("%s|%d|%u|100%%|%%s", "a\r\nb", -12, 4294967295u);
   run::LogLine("%% at the end %");  // a lone % that only a call past the check could pass
   run::State().LogPath.clear();
   EXPECT_EQ(files.ReadAll("C:\\Temp\\run.log"),
             "2026-01-02 03:04:05 a  b|-12|4294967295|100%|%s\r\n"
             "2026-01-02 03:04:05 % at the end \r\n");
+}
+
+// With administrator rights, a log that anyone but an administrator could have prepared is
+// refused before a line goes into it; without them, the run writes as its own account.
+TEST_F(WorkFoldersTest, ALogAUserCouldHavePreparedIsRefused) {
+  shell.now = {2026, 1, 2, 3, 4, 5};
+  const struct {
+    const char* name;
+    bool existing, elevated, refused;
+    std::function<void(os::LogFacts&)> alter;
+    bool copy = false;  // the relauncher's copy: its relauncher checked the owner
+  } rows[] = {
+      {"new", false, true, false, nullptr},
+      {"new, owner unreadable", false, true, false, [](os::LogFacts& f) { f.adminOwned = false; }},
+      {"an administrator's", true, true, false, nullptr},
+      {"a user's", true, true, true, [](os::LogFacts& f) { f.adminOwned = false; }},
+      {"a user's, no rights", true, false, false, [](os::LogFacts& f) { f.adminOwned = false; }},
+      {"two names", true, true, true, [](os::LogFacts& f) { f.names = 2; }},
+      {"new, two names", false, true, true, [](os::LogFacts& f) { f.names = 2; }},
+      {"a link", true, true, true, [](os::LogFacts& f) { f.link = true; }},
+      {"a user's, to the copy", true, true, false, [](os::LogFacts& f) { f.adminOwned = false; },
+       true},
+      {"a link, to the copy", true, true, true, [](os::LogFacts& f) { f.link = true; }, true},
+      {"a folder on the way leads elsewhere", true, true, true,
+       [](os::LogFacts& f) { f.elsewhere = true; }},
+  };
+  files.CreateFolder("C:\\Logs");
+  for (const auto& row : rows) {
+    files.RemoveFile("C:\\Logs\\run.log");
+    if (row.existing) files.WriteAll("C:\\Logs\\run.log", "earlier\r\n");
+    files.alterLogFacts = row.alter;
+    version.admin = row.elevated;
+    run::State().LogPath = "C:\\Logs\\run.log";
+    const char* refused = run::OpenRunLog(!row.copy);
+    EXPECT_STREQ(refused, row.refused ? ": a user could have prepared it" : nullptr) << row.name;
+    run::Log("a line");
+    EXPECT_EQ(*files.ReadAll("C:\\Logs\\run.log"),
+              (row.existing ? "earlier\r\n" : "") +
+                  std::string(refused ? "" : "2026-01-02 03:04:05 a line\r\n"))
+        << row.name;
+  }
+}
+
+// The final path Windows gives against the path asked for: another case, a share, elsewhere.
+TEST(LogPathTest, FinalPathNamesThePathAskedFor) {
+  const struct {
+    const char* finalPath;
+    const char* asked;
+    bool same;
+  } rows[] = {
+      {"\\\\?\\c:\\LOGS\\Run.log", "C:\\Logs\\run.log", true},
+      {"\\\\?\\UNC\\server\\logs\\run.log", "\\\\server\\logs\\run.log", true},
+      {"\\\\?\\UNC\\server\\logs\\run.log", "C:\\server\\logs\\run.log", false},
+      {"\\\\?\\C:\\Users\\me\\run.log", "C:\\Logs\\run.log", false},
+      {"\\\\?\\C:\\Logs\\run.log.txt", "C:\\Logs\\run.log", false},
+      {"\\\\?\\C:\\Logs\\@run.log", "C:\\Logs\\`run.log", false},  // letters alone fold
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(os::SameFinalPath(row.finalPath, row.asked), row.same) << row.finalPath;
 }
 
 }  // namespace

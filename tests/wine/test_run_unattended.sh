@@ -120,8 +120,29 @@ expect_eq "$(exit_code)" 667 "/S: exit code (1639)"
 if robot list | tr -d '\r' | grep -q "|Please wait\$"; then fail "/S made a window"; fi
 echo "/S: ok"
 
+# A link at the log's name, as a user may plant one where every user can write: the run refuses
+# the log before anything changes, and the file the link names stays as it was; through a link
+# to nothing, nothing is made.
+printf 'keep\n' >"$work/target.txt"
+ln -s "$work/target.txt" "$logs/linked.log"
+ln -s "$work/missing.txt" "$logs/dangling.log"
+for name in linked dangling; do
+  start "/quiet /log=C:\\logs\\$name.log"
+  wait_exit $pid 30
+  expect_eq "$(exit_code)" 643 "/quiet with a link at the log's name ($name): exit code (1603)"
+done
+expect_eq "$(cat "$work/target.txt")" keep "the file the log's link names"
+[ ! -e "$work/missing.txt" ] || fail "a link to nothing at the log's name: its target was made"
+expect_eq "$(temp_listing)" "$before" "temporary folder after the refused logs"
+echo "links at the log's name: ok"
+
 # A plain start waits on its finish window (about 15 s); a /quiet start meanwhile ends with 1618,
-# and the plain run goes on to its own end.
+# and the plain run goes on to its own end. Both start while another program holds an event of
+# the lock's name, as any user may: it neither stops the first run nor lets the second through.
+wine "$BUILD_DIR/tests/wine/folderprobe.exe" event 'Global\NorvaneDriverInstaller' 60 >"$work/squat" &
+squat=$!
+for ((i = 0; i < 100; i++)); do grep -q held "$work/squat" && break; sleep 0.1; done
+grep -q held "$work/squat" || fail "no event of the lock's name"
 wine "$probe" 'C:\dist\Plain.exe' >"$work/first" &
 first=$!
 for ((i = 0; i < 300; i++)); do
@@ -137,4 +158,5 @@ wait_exit $first 60
 expect_eq "$(tr -d '\r' <"$work/first")" 0 "the first run: exit code"
 expect_eq "$(temp_listing)" "$before" "temporary folder after both runs"
 wine reg query "$uninstall\\$product" >/dev/null 2>&1 || fail "the plain run did not register"
+kill $squat 2>/dev/null || true
 echo "one run at a time: ok"

@@ -94,12 +94,18 @@ class FakeProcesses final : public os::Processes {
     waited.push_back(process);
     return exitCodes.count(process) ? exitCodes[process] : 0;
   }
-  std::vector<std::string> locks;  // taken
-  bool lockHeldElsewhere = false;
-  bool TakeMachineLock(const char* name) override {
-    if (lockHeldElsewhere) return false;
-    locks.push_back(name);
-    return true;
+  std::vector<std::string> locks;  // made or taken here: the mutex's and the lock file's names
+  bool lockHeldElsewhere = false;  // another run's mutex, owned by Administrators
+  os::MutexAnswer mutex;
+  os::AdministratorsLock lockFile = os::AdministratorsLock::Taken;
+  os::MutexAnswer CreateMachineMutex(const char* name) override {
+    if (lockHeldElsewhere) return {183, true};
+    if (mutex.error == 0) locks.push_back(name);
+    return mutex;
+  }
+  os::AdministratorsLock TakeAdministratorsLock(const char* name) override {
+    if (lockFile == os::AdministratorsLock::Taken) locks.push_back(name);
+    return lockFile;
   }
   std::vector<uint32_t> deviceWaits;
   std::optional<uint32_t> deviceWaitAnswer = 0;
@@ -257,6 +263,20 @@ std::string VersionResource(const std::vector<std::pair<std::string, std::string
 // The configuration shipped with the program, byte for byte.
 std::string ShippedConfiguration();
 
+// The host's files, with the log's facts as a test chooses them: another owner, more names, a
+// final path elsewhere, which a test cannot make on the host.
+class LogFactsFiles final : public os::posix::PosixFiles {
+ public:
+  using PosixFiles::PosixFiles;
+  std::function<void(os::LogFacts&)> alterLogFacts;
+  std::unique_ptr<os::WritableFile> OpenLog(const std::string& path, bool administrators,
+                                            os::LogFacts& facts) override {
+    auto log = PosixFiles::OpenLog(path, administrators, facts);
+    if (alterLogFacts) alterLogFacts(facts);
+    return log;
+  }
+};
+
 // Installs the fakes over a fresh temporary folder and resets InstallerState; undoes both after.
 class PlatformTest : public ::testing::Test {
  protected:
@@ -271,7 +291,7 @@ class PlatformTest : public ::testing::Test {
   std::string ReadFile(const std::string& windowsPath);
 
   std::filesystem::path root;
-  os::posix::PosixFiles files;
+  LogFactsFiles files;
   FakeShell shell;
   FakeProcesses processes;
   FakeResources resources;

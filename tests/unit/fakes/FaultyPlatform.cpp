@@ -17,10 +17,11 @@ std::string_view FirstHalf(std::string_view bytes) {
 
 class FaultyWritableFile final : public os::WritableFile {
  public:
-  FaultyWritableFile(std::unique_ptr<os::WritableFile> inner, CallCounter& counter)
-      : inner_(std::move(inner)), c_(counter) {}
+  FaultyWritableFile(std::unique_ptr<os::WritableFile> inner, CallCounter& counter,
+                     std::string path)
+      : inner_(std::move(inner)), c_(counter), path_(std::move(path)) {}
   bool Write(std::string_view bytes) override {
-    if (c_.Fail("Write")) {
+    if (c_.Fail("Write", path_)) {
       inner_->Write(FirstHalf(bytes));
       return false;
     }
@@ -31,6 +32,7 @@ class FaultyWritableFile final : public os::WritableFile {
  private:
   std::unique_ptr<os::WritableFile> inner_;
   CallCounter& c_;
+  std::string path_;
 };
 
 class FaultyHeldFile final : public os::HeldFile {
@@ -147,7 +149,14 @@ class FaultyFiles final : public os::Files {
     if (c_.Fail("CreateExclusive", path)) return nullptr;
     auto file = in_.CreateExclusive(path);
     if (!file) return nullptr;
-    return std::make_unique<FaultyWritableFile>(std::move(file), c_);
+    return std::make_unique<FaultyWritableFile>(std::move(file), c_, path);
+  }
+  std::unique_ptr<os::WritableFile> OpenLog(const std::string& path, bool administrators,
+                                            os::LogFacts& facts) override {
+    if (c_.Fail("OpenLog", path)) return nullptr;
+    auto file = in_.OpenLog(path, administrators, facts);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyWritableFile>(std::move(file), c_, path);
   }
   std::unique_ptr<os::HeldFile> HoldUnchanged(const std::string& path) override {
     if (c_.Fail("HoldUnchanged", path)) return nullptr;
@@ -204,8 +213,15 @@ class FaultyProcesses final : public os::Processes {
     return in_.Execute(request);
   }
   uint32_t WaitAndClose(uintptr_t process) override { return in_.WaitAndClose(process); }
-  bool TakeMachineLock(const char* name) override {
-    return !c_.Fail("TakeMachineLock") && in_.TakeMachineLock(name);
+  os::MutexAnswer CreateMachineMutex(const char* name) override {
+    // An answer that cannot be read as a run's mutex nor as a squat: the fault to survive is
+    // "made before, owner unreadable".
+    if (c_.Fail("CreateMachineMutex")) return {183, false};
+    return in_.CreateMachineMutex(name);
+  }
+  os::AdministratorsLock TakeAdministratorsLock(const char* name) override {
+    if (c_.Fail("TakeAdministratorsLock")) return os::AdministratorsLock::HeldElsewhere;
+    return in_.TakeAdministratorsLock(name);
   }
   std::optional<uint32_t> WaitForDeviceInstallations(uint32_t milliseconds) override {
     if (c_.Fail("WaitForDeviceInstallations")) return std::nullopt;

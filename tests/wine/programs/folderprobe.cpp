@@ -2,6 +2,7 @@
 //   folderprobe delete PATH          DeleteFolderTree(PATH)
 //   folderprobe exists PATH          prints "file folder" flags (1/0) of FileExists, FolderExists
 //   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
+//   folderprobe event NAME SECONDS   keeps an event of that name for that long, as any user may
 //   folderprobe security PATH        prints the owner and access list of PATH in SDDL
 //   folderprobe regvalue KEY NAME    prints the length of HKLM\KEY's value NAME as the program
 //                                    reads it, or "unreadable"
@@ -50,6 +51,13 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     Sleep(static_cast<DWORD>(std::atoi(argv[3]) * 1000));
     CloseHandle(file);
+    return 0;
+  }
+  if (command == "event" && argc > 3) {
+    if (!CreateEventA(nullptr, TRUE, FALSE, argv[2])) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[3]) * 1000));
     return 0;
   }
   if (command == "security") {
