@@ -1,19 +1,19 @@
 #include "os/Guard.h"
 
 #include <cstdint>
-#include <initializer_list>
 
 namespace os {
 namespace {
 
-// A SID as Windows stores it: revision, count of sub-authorities, authority (6 bytes, big
+// SIDs as Windows stores them: revision, count of sub-authorities, authority (6 bytes, big
 // endian), then each sub-authority (4 bytes, little endian).
-std::string Sid(uint8_t authority, std::initializer_list<uint32_t> parts) {
-  std::string sid = {1, static_cast<char>(parts.size()), 0, 0, 0, 0, 0, static_cast<char>(authority)};
-  for (const uint32_t part : parts)
-    for (int shift = 0; shift < 32; shift += 8) sid += static_cast<char>(part >> shift);
-  return sid;
-}
+constexpr std::string_view kAdministrators{"\1\2\0\0\0\0\0\5\x20\0\0\0\x20\2\0\0", 16};
+constexpr std::string_view kSystem{"\1\1\0\0\0\0\0\5\x12\0\0\0", 12};
+constexpr std::string_view kTrustedInstaller{
+    "\1\6\0\0\0\0\0\5\x50\0\0\0\xb5\x89\xfb\x38\x19\x84\xc2\xcb\x5c\x6c\x23\x6d\x57\0\x77\x6e\xc0"
+    "\2\x64\x87",
+    32};
+constexpr std::string_view kCreatorOwner{"\1\1\0\0\0\0\0\3\0\0\0\0", 12};
 
 uint32_t Number(std::string_view bytes, size_t at, size_t size) {
   uint32_t value = 0;
@@ -26,39 +26,31 @@ uint32_t Number(std::string_view bytes, size_t at, size_t size) {
 constexpr uint32_t kChanges = 0x2 | 0x4 | 0x40 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 |
                               0x40000000;
 
-}  // namespace
-
-bool AdministratorsOwner(std::string_view sid) {
-  static const std::string owners[] = {
-      Sid(5, {32, 544}), Sid(5, {18}),
-      Sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464})};
-  for (const std::string& owner : owners)
-    if (sid == owner) return true;
-  return false;
-}
-
 bool OthersMayChange(std::string_view acl, std::string_view self) {
-  static const std::string creatorOwner = Sid(3, {0});
   if (acl.size() < 8) return true;
-  const uint32_t count = Number(acl, 4, 2);
   size_t at = 8;
-  for (uint32_t ace = 0; ace < count; ++ace) {
-    if (at + 4 > acl.size()) return true;
-    const uint32_t type = Number(acl, at, 1);
+  for (uint32_t count = Number(acl, 4, 2); count > 0; --count) {
+    if (at + 8 > acl.size()) return true;
     const uint32_t size = Number(acl, at + 2, 2);
     if (size < 8 || at + size > acl.size()) return true;
-    // ACCESS_ALLOWED_ACE and ACCESS_ALLOWED_CALLBACK_ACE: the mask, then the SID. Entries that
-    // only pass on to what is made inside count too: the kept program is made inside.
+    // ACCESS_ALLOWED_ACE and ACCESS_ALLOWED_CALLBACK_ACE: the mask, then the SID.
+    const uint32_t type = Number(acl, at, 1);
     if ((type == 0 || type == 9) && (Number(acl, at + 4, 4) & kChanges)) {
-      const std::string_view sid = acl.substr(at + 8, size - 8);
-      const size_t sidSize = sid.size() >= 2 ? 8 + 4 * static_cast<uint8_t>(sid[1]) : 0;
-      if (sidSize == 0 || sidSize > sid.size()) return true;
-      const std::string_view who = sid.substr(0, sidSize);
-      if (!AdministratorsOwner(who) && who != creatorOwner && who != self) return true;
+      std::string_view who = acl.substr(at + 8, size - 8);
+      const size_t sidSize = who.size() >= 2 ? 8 + 4 * static_cast<uint8_t>(who[1]) : who.size() + 1;
+      if (sidSize > who.size()) return true;
+      who = who.substr(0, sidSize);
+      if (!AdministratorsOwner(who) && who != kCreatorOwner && who != self) return true;
     }
     at += size;
   }
   return false;
+}
+
+}  // namespace
+
+bool AdministratorsOwner(std::string_view sid) {
+  return sid == kAdministrators || sid == kSystem || sid == kTrustedInstaller;
 }
 
 bool KeptByAdministratorsAlone(const Guard& guard) {

@@ -259,11 +259,10 @@ std::optional<bool> PosixFiles::KeptByAdministratorsAlone(const std::string& pat
   };
   const bool othersWrite = entry.st_mode & (S_IWGRP | S_IWOTH);
   const std::string entries = full(administrators) + (othersWrite ? full(users) : "");
-  Guard guard;
-  guard.owner = entry.st_uid == geteuid() ? administrators : users;
-  guard.acl = std::string{2, 0, static_cast<char>(8 + entries.size()), 0,
-                          static_cast<char>(othersWrite ? 2 : 1), 0, 0, 0} + entries;
-  return os::KeptByAdministratorsAlone(guard);
+  const std::string acl = std::string{2, 0, static_cast<char>(8 + entries.size()), 0,
+                                      static_cast<char>(othersWrite ? 2 : 1), 0, 0, 0} + entries;
+  return os::KeptByAdministratorsAlone(
+      {entry.st_uid == geteuid() ? administrators : users, acl, {}});
 }
 
 bool PosixFiles::RemoveFolder(const std::string& path) {

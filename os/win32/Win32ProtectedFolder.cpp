@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "os/Files.h"
 #include "os/Guard.h"
@@ -160,13 +161,15 @@ class LocalMemory {
 namespace {
 
 // A SID is 8 bytes and 4 for each sub-authority, whose count is its second byte.
-std::string SidBytes(const void* sid) {
-  return sid ? std::string(static_cast<const char*>(sid), 8 + 4 * static_cast<const BYTE*>(sid)[1])
-             : std::string();
+std::string_view SidBytes(const void* sid) {
+  return sid ? std::string_view(static_cast<const char*>(sid),
+                                8 + 4 * static_cast<const BYTE*>(sid)[1])
+             : std::string_view();
 }
 
-// The account of this process's token.
-std::string RunningAccount() {
+// The account of this process's token, in `user` (TOKEN_USER: the SID's address and
+// attributes, then here the SID itself).
+std::string_view RunningAccount(void* user, DWORD size) {
   using OpenTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
   using TokenInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD, PDWORD);
   const auto open = Function<OpenTokenFn>("advapi32.dll", "OpenProcessToken");
@@ -174,12 +177,9 @@ std::string RunningAccount() {
   HANDLE token = nullptr;
   if (!open || !information || !open(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
   const UniqueHandle held(token);
-  // TOKEN_USER: the SID's address and attributes, then (here) the SID itself.
-  alignas(void*) char user[128];
-  DWORD size = 0;
   constexpr int kTokenUser = 1;
-  if (!information(token, kTokenUser, user, sizeof user, &size)) return {};
-  return SidBytes(reinterpret_cast<const TOKEN_USER*>(user)->User.Sid);
+  if (!information(token, kTokenUser, user, size, &size)) return {};
+  return SidBytes(static_cast<const TOKEN_USER*>(user)->User.Sid);
 }
 
 }  // namespace
@@ -198,8 +198,9 @@ std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
   if (get(path.c_str(), kFileObject, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
           &owner, nullptr, &acl, nullptr, descriptor.out()) != ERROR_SUCCESS)
     return false;
+  alignas(void*) char user[128];
   guard.owner = SidBytes(owner);
-  guard.self = RunningAccount();
+  guard.self = RunningAccount(user, sizeof user);
   if (acl) guard.acl.emplace(reinterpret_cast<const char*>(acl), acl->AclSize);
   return os::KeptByAdministratorsAlone(guard);
 }

@@ -90,7 +90,11 @@ TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
                                          entry(0, 0x12, kFull, trustedInstaller)});
   const struct {
     const char* what;
-    os::Guard guard;
+    struct {
+      std::string owner;
+      std::optional<std::string> acl;
+      std::string self;
+    } guard;
     bool kept;
   } rows[] = {
       {"as Program Files passes it on", {admins, programFiles, {}}, true},
@@ -112,8 +116,10 @@ TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
       {"an entry longer than the list",
        {admins, list({entry(0, 0, kReadRun, users)}).substr(0, 20), {}}, false},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(os::KeptByAdministratorsAlone(row.guard), row.kept) << row.what;
+  for (const auto& row : rows) {
+    const os::Guard guard{row.guard.owner, row.guard.acl, row.guard.self};
+    EXPECT_EQ(os::KeptByAdministratorsAlone(guard), row.kept) << row.what;
+  }
 }
 
 class RegisterProductTest : public fakes::PlatformTest {};
