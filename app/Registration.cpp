@@ -112,17 +112,25 @@ void RegisterProduct(uint32_t returnCode) {
   const auto version = os.resources->Find(os::NumberedType(16), 1);
   if (folder.empty() || !version) return;
   const std::string kept = folder + kKeptName;
-  // The next removal runs the kept program with administrator rights: a folder that another
-  // account made, or may change, could have it replaced. A new one lets only Administrators and
-  // SYSTEM write, whatever Program Files passes on.
+  const std::string key = EntryKey(folder);
+  // The next removal runs the program the entry names, from the kept folder, with administrator
+  // rights: an entry or a folder that another account made, or may change, could have that
+  // program replaced. A new folder lets only Administrators and SYSTEM write, whatever Program
+  // Files passes on.
   uint32_t error = 0;
-  const auto made = os.files->CreateProtectedFolder(folder, error);
-  if (!made && error != kAlreadyExists) {
+  std::unique_ptr<os::HeldFolder> made;
+  std::string loose;
+  if (!os.registry->KeyKeptByAdministratorsAlone(key).value_or(true)) {
+    loose = "HKLM\\" + key;
+  } else if (!(made = os.files->CreateProtectedFolder(folder, error)) && error != kAlreadyExists) {
     os.files->CreateFolder(folder);  // Windows 9x: no access lists to give
   } else if (!made && (!os.files->KeptByAdministratorsAlone(folder).value_or(true) ||
                        os.files->Attributes(folder).value_or(0) & os::kAttrReparsePoint)) {
+    loose = folder;
+  }
+  if (!loose.empty()) {
     run::Log("not registered: %s may be changed by an account without administrator rights",
-             folder.c_str());
+             loose.c_str());
     return;
   }
   // Written under a name no one had before and renamed into place: a copy over the kept name
@@ -145,15 +153,15 @@ void RegisterProduct(uint32_t returnCode) {
   // the removal finds every package of the product.
   bool missing = false;
   const std::string earlier = RecordedDriverPackages(missing).value_or("");
-  const std::string texts[] = {VersionText(*version, "ProductName"),
-                               VersionText(*version, "ProductVersion"),
-                               VersionText(*version, "CompanyName"),
-                               kept,
-                               DateText(os.shell->Now()),
-                               command,
-                               command + " /quiet",
-                               MergedInfLists(earlier, PublishedInfs(platform::LogAsSingleByteText(
-                                                           log.value_or(""))))};
+  const std::string texts[] = {
+      VersionText(*version, "ProductName"),
+      VersionText(*version, "ProductVersion"),
+      VersionText(*version, "CompanyName"),
+      kept,
+      DateText(os.shell->Now()),
+      command,
+      command + " /quiet",
+      MergedInfLists(earlier, PublishedInfs(platform::LogAsSingleByteText(log.value_or(""))))};
   const uint32_t numbers[] = {static_cast<uint32_t>(os.files->Length(kept).value_or(0) >> 10), 1,
                               1};
   // Names and kinds of the entry's values, in the order of texts, then numbers.
@@ -173,7 +181,6 @@ void RegisterProduct(uint32_t returnCode) {
       {"NoModify", os::kRegNumber},
       {"NoRepair", os::kRegNumber},
   };
-  const std::string key = EntryKey(folder);
   for (size_t at = 0; at < std::size(kValues); ++at) {
     const std::string_view bytes =
         at < std::size(texts)

@@ -22,9 +22,10 @@ uint32_t Number(std::string_view bytes, size_t at, size_t size) {
 }
 
 // FILE_WRITE_DATA, FILE_APPEND_DATA, FILE_DELETE_CHILD, DELETE, WRITE_DAC, WRITE_OWNER,
-// GENERIC_ALL and GENERIC_WRITE.
-constexpr uint32_t kChanges = 0x2 | 0x4 | 0x40 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 |
-                              0x40000000;
+// GENERIC_ALL and GENERIC_WRITE; for a registry key the first two are KEY_SET_VALUE and
+// KEY_CREATE_SUB_KEY.
+constexpr uint32_t kChanges =
+    0x2 | 0x4 | 0x40 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
 
 bool OthersMayChange(std::string_view acl, std::string_view self) {
   if (acl.size() < 8) return true;
@@ -37,7 +38,8 @@ bool OthersMayChange(std::string_view acl, std::string_view self) {
     const uint32_t type = Number(acl, at, 1);
     if ((type == 0 || type == 9) && (Number(acl, at + 4, 4) & kChanges)) {
       std::string_view who = acl.substr(at + 8, size - 8);
-      const size_t sidSize = who.size() >= 2 ? 8 + 4 * static_cast<uint8_t>(who[1]) : who.size() + 1;
+      const size_t sidSize =
+          who.size() >= 2 ? 8 + 4 * static_cast<uint8_t>(who[1]) : who.size() + 1;
       if (sidSize > who.size()) return true;
       who = who.substr(0, sidSize);
       if (!AdministratorsOwner(who) && who != kCreatorOwner && who != self) return true;

@@ -25,6 +25,11 @@ class Registry {
                                            bool* missing = nullptr) = 0;
   // Deletes a key that has no subkeys, with its values. False when it stays.
   virtual bool DeleteKey(const std::string& key) = 0;
+  // Files::KeptByAdministratorsAlone for a key; nullopt when the key is missing or Windows keeps
+  // no access lists (Windows 9x).
+  virtual std::optional<bool> KeyKeptByAdministratorsAlone(const std::string&) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace os

@@ -1,7 +1,5 @@
 #include "os/posix/PosixFiles.h"
 
-#include "os/Guard.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+
+#include "os/Guard.h"
 
 namespace os::posix {
 namespace fs = std::filesystem;
@@ -255,12 +255,16 @@ std::optional<bool> PosixFiles::KeptByAdministratorsAlone(const std::string& pat
   users[12] = 0x21;
   // One entry: full access for its account.
   const auto full = [](const std::string& sid) {
-    return std::string("\0\0", 2) + static_cast<char>(8 + sid.size()) + '\0' + std::string("\xff\x01\x1f\0", 4) + sid;
+    return std::string("\0\0", 2) + static_cast<char>(8 + sid.size()) + '\0' +
+           std::string("\xff\x01\x1f\0", 4) + sid;
   };
   const bool othersWrite = entry.st_mode & (S_IWGRP | S_IWOTH);
   const std::string entries = full(administrators) + (othersWrite ? full(users) : "");
-  const std::string acl = std::string{2, 0, static_cast<char>(8 + entries.size()), 0,
-                                      static_cast<char>(othersWrite ? 2 : 1), 0, 0, 0} + entries;
+  const std::string acl =
+      std::string{
+          2, 0, static_cast<char>(8 + entries.size()), 0, static_cast<char>(othersWrite ? 2 : 1), 0,
+          0, 0} +
+      entries;
   return os::KeptByAdministratorsAlone(
       {entry.st_uid == geteuid() ? administrators : users, acl, {}});
 }

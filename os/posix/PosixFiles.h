@@ -52,6 +52,7 @@ class PosixFiles : public Files {
   // True while a held file or folder keeps the path from being written, renamed or removed, as
   // a sharing violation would: for a same-user program of a test that plays by the rules.
   bool Held(const std::string& path) const;
+
  private:
   friend class PosixHeldFile;
 

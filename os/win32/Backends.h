@@ -35,6 +35,10 @@ Platform Win32Platform();
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error);
 // Files::KeptByAdministratorsAlone.
 std::optional<bool> KeptByAdministratorsAlone(const std::string& path);
+// os::KeptByAdministratorsAlone for an open file (objectType 1, SE_FILE_OBJECT) or registry key
+// (4, SE_REGISTRY_KEY); false when `handle` is null or its owner and list cannot be read,
+// nullopt where Windows keeps none (Windows 9x).
+std::optional<bool> SecuredForAdministrators(void* handle, int objectType);
 
 // Owner Administrators; full access for Administrators and SYSTEM only, passed on to files and
 // folders made inside ("OICI"); "P" cuts what the folder above would pass on.

@@ -184,25 +184,31 @@ std::string_view RunningAccount(void* user, DWORD size) {
 
 }  // namespace
 
-std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
-  using GetNamedSecurityInfoFn = DWORD(WINAPI*)(LPCSTR, int, SECURITY_INFORMATION, PSID*, PSID*,
-                                                PACL*, PACL*, PSECURITY_DESCRIPTOR*);
-  const auto get = Function<GetNamedSecurityInfoFn>("advapi32.dll", "GetNamedSecurityInfoA");
+std::optional<bool> SecuredForAdministrators(void* handle, int objectType) {
+  using GetSecurityInfoFn = DWORD(WINAPI*)(HANDLE, int, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
+                                           PACL*, PSECURITY_DESCRIPTOR*);
+  const auto get = Function<GetSecurityInfoFn>("advapi32.dll", "GetSecurityInfo");
   if (!get) return std::nullopt;
-  // What an administrator cannot read (its list denies them) is refused.
+  // What an administrator cannot open or read (its list denies them) is refused.
   Guard guard;
   PSID owner = nullptr;
   PACL acl = nullptr;
   LocalMemory descriptor;
-  constexpr int kFileObject = 1;  // SE_FILE_OBJECT
-  if (get(path.c_str(), kFileObject, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-          &owner, nullptr, &acl, nullptr, descriptor.out()) != ERROR_SUCCESS)
+  if (!handle || get(handle, objectType, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                     &owner, nullptr, &acl, nullptr, descriptor.out()) != ERROR_SUCCESS)
     return false;
   alignas(void*) char user[128];
   guard.owner = SidBytes(owner);
   guard.self = RunningAccount(user, sizeof user);
   if (acl) guard.acl.emplace(reinterpret_cast<const char*>(acl), acl->AclSize);
   return os::KeptByAdministratorsAlone(guard);
+}
+
+std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
+  const UniqueHandle folder(CreateFileA(path.c_str(), READ_CONTROL, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  constexpr int kFileObject = 1;  // SE_FILE_OBJECT
+  return SecuredForAdministrators(folder.valid() ? folder.get() : nullptr, kFileObject);
 }
 
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error) {

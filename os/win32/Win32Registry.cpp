@@ -32,8 +32,7 @@ class Win32Registry final : public Registry {
   std::optional<std::string> Value(const std::string& key, const char* name,
                                    bool* missing) override {
     HKEY opened = nullptr;
-    LONG read =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened);
+    LONG read = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(KEY_QUERY_VALUE), &opened);
     std::string bytes;
     if (read == ERROR_SUCCESS) {
       // Asked for its size first; a value another program grows between the two calls answers
@@ -63,10 +62,21 @@ class Win32Registry final : public Registry {
     using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
     const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
-    const LONG deleted = view && deleteKeyEx
-                             ? deleteKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), view, 0)
-                             : RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    const LONG deleted = view && deleteKeyEx ? deleteKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), view, 0)
+                                             : RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  }
+
+  std::optional<bool> KeyKeptByAdministratorsAlone(const std::string& key) override {
+    HKEY opened = nullptr;
+    const LONG open =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, Access(READ_CONTROL), &opened);
+    if (open == ERROR_FILE_NOT_FOUND) return std::nullopt;
+    constexpr int kRegistryKey = 4;  // SE_REGISTRY_KEY
+    const auto kept =
+        SecuredForAdministrators(open == ERROR_SUCCESS ? opened : nullptr, kRegistryKey);
+    if (open == ERROR_SUCCESS) RegCloseKey(opened);
+    return kept;
   }
 };
 

@@ -1,9 +1,8 @@
 // The product's registration: the version resource's texts, the published INF names of the
 // driver installer's log, and which return codes register at all.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 
 #include "app/Registration.h"
 #include "os/Guard.h"
@@ -63,14 +62,15 @@ TEST(Registration, PublishedInfsListsTheFileNamesTheLogReports) {
 // The access lists and owners Windows could hand back, as the rule reads them.
 TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
   const auto sid = [](uint8_t authority, std::initializer_list<uint32_t> parts) {
-    std::string bytes = {1, static_cast<char>(parts.size()), 0, 0, 0, 0, 0, static_cast<char>(authority)};
+    std::string bytes = {1, static_cast<char>(parts.size()), 0, 0, 0, 0,
+                         0, static_cast<char>(authority)};
     for (const uint32_t part : parts) bytes.append(reinterpret_cast<const char*>(&part), 4);
     return bytes;
   };
   const std::string admins = sid(5, {32, 544}), system = sid(5, {18}), users = sid(5, {32, 545}),
                     creatorOwner = sid(3, {0}), someone = sid(5, {21, 1, 2, 3, 1001}),
-                    trustedInstaller = sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631,
-                                                2271478464});
+                    trustedInstaller =
+                        sid(5, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464});
   const auto entry = [](uint8_t type, uint8_t flags, uint32_t mask, const std::string& who) {
     std::string bytes = {static_cast<char>(type), static_cast<char>(flags),
                          static_cast<char>(8 + who.size()), 0};
@@ -79,15 +79,17 @@ TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
   const auto list = [](std::initializer_list<std::string> entries) {
     std::string body;
     for (const std::string& one : entries) body += one;
-    return std::string{2, 0, static_cast<char>(8 + body.size()), 0,
-                       static_cast<char>(entries.size()), 0, 0, 0} + body;
+    return std::string{
+               2, 0, static_cast<char>(8 + body.size()), 0, static_cast<char>(entries.size()), 0,
+               0, 0} +
+           body;
   };
   constexpr uint32_t kFull = 0x1F01FF, kReadRun = 0x1200A9, kGenericWrite = 0x40000000;
   // As Program Files passes it on: administrators and SYSTEM full, users read and run.
-  const std::string programFiles = list({entry(0, 0x10, kFull, admins), entry(0, 0x10, kFull, system),
-                                         entry(0, 0x1B, 0x10000000, creatorOwner),
-                                         entry(0, 0x10, kReadRun, users),
-                                         entry(0, 0x12, kFull, trustedInstaller)});
+  const std::string programFiles =
+      list({entry(0, 0x10, kFull, admins), entry(0, 0x10, kFull, system),
+            entry(0, 0x1B, 0x10000000, creatorOwner), entry(0, 0x10, kReadRun, users),
+            entry(0, 0x12, kFull, trustedInstaller)});
   const struct {
     const char* what;
     struct {
@@ -102,19 +104,22 @@ TEST(Registration, KeptFolderOnlyWhereAdministratorsAloneCanChangeIt) {
       {"owned by TrustedInstaller", {trustedInstaller, programFiles, {}}, true},
       {"owned by a user", {someone, programFiles, {}}, false},
       {"owned by the administrator it runs as",
-       {someone, list({entry(0, 0x03, kFull, someone)}), someone}, true},
+       {someone, list({entry(0, 0x03, kFull, someone)}), someone},
+       true},
       {"another user may write", {admins, list({entry(0, 0, kFull, users)}), someone}, false},
       {"owner unreadable", {"", programFiles, {}}, false},
       {"no list: anyone may do anything", {admins, std::nullopt, {}}, false},
       {"users may write", {admins, list({entry(0, 0, 0x2, users)}), {}}, false},
       {"a user may change the list", {admins, list({entry(0, 0, 0x40000, someone)}), {}}, false},
       {"generic write, for what is made inside only",
-       {admins, list({entry(0, 0x0B, kGenericWrite, users)}), {}}, false},
+       {admins, list({entry(0, 0x0B, kGenericWrite, users)}), {}},
+       false},
       {"a callback entry", {admins, list({entry(9, 0, kFull, users)}), {}}, false},
       {"denied to users", {admins, list({entry(1, 0, kFull, users)}), {}}, true},
       {"cut short", {admins, programFiles.substr(0, programFiles.size() - 3), {}}, false},
       {"an entry longer than the list",
-       {admins, list({entry(0, 0, kReadRun, users)}).substr(0, 20), {}}, false},
+       {admins, list({entry(0, 0, kReadRun, users)}).substr(0, 20), {}},
+       false},
   };
   for (const auto& row : rows) {
     const os::Guard guard{row.guard.owner, row.guard.acl, row.guard.self};
@@ -179,16 +184,25 @@ TEST_F(RegisterProductTest, RegistersOnlyInAFolderAdministratorsAloneCanChange) 
        false},
       {"a link to another folder",
        [&] { std::filesystem::create_directory_symlink(Host("C:\\elsewhere"), kept); }, false},
+      {"an entry key others may change",
+       [&] {
+         registry.looseKeys = {
+             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvane A"};
+       },
+       false},
   };
   for (const auto& row : rows) {
     registry.values.clear();
+    registry.looseKeys.clear();
     std::filesystem::remove_all(kept);
     row.before();
     app::RegisterProduct(1);
     EXPECT_EQ(registry.values.empty(), !row.registered) << row.what;
     EXPECT_EQ(std::filesystem::exists(Host("C:\\elsewhere\\Uninstall.exe")), false) << row.what;
+    EXPECT_EQ(std::filesystem::exists(kept / "Uninstall.exe"), row.registered) << row.what;
   }
   // Made here: the owner's rights alone stand for Administrators and SYSTEM alone.
+  registry.looseKeys.clear();
   std::filesystem::remove_all(kept);
   app::RegisterProduct(1);
   EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms::owner_all);

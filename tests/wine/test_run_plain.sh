@@ -112,6 +112,12 @@ for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").c
     expect_eq "$(exit_of "C:\\dist\\$INSTALLER" /quiet)" 0 "$version: an install beside a folder others may write to"
     if wine reg query "$entry" "${view[@]}" >/dev/null 2>&1; then fail "$version: registered in a folder others may write to"; fi
     expect_eq "$(ls -A "$kept_folder")" "" "$version: the folder others may write to"
+    # Nor is an entry key that every account may change.
+    rmdir "$kept_folder"
+    wine "$BUILD_DIR/tests/wine/folderprobe.exe" loosekey "${entry#HKLM\\}" || fail "$version: no loose entry key"
+    expect_eq "$(exit_of "C:\\dist\\$INSTALLER" /quiet)" 0 "$version: an install beside an entry others may change"
+    if wine reg query "$entry" "${view[@]}" /v DisplayName >/dev/null 2>&1; then fail "$version: registered in an entry others may change"; fi
+    [ ! -e "$kept_folder" ] || fail "$version: a kept folder for an entry others may change"
   fi
   wineserver -k
   echo "$version: ok"

@@ -6,6 +6,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,10 @@ class FakeRegistry final : public os::Registry {
     std::string bytes;
   };
   std::map<std::string, Stored> values;
+  std::set<std::string> looseKeys;  // keys another account may change
+  std::optional<bool> KeyKeptByAdministratorsAlone(const std::string& key) override {
+    return looseKeys.count(key) ? std::optional(false) : std::nullopt;
+  }
   bool SetValue(const std::string& key, const char* name, uint32_t type,
                 std::string_view bytes) override {
     // A text is stored with its closing NUL, as RegSetValueExA is given it.

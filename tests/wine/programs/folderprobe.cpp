@@ -4,6 +4,7 @@
 //   folderprobe hold FILE SECONDS    keeps FILE open without sharing for that long
 //   folderprobe event NAME SECONDS   keeps an event of that name for that long, as any user may
 //   folderprobe security PATH        prints the owner and access list of PATH in SDDL
+//   folderprobe loosekey KEY         makes HKLM\KEY (64-bit view) one that every account may change
 //   folderprobe regvalue KEY NAME    prints the length of HKLM\KEY's value NAME as the program
 //                                    reads it, or "unreadable"
 //   folderprobe truncate PATH LENGTH cuts the file back to LENGTH bytes; exit code 1 if it cannot
@@ -59,6 +60,15 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     Sleep(static_cast<DWORD>(std::atoi(argv[3]) * 1000));
     return 0;
+  }
+  if (command == "loosekey") {
+    HKEY key = nullptr;
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, nullptr, 0, WRITE_DAC | KEY_WOW64_64KEY,
+                           nullptr, &key, nullptr) ||
+           !ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                 &everyone, nullptr) ||
+           RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, everyone);
   }
   if (command == "security") {
     const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
