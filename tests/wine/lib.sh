@@ -242,8 +242,14 @@ installer_variant() {
     for ((i = 0; i < ${#given[@]}; i += 3)); do
       args+=("${given[i]}" "${given[i + 1]}" "$(winpath "${given[i + 2]}")")
     done
-    wine "$BUILD_DIR/tests/wine/resedit.exe" "$(winpath "$dest")" "${args[@]}" ||
-      fail "could not put the test resources into $dest"
+    # The program's last run may still be on its way out (its image mapped) just after its exit
+    # code came: the resource update is tried again, on a fresh copy, for a few seconds.
+    for ((i = 0; i < 20; i++)); do
+      wine "$BUILD_DIR/tests/wine/resedit.exe" "$(winpath "$dest")" "${args[@]}" && return 0
+      sleep 0.5
+      cp "$BUILD_DIR/$INSTALLER" "$dest"
+    done
+    fail "could not put the test resources into $dest"
   fi
 }
 
