@@ -119,18 +119,18 @@ void RegisterProduct(uint32_t returnCode) {
   // Files passes on.
   uint32_t error = 0;
   std::unique_ptr<os::HeldFolder> made;
-  std::string loose;
+  const std::string* loose = nullptr;
   if (!os.registry->KeyKeptByAdministratorsAlone(key).value_or(true)) {
-    loose = "HKLM\\" + key;
+    loose = &key;
   } else if (!(made = os.files->CreateProtectedFolder(folder, error)) && error != kAlreadyExists) {
     os.files->CreateFolder(folder);  // Windows 9x: no access lists to give
   } else if (!made && (!os.files->KeptByAdministratorsAlone(folder).value_or(true) ||
                        os.files->Attributes(folder).value_or(0) & os::kAttrReparsePoint)) {
-    loose = folder;
+    loose = &folder;
   }
-  if (!loose.empty()) {
-    run::Log("not registered: %s may be changed by an account without administrator rights",
-             loose.c_str());
+  if (loose) {
+    run::Log("not registered: %s%s may be changed by an account without administrator rights",
+             loose == &key ? "HKLM\\" : "", loose->c_str());
     return;
   }
   // Written under a name no one had before and renamed into place: a copy over the kept name

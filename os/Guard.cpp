@@ -35,13 +35,12 @@ bool OthersMayChange(std::string_view acl, std::string_view self) {
     const uint32_t size = Number(acl, at + 2, 2);
     if (size < 8 || at + size > acl.size()) return true;
     // ACCESS_ALLOWED_ACE and ACCESS_ALLOWED_CALLBACK_ACE: the mask, then the SID.
-    const uint32_t type = Number(acl, at, 1);
+    const uint8_t type = acl[at];
     if ((type == 0 || type == 9) && (Number(acl, at + 4, 4) & kChanges)) {
-      std::string_view who = acl.substr(at + 8, size - 8);
-      const size_t sidSize =
-          who.size() >= 2 ? 8 + 4 * static_cast<uint8_t>(who[1]) : who.size() + 1;
-      if (sidSize > who.size()) return true;
-      who = who.substr(0, sidSize);
+      // The entry's size was checked against the list's: no bounds to check again.
+      const size_t sidSize = size >= 10 ? 8 + 4 * static_cast<uint8_t>(acl[at + 9]) : size;
+      if (8 + sidSize > size) return true;
+      const std::string_view who(acl.data() + at + 8, sidSize);
       if (!AdministratorsOwner(who) && who != kCreatorOwner && who != self) return true;
     }
     at += size;
@@ -51,8 +50,12 @@ bool OthersMayChange(std::string_view acl, std::string_view self) {
 
 }  // namespace
 
+bool AdministratorsOrSystem(std::string_view sid) {
+  return sid == kAdministrators || sid == kSystem;
+}
+
 bool AdministratorsOwner(std::string_view sid) {
-  return sid == kAdministrators || sid == kSystem || sid == kTrustedInstaller;
+  return AdministratorsOrSystem(sid) || sid == kTrustedInstaller;
 }
 
 bool KeptByAdministratorsAlone(const Guard& guard) {

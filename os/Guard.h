@@ -11,8 +11,9 @@ struct Guard {
   std::string_view self;                // the SID of the account this program runs as
 };
 
-// Administrators, SYSTEM and TrustedInstaller: owners only a program with administrator rights
-// can give.
+// Administrators and SYSTEM, and with TrustedInstaller: owners only a program with administrator
+// rights can give.
+bool AdministratorsOrSystem(std::string_view sid);
 bool AdministratorsOwner(std::string_view sid);
 
 // Only administrators can have changed it, and only they can change it from now on: the owner

@@ -102,47 +102,12 @@ bool SameBytes(HANDLE one, HANDLE other) {
 // for reading only, which the hold shares; writing and deleting it does not share.
 std::unique_ptr<HeldFile> Win32HeldFile::CopyToRunOnce(const std::string& path) {
   if (!CopyToNew(path)) return nullptr;
-  auto copy = std::make_unique<Win32HeldFile>(CreateFileA(
-      path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!copy->handle_.valid() || !SameBytes(handle_.get(), copy->handle_.get()))
-    return nullptr;
+  auto copy = std::make_unique<Win32HeldFile>(
+      CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!copy->handle_.valid() || !SameBytes(handle_.get(), copy->handle_.get())) return nullptr;
   return copy;
 }
-
-}  // namespace
-
-void* DescriptorFrom(const char* sddl) {
-  using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
-  const auto convert = reinterpret_cast<ConvertFn>(reinterpret_cast<void*>(GetProcAddress(
-      GetModuleHandleA("advapi32.dll"), "ConvertStringSecurityDescriptorToSecurityDescriptorA")));
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  return convert && convert(sddl, 1, &descriptor, nullptr) ? descriptor : nullptr;
-}
-
-bool OwnedByAdministrators(void* handle, int objectType) {
-  using GetSecurityInfoFn = DWORD(WINAPI*)(HANDLE, int, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
-                                           PACL*, PSECURITY_DESCRIPTOR*);
-  const auto get = reinterpret_cast<GetSecurityInfoFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "GetSecurityInfo")));
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!handle || !get ||
-      get(handle, objectType, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-          &descriptor) != ERROR_SUCCESS)
-    return false;
-  // A SID as Windows stores it, read as DWORDs: revision 1 and the count of sub-authorities,
-  // then the authority (big endian: NT is 5), then each sub-authority. S-1-5-18 is SYSTEM,
-  // S-1-5-32-544 Administrators.
-  const auto* sid = static_cast<const DWORD*>(owner);
-  const bool administrators =
-      sid && sid[1] == 0x05000000 &&
-      (sid[0] == 0x101 ? sid[2] == 18 : sid[0] == 0x201 && sid[2] == 32 && sid[3] == 544);
-  LocalFree(descriptor);
-  return administrators;
-}
-
-namespace {
 
 class Win32Files final : public Files {
  public:

@@ -182,12 +182,34 @@ std::string_view RunningAccount(void* user, DWORD size) {
   return SidBytes(static_cast<const TOKEN_USER*>(user)->User.Sid);
 }
 
+// GetSecurityInfo: Windows 9x lacks it.
+using GetSecurityInfoFn = DWORD(WINAPI*)(HANDLE, int, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
+                                         PACL*, PSECURITY_DESCRIPTOR*);
+GetSecurityInfoFn SecurityReader() {
+  return Function<GetSecurityInfoFn>("advapi32.dll", "GetSecurityInfo");
+}
+
 }  // namespace
 
+void* DescriptorFrom(const char* sddl) {
+  const auto convert = Function<ConvertSddlFn>(
+      "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  return convert && convert(sddl, kSddlRevision, &descriptor, nullptr) ? descriptor : nullptr;
+}
+
+bool OwnedByAdministrators(void* handle, int objectType) {
+  const auto get = SecurityReader();
+  PSID owner = nullptr;
+  LocalMemory descriptor;
+  return handle && get &&
+         get(handle, objectType, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+             descriptor.out()) == ERROR_SUCCESS &&
+         os::AdministratorsOrSystem(SidBytes(owner));
+}
+
 std::optional<bool> SecuredForAdministrators(void* handle, int objectType) {
-  using GetSecurityInfoFn = DWORD(WINAPI*)(HANDLE, int, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
-                                           PACL*, PSECURITY_DESCRIPTOR*);
-  const auto get = Function<GetSecurityInfoFn>("advapi32.dll", "GetSecurityInfo");
+  const auto get = SecurityReader();
   if (!get) return std::nullopt;
   // What an administrator cannot open or read (its list denies them) is refused.
   Guard guard;
@@ -212,17 +234,16 @@ std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
 }
 
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error) {
-  const auto convert = Function<ConvertSddlFn>(
-      "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
   const auto create = Function<NtCreateFileFn>("ntdll.dll", "NtCreateFile");
   const auto toNtPath = Function<DosPathToNtPathFn>("ntdll.dll", "RtlDosPathNameToNtPathName_U");
   const auto freeString = Function<FreeUnicodeStringFn>("ntdll.dll", "RtlFreeUnicodeString");
   const auto toError = Function<StatusToErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
   error = ERROR_CALL_NOT_IMPLEMENTED;  // Windows 9x: no descriptors, no NtCreateFile
-  if (!convert || !create || !toNtPath || !freeString || !toError) return nullptr;
+  if (!create || !toNtPath || !freeString || !toError) return nullptr;
 
   LocalMemory descriptor;
-  if (!convert(kAdministratorsOnly, kSddlRevision, descriptor.out(), nullptr)) {
+  *descriptor.out() = DescriptorFrom(kAdministratorsOnly);
+  if (!descriptor.get()) {
     error = GetLastError();
     return nullptr;
   }
