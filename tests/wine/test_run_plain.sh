@@ -13,6 +13,10 @@ if [ "$INSTALLER_BITS" = 64 ]; then
 else
   versions="win2k/win32:2000_XP|winxp/win32:2000_XP|win2003/win32:2000_XP|vista/win32:Vista 32bit|win7/win64:Vista 64bit"
 fi
+# The row that also updates, and meets what another account put first: for the shipped program its
+# 64-bit Windows (WoW64) row.
+hostile=win10
+[ "$INSTALLER_BITS" = 64 ] || hostile=win7
 IFS='|' read -ra rows <<<"$versions"
 for row in "${rows[@]}"; do
   version=${row%%/*} arch=${row#*/} arch=${arch%%:*} folder=${row#*:}
@@ -53,7 +57,7 @@ for row in "${rows[@]}"; do
   # An update: release B of the package (a later DriverVer) is published beside release A, and
   # the entry names both, so that the removal takes both. A link put at the kept program before
   # it leaves the file it points at as it was.
-  if [ "$version" = win10 ]; then
+  if [ "$version" = "$hostile" ]; then
     kept_unix=$(winepath -u "$(wine reg query "$entry" "${view[@]}" /v DisplayIcon | tr -d '\r' | sed -n 's/.*REG_SZ    //p')" 2>/dev/null)
     printf 'victim\r\n' >"$WINEPREFIX/victim.txt"
     ln -sf "$WINEPREFIX/victim.txt" "$kept_unix"
@@ -67,7 +71,7 @@ for row in "${rows[@]}"; do
     [ ! -L "$kept_unix" ] || fail "$version: the kept program is still a link"
   fi
   infs=$(wine reg query "$entry" "${view[@]}" /v DriverPackages | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ    //p')
-  [ "$version" != win10 ] || [[ $infs =~ ^[a-z0-9_]+\.inf\\0[a-z0-9_]+\.inf$ ]] ||
+  [ "$version" != "$hostile" ] || [[ $infs =~ ^[a-z0-9_]+\.inf\\0[a-z0-9_]+\.inf$ ]] ||
     fail "$version: the entry does not name both releases: $infs"
 
   # Removal as Apps & Features starts it, from the kept copy: the published INF, the entry and
@@ -86,12 +90,12 @@ for row in "${rows[@]}"; do
   fi
   # Every name of the removal copy's pattern taken first by another account: the removal runs
   # all the same, under a name of its own, and leaves none of its names behind.
-  if [ "$version" = win10 ]; then
+  if [ "$version" = "$hostile" ]; then
     python3 -c 'import os, sys
 for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").close()' "$(win_temp)"
   fi
   finish_run "$kept" /uninstall
-  [ "$version" != win10 ] || find "$(win_temp)" -maxdepth 1 -name 'Uni????.tmp' -size 0 -delete
+  [ "$version" != "$hostile" ] || find "$(win_temp)" -maxdepth 1 -name 'Uni????.tmp' -size 0 -delete
   expect_eq "$finish_label" "The driver was removed from this computer." "$version: removal text"
   expect_eq "$finish_exit" 0 "$version: removal exit code"
   for inf in ${infs//\\0/ }; do
@@ -107,7 +111,7 @@ for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").c
   expect_eq "$(exit_of "C:\\dist\\$INSTALLER" "/uninstall /quiet")" 645 "$version: nothing to remove (1605)"
   # A kept folder that every account may write to (Wine gives the unix mode as the access list)
   # is not used: the install goes on, unregistered, and puts no program there.
-  if [ "$version" = win10 ]; then
+  if [ "$version" = "$hostile" ]; then
     mkdir -m 777 "$kept_folder"
     expect_eq "$(exit_of "C:\\dist\\$INSTALLER" /quiet)" 0 "$version: an install beside a folder others may write to"
     if wine reg query "$entry" "${view[@]}" >/dev/null 2>&1; then fail "$version: registered in a folder others may write to"; fi
