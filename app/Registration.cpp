@@ -46,6 +46,14 @@ std::string DateText(const os::LocalTime& now) {
   return text;
 }
 
+// The relauncher names so the folder it makes for its copy where only administrators can write,
+// and deletes it when its copy has ended.
+bool RunsFromCopyFolder() { return run::ExeFolder().ends_with(".run"); }
+
+// A folder, made new (never through a link) by the removal before it starts the kept copy's
+// remover, and removed by the remover.
+std::string LoadedMark() { return run::ExeFolder() + "\\loading"; }
+
 }  // namespace
 
 std::string VersionText(std::string_view resource, std::string_view key) {
@@ -205,12 +213,24 @@ bool ForgetProduct() {
   const std::string folder = KeptFolder();
   if (folder.empty() || !os::Os().registry->DeleteKey(EntryKey(folder))) return false;
   // The kept copy may be the very program that started this run and waits for its end: only a
-  // process that outlives both can delete it.
-  os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true});
+  // process that outlives both can delete it. It starts from this program's folder, where only
+  // administrators can write, and Windows looks for its libraries there while loading it; the
+  // relauncher deletes the folder once this run has ended, so this run waits until then.
+  os::Files& files = *os::Os().files;
+  const std::string mark = LoadedMark();
+  const bool waits = RunsFromCopyFolder() && files.CreateFolder(mark) == 0;
+  if (os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true})
+          .succeeded)
+    for (int attempt = 0; waits && attempt < 100 && files.Attributes(mark); ++attempt)
+      os::Os().shell->Sleep(100);
+  if (waits) files.RemoveFolder(mark);
   return true;
 }
 
 void RemoveKeptCopy() {
+  os::Files& files = *os::Os().files;
+  // Windows has loaded this program: the run that started it may end, and the folder go.
+  if (RunsFromCopyFolder()) files.RemoveFolder(LoadedMark());
   const std::string folder = KeptFolder();
   if (folder.empty()) return;
   // Installed again in the meantime (or the entry cannot be read), the product keeps its way out.
@@ -218,7 +238,6 @@ void RemoveKeptCopy() {
   os::Os().registry->Value(EntryKey(folder), "DisplayName", &missing);
   if (!missing) return;
   const std::string kept = folder + kKeptName;
-  os::Files& files = *os::Os().files;
   // The program that ran the removal from the kept copy ends right after it.
   for (int attempt = 0; attempt < 300 && !files.RemoveFile(kept) && run::FileExists(kept);
        ++attempt)

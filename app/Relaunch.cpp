@@ -52,23 +52,24 @@ std::optional<uint32_t> RunRelaunch() {
   // its place after the start is not).
   const bool elevated = run::RunsElevated();
   if (elevated && !program->IsRunningProgram()) giveUp();
+  // Elevated, the copy runs from a folder only administrators can write. Its name inside is the
+  // temporary file's, so its work folder is named as ever.
   // A removal may be started from the kept copy, which the removal deletes: only a process
-  // started after this one has ended can. The copy in the temporary folder starts that process
-  // (the copy's last run), so it must outlive this one: the hold deletes it after the last of its
-  // runs, and as it stands in no folder of its own, nothing stays behind.
-  std::unique_ptr<os::HeldFile> runOnce;
-  if (run::State().Uninstall) {
-    runOnce = program->CopyToRunOnce(copyProgram);
-    if (!runOnce) giveUp();
-  } else if (elevated) {
-    // It runs from a folder only administrators can write. Its name inside is the temporary
-    // file's, so its work folder is named as ever.
+  // started after this one has ended can. The copy starts that process (the copy's last run), so
+  // the copy must outlive this one: the hold deletes it after the last of its runs.
+  if (elevated) {
     uint32_t error = 0;
     copyFolder = files.CreateProtectedFolder(copyBase + ".run", error);
     if (!copyFolder) giveUp();
     copyProgram = copyBase + ".run\\" + run::ExeNameOf(copyBase) + ".exe";
   }
-  if (!runOnce && !program->CopyToNew(copyProgram)) giveUp();
+  std::unique_ptr<os::HeldFile> runOnce;
+  if (run::State().Uninstall) {
+    runOnce = program->CopyToRunOnce(copyProgram);
+    if (!runOnce) giveUp();
+  } else if (!program->CopyToNew(copyProgram)) {
+    giveUp();
+  }
   program.reset();
   run::State().InstallerPath = copyProgram;
 
@@ -78,8 +79,17 @@ std::optional<uint32_t> RunRelaunch() {
   // The copy runs with the switches this start was given.
   ShellRunAndWait(owner, "open", copyProgram, "temp" + run::State().CarriedSwitches, "", 1,
                   &exitCode);
-  if (!runOnce)
-    RemoveFinished([&] { return copyFolder ? copyFolder->DeleteTree() : RemoveFile(copyProgram); });
+  // The copy's last run may still run from the folder: a running program can be renamed, not
+  // deleted, and out of the folder it lets the folder go.
+  if (runOnce && copyFolder) {
+    const std::string away = run::MakeTempFileName();
+    if (!away.empty() && !runOnce->MoveTo(away)) files.RemoveFile(away);
+  }
+  runOnce.reset();
+  if (copyFolder)
+    RemoveFinished([&] { return copyFolder->DeleteTree(); });
+  else if (!run::State().Uninstall)
+    RemoveFinished([&] { return RemoveFile(copyProgram); });
   RemoveFinished([&] { return RemoveFile(copyBase); });
   run::Ui().UnloadTempForm();
   return exitCode;

@@ -56,6 +56,10 @@ class HeldFile {
   // delete it, and it goes once the hold and every program started from it have ended. Null
   // when the copy fails or what is then held at `path` is not, byte for byte, the held file.
   virtual std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) = 0;
+  // Renames the held file through the hold, replacing what stands at `path` (on the same
+  // volume); the hold stays on the file, and a run-once hold deletes it under its new name. A
+  // running program's file can be renamed, though not deleted.
+  virtual bool MoveTo(const std::string& path) = 0;
 };
 
 // The run's log as the handle that writes it sees it.

@@ -132,6 +132,13 @@ class PosixHeldFile final : public HeldFile {
     if (fd < 0) return nullptr;
     return std::make_unique<PosixHeldFile>(files_, path, fd, true);
   }
+  bool MoveTo(const std::string& path) override {
+    const fs::path host = files_.HostPath(path);
+    if (rename(entry_->c_str(), host.c_str()) != 0) return false;
+    files_.held_.erase(entry_);
+    entry_ = files_.held_.insert(host);
+    return true;
+  }
 
  private:
   PosixFiles& files_;

@@ -53,6 +53,9 @@ void* DescriptorFrom(const char* sddl);
 // False when it cannot be read.
 bool OwnedByAdministrators(void* handle, int objectType);
 
+// HeldFile::MoveTo for an open file handle (with DELETE access).
+bool RenameByHandle(void* file, const std::string& path);
+
 // HeldFile::IsRunningProgram for an open file handle.
 bool IsRunningImage(void* file);
 

@@ -30,6 +30,7 @@ class Win32HeldFile final : public HeldFile {
   bool IsRunningProgram() override { return IsRunningImage(handle_.get()); }
   bool CopyToNew(const std::string& path) override;
   std::unique_ptr<HeldFile> CopyToRunOnce(const std::string& path) override;
+  bool MoveTo(const std::string& path) override { return RenameByHandle(handle_.get(), path); }
 
  private:
   UniqueHandle handle_;

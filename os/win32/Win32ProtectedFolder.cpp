@@ -2,6 +2,7 @@
 // winternl.h needs the types windows.h declares.
 #include <winternl.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -135,6 +136,31 @@ class Win32HeldFolder final : public HeldFolder {
   UniqueHandle handle_;
 };
 
+// A path as the native calls take it ("\??\C:\..."); false when it cannot be made.
+class NtPath {
+ public:
+  explicit NtPath(const std::string& path) {
+    const auto toNtPath = Function<DosPathToNtPathFn>("ntdll.dll", "RtlDosPathNameToNtPathName_U");
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (!toNtPath || wideLength <= 0) return;
+    std::wstring wide(wideLength, L'\0');
+    made_ = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), wideLength) &&
+            toNtPath(wide.c_str(), &path_, nullptr, nullptr);
+  }
+  NtPath(const NtPath&) = delete;
+  NtPath& operator=(const NtPath&) = delete;
+  ~NtPath() {
+    const auto freeString = Function<FreeUnicodeStringFn>("ntdll.dll", "RtlFreeUnicodeString");
+    if (made_ && freeString) freeString(&path_);
+  }
+  explicit operator bool() const { return made_; }
+  UNICODE_STRING* get() { return &path_; }
+
+ private:
+  UNICODE_STRING path_ = {};
+  bool made_ = false;
+};
+
 class LocalMemory {
  public:
   LocalMemory() = default;
@@ -235,11 +261,9 @@ std::optional<bool> KeptByAdministratorsAlone(const std::string& path) {
 
 std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint32_t& error) {
   const auto create = Function<NtCreateFileFn>("ntdll.dll", "NtCreateFile");
-  const auto toNtPath = Function<DosPathToNtPathFn>("ntdll.dll", "RtlDosPathNameToNtPathName_U");
-  const auto freeString = Function<FreeUnicodeStringFn>("ntdll.dll", "RtlFreeUnicodeString");
   const auto toError = Function<StatusToErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
   error = ERROR_CALL_NOT_IMPLEMENTED;  // Windows 9x: no descriptors, no NtCreateFile
-  if (!create || !toNtPath || !freeString || !toError) return nullptr;
+  if (!create || !toError) return nullptr;
 
   LocalMemory descriptor;
   *descriptor.out() = DescriptorFrom(kAdministratorsOnly);
@@ -247,21 +271,14 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
     error = GetLastError();
     return nullptr;
   }
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring wide(wideLength > 0 ? wideLength : 1, L'\0');
-  if (wideLength <= 0 ||
-      !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), wideLength)) {
-    error = ERROR_INVALID_NAME;
-    return nullptr;
-  }
-  UNICODE_STRING ntPath = {};
-  if (!toNtPath(wide.c_str(), &ntPath, nullptr, nullptr)) {
+  NtPath ntPath(path);
+  if (!ntPath) {
     error = ERROR_INVALID_NAME;
     return nullptr;
   }
   OBJECT_ATTRIBUTES attributes = {};
   attributes.Length = sizeof attributes;
-  attributes.ObjectName = &ntPath;
+  attributes.ObjectName = ntPath.get();
   attributes.Attributes = kObjCaseInsensitive;
   attributes.SecurityDescriptor = descriptor.get();
   IO_STATUS_BLOCK status = {};
@@ -270,13 +287,35 @@ std::unique_ptr<HeldFolder> CreateProtectedFolder(const std::string& path, uint3
       create(&handle, DELETE | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
              FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, kFileCreate,
              kFileDirectoryFile | kFileSynchronousIo, nullptr, 0);
-  freeString(&ntPath);
   if (result < 0) {
     error = toError(result);
     return nullptr;
   }
   error = 0;
   return std::make_unique<Win32HeldFolder>(handle);
+}
+
+bool RenameByHandle(void* file, const std::string& path) {
+  const auto set = Function<NtSetInformationFileFn>("ntdll.dll", "NtSetInformationFile");
+  NtPath target(path);
+  if (!set || !target) return false;
+  // FILE_RENAME_INFORMATION: replace or not, the folder a relative name starts from (none), the
+  // name's length in bytes and the name.
+  struct RenameInformation {
+    BOOLEAN replace;
+    HANDLE root;
+    ULONG nameBytes;
+    WCHAR name[1];
+  };
+  alignas(RenameInformation) char buffer[sizeof(RenameInformation) + 1024];
+  const USHORT nameBytes = target.get()->Length;
+  if (nameBytes > 1024) return false;
+  auto* const rename = reinterpret_cast<RenameInformation*>(buffer);
+  *rename = {TRUE, nullptr, nameBytes, {}};
+  std::memcpy(rename->name, target.get()->Buffer, nameBytes);
+  IO_STATUS_BLOCK status = {};
+  constexpr int kFileRenameInformation = 10;
+  return set(file, &status, rename, sizeof buffer, kFileRenameInformation) >= 0;
 }
 
 }  // namespace os::win32

@@ -94,7 +94,13 @@ for row in "${rows[@]}"; do
     python3 -c 'import os, sys
 for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").close()' "$(win_temp)"
   fi
-  finish_run "$kept" /uninstall
+  WINEDEBUG=+process finish_run "$kept" /uninstall 2>"$WINEPREFIX/removal.txt"
+  # With administrator rights, the removal's copy and the remover of the kept copy start from a
+  # folder only administrators can write.
+  for run in 'temp /uninstall' /RemoveKeptCopy; do
+    grep -qE 'cmdline L.*\.tmp\.run\\\\[^ ]*\.exe\\" '"$run" "$WINEPREFIX/removal.txt" ||
+      fail "$version: \"$run\" did not start from a folder of its own"
+  done
   [ "$version" != "$hostile" ] || find "$(win_temp)" -maxdepth 1 -name 'Uni????.tmp' -size 0 -delete
   expect_eq "$finish_label" "The driver was removed from this computer." "$version: removal text"
   expect_eq "$finish_exit" 0 "$version: removal exit code"

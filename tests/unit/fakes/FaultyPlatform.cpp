@@ -51,6 +51,9 @@ class FaultyHeldFile final : public os::HeldFile {
     if (!copy) return nullptr;
     return std::make_unique<FaultyHeldFile>(std::move(copy), c_);
   }
+  bool MoveTo(const std::string& path) override {
+    return !c_.Fail("MoveTo", path) && inner_->MoveTo(path);
+  }
 
  private:
   std::unique_ptr<os::HeldFile> inner_;
