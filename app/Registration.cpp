@@ -48,11 +48,15 @@ std::string DateText(const os::LocalTime& now) {
 
 // The relauncher names so the folder it makes for its copy where only administrators can write,
 // and deletes it when its copy has ended.
-bool RunsFromCopyFolder() { return run::ExeFolder().ends_with(".run"); }
+bool RunsFromCopyFolder() {
+  return run::ExeFolder().ends_with(".run");
+}
 
 // A folder, made new (never through a link) by the removal before it starts the kept copy's
 // remover, and removed by the remover.
-std::string LoadedMark() { return run::ExeFolder() + "\\loading"; }
+std::string LoadedMark() {
+  return run::ExeFolder() + "\\loading";
+}
 
 }  // namespace
 
@@ -219,8 +223,8 @@ bool ForgetProduct() {
   os::Files& files = *os::Os().files;
   const std::string mark = LoadedMark();
   const bool waits = RunsFromCopyFolder() && files.CreateFolder(mark) == 0;
-  if (os::Os().processes->Execute({0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true})
-          .succeeded)
+  const os::ShellRequest remover{0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true};
+  if (os::Os().processes->Execute(remover).succeeded)
     for (int attempt = 0; waits && attempt < 100 && files.Attributes(mark); ++attempt)
       os::Os().shell->Sleep(100);
   if (waits) files.RemoveFolder(mark);

@@ -2,6 +2,7 @@
 // Files, folders and temporary names, as the ANSI file functions of Windows see them.
 // Paths are Windows paths ("C:\dir\file"); the posix backend maps them onto the host.
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -94,8 +95,10 @@ class Files {
   // GetTempPathA: with a buffer too small (size 0 included) the answer is the size needed,
   // terminating NUL counted; otherwise the number of characters copied.
   virtual uint32_t TempPath(char* buffer, uint32_t size) = 0;
-  // GetTempFileNameA with unique number 0: creates the empty file. Empty text on failure.
-  virtual std::string TempFileName(const std::string& folder, const std::string& prefix) = 0;
+  // A new, empty file named as GetTempFileNameA names one, where nothing stands at the name with
+  // any of `alsoFree` after it either (names the caller derives from it). Empty text on failure.
+  virtual std::string TempFileName(const std::string& folder, const std::string& prefix,
+                                   std::initializer_list<const char*> alsoFree = {}) = 0;
 
   // Of the entry itself: a link answers with kAttrReparsePoint, not with its target's attributes.
   virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;

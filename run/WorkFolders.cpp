@@ -36,7 +36,9 @@ std::string GetTempFolder() {
 // The folder and the prefix (from the program's name) are usable ANSI forms already, and the
 // platform adds only hexadecimal digits and ".tmp": the name it gives back is usable too.
 std::string MakeTempFileName() {
-  return os::Os().files->TempFileName(GetTempFolder(), ExeName());
+  // A copy run from a folder named after the temporary file names its work folder after it too:
+  // names another account has taken first are passed over.
+  return os::Os().files->TempFileName(GetTempFolder(), ExeName(), {".run", "_InstallationFolder"});
 }
 
 std::string EnsureTrailingBackslash(const std::string& path) {

@@ -4,9 +4,11 @@
 
 namespace run {
 
-void InitWorkPaths();            // sets TempFolder and InstallFolder
-std::string GetTempFolder();     // ends with "\"
-std::string MakeTempFileName();  // a new, empty temporary file
+void InitWorkPaths();         // sets TempFolder and InstallFolder
+std::string GetTempFolder();  // ends with "\"
+// A new, empty temporary file; nothing stands at its name with ".run" or "_InstallationFolder"
+// after it either.
+std::string MakeTempFileName();
 std::string EnsureTrailingBackslash(const std::string& path);
 bool FileExists(const std::string& path);    // exists and is not a folder
 bool FolderExists(const std::string& path);  // listing path\*.* yields anything

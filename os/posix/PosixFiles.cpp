@@ -186,14 +186,19 @@ uint32_t PosixFiles::TempPath(char* buffer, uint32_t size) {
   return static_cast<uint32_t>(temp.size());
 }
 
-std::string PosixFiles::TempFileName(const std::string& folder, const std::string& prefix) {
-  char number[16];
-  std::snprintf(number, sizeof number, "%X", nextTempNumber_++);
+std::string PosixFiles::TempFileName(const std::string& folder, const std::string& prefix,
+                                     std::initializer_list<const char*> alsoFree) {
   // As GetTempFileNameA, with or without the folder's closing backslash.
   const std::string separator = folder.empty() || folder.back() == '\\' ? "" : "\\";
-  const std::string name = folder + separator + prefix.substr(0, 3) + number + ".tmp";
-  if (!WriteAll(name, "")) return {};
-  return name;
+  for (int attempt = 0; attempt < 128; ++attempt) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%X", nextTempNumber_++);
+    const std::string name = folder + separator + prefix.substr(0, 3) + number + ".tmp";
+    bool free = !Attributes(name);
+    for (const char* suffix : alsoFree) free &= !Attributes(name + suffix);
+    if (free) return WriteAll(name, "") ? name : std::string();
+  }
+  return {};
 }
 
 // A symbolic link answers for itself, as a reparse point of the kind of its target.

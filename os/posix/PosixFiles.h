@@ -16,7 +16,8 @@ class PosixFiles : public Files {
   std::filesystem::path HostPath(const std::string& windowsPath) const;
 
   uint32_t TempPath(char* buffer, uint32_t size) override;
-  std::string TempFileName(const std::string& folder, const std::string& prefix) override;
+  std::string TempFileName(const std::string& folder, const std::string& prefix,
+                           std::initializer_list<const char*> alsoFree = {}) override;
   std::optional<uint32_t> Attributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   std::vector<FolderEntry> List(const std::string& pattern) override;

@@ -117,8 +117,10 @@ class Win32Files final : public Files {
   // GetTempFileNameA left to find a free number tries one after the other: where another
   // account has taken many of them that takes minutes, and where it has taken all it fails. The
   // numbers are drawn here instead, a name that is taken is never used, and after many taken
-  // ones the name gets four more digits than its pattern has.
-  std::string TempFileName(const std::string& folder, const std::string& prefix) override {
+  // ones the name gets four more digits than its pattern has. A name whose derived names are
+  // taken counts as taken.
+  std::string TempFileName(const std::string& folder, const std::string& prefix,
+                           std::initializer_list<const char*> alsoFree) override {
     std::string buffer(folder.size() + 256, '\0');
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -136,9 +138,14 @@ class Win32Files final : public Files {
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
       if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
-        return path;
+        bool free = true;
+        for (const char* suffix : alsoFree)
+          free &= GetFileAttributesA((path + suffix).c_str()) == INVALID_FILE_ATTRIBUTES;
+        if (free) return path;
+        DeleteFileA(path.c_str());
+      } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return {};
       }
-      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
     return {};
   }

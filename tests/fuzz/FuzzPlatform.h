@@ -22,7 +22,10 @@ class MemoryFiles final : public os::Files {
   std::map<std::string, std::string> files;  // by upper-cased path
 
   uint32_t TempPath(char* buffer, uint32_t size) override;
-  std::string TempFileName(const std::string&, const std::string&) override { return {}; }
+  std::string TempFileName(const std::string&, const std::string&,
+                           std::initializer_list<const char*>) override {
+    return {};
+  }
   std::optional<uint32_t> Attributes(const std::string& path) override;
   bool SetAttributes(const std::string&, uint32_t) override { return true; }
   std::vector<os::FolderEntry> List(const std::string&) override { return {}; }

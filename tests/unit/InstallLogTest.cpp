@@ -69,8 +69,9 @@ class FailingFiles final : public os::Files {
   uint32_t largestRead = 0;  // the most bytes one read asked for
 
   uint32_t TempPath(char* b, uint32_t s) override { return inner_.TempPath(b, s); }
-  std::string TempFileName(const std::string& f, const std::string& p) override {
-    return inner_.TempFileName(f, p);
+  std::string TempFileName(const std::string& f, const std::string& p,
+                           std::initializer_list<const char*> a) override {
+    return inner_.TempFileName(f, p, a);
   }
   std::optional<uint32_t> Attributes(const std::string& p) override { return inner_.Attributes(p); }
   bool SetAttributes(const std::string& p, uint32_t a) override {

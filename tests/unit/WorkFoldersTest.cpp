@@ -1,5 +1,8 @@
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "app/ExtractionWorker.h"
 #include "run/InstallerState.h"
@@ -36,6 +39,21 @@ TEST_F(WorkFoldersTest, TempFileNamesAreNewEmptyFiles) {
   EXPECT_EQ(first.rfind("C:\\Temp\\Ins", 0), 0u) << first;
   EXPECT_TRUE(run::FileExists(first));
   EXPECT_EQ(files.Length(first), 0u);
+  // Another account's folders at every name a copy would derive from the next few names: those
+  // names are passed over, and the folders stay as they are.
+  std::vector<std::string> taken;
+  for (unsigned number = std::stoul(second.substr(11), nullptr, 16) + 1, n = 0; n < 6; ++n) {
+    char name[64];
+    std::snprintf(name, sizeof name, "C:\\Temp\\Ins%X.tmp%s", number + n / 2,
+                  n % 2 ? ".run" : "_InstallationFolder");
+    taken.push_back(name);
+    ASSERT_EQ(files.CreateFolder(name), 0u) << name;
+  }
+  const std::string third = run::MakeTempFileName();
+  EXPECT_TRUE(run::FileExists(third));
+  for (const char* suffix : {".run", "_InstallationFolder"})
+    EXPECT_FALSE(files.Attributes(third + suffix)) << third;
+  for (const std::string& folder : taken) EXPECT_TRUE(run::FolderExists(folder)) << folder;
 }
 
 TEST_F(WorkFoldersTest, FileAndFolderTestsTellTheKindsApart) {

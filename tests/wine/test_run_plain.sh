@@ -88,11 +88,15 @@ for row in "${rows[@]}"; do
     [ -f "$kept_folder/Uninstall.exe" ] || fail "$version: a failed removal took the kept copy"
     chmod u+w "$(win_windows)/inf/$inf"
   fi
-  # Every name of the removal copy's pattern taken first by another account: the removal runs
-  # all the same, under a name of its own, and leaves none of its names behind.
+  # Every name of the removal copy's pattern taken first by another account, as a file or as the
+  # copy's folder or its work folder: the removal runs all the same, under a name of its own, and
+  # leaves none of its names behind.
   if [ "$version" = "$hostile" ]; then
     python3 -c 'import os, sys
-for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").close()' "$(win_temp)"
+for i in range(65536):
+    name = os.path.join(sys.argv[1], "Uni%04X.tmp" % i)
+    if i % 3: os.mkdir(name + (".run" if i % 3 == 1 else "_InstallationFolder"))
+    else: open(name, "x").close()' "$(win_temp)"
   fi
   WINEDEBUG=+process finish_run "$kept" /uninstall 2>"$WINEPREFIX/removal.txt"
   # With administrator rights, the removal's copy and the remover of the kept copy start from a
@@ -101,7 +105,7 @@ for i in range(65536): open(os.path.join(sys.argv[1], "Uni%04X.tmp" % i), "x").c
     grep -qE 'cmdline L.*\.tmp\.run\\\\[^ ]*\.exe\\" '"$run" "$WINEPREFIX/removal.txt" ||
       fail "$version: \"$run\" did not start from a folder of its own"
   done
-  [ "$version" != "$hostile" ] || find "$(win_temp)" -maxdepth 1 -name 'Uni????.tmp' -size 0 -delete
+  [ "$version" != "$hostile" ] || find "$(win_temp)" -maxdepth 1 -name 'Uni????.tmp*' -empty -delete
   expect_eq "$finish_label" "The driver was removed from this computer." "$version: removal text"
   expect_eq "$finish_exit" 0 "$version: removal exit code"
   for inf in ${infs//\\0/ }; do

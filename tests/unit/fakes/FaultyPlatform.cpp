@@ -79,8 +79,9 @@ class FaultyFiles final : public os::Files {
   uint32_t TempPath(char* buffer, uint32_t size) override {
     return c_.Fail("TempPath") ? 0 : in_.TempPath(buffer, size);
   }
-  std::string TempFileName(const std::string& folder, const std::string& prefix) override {
-    return c_.Fail("TempFileName") ? std::string() : in_.TempFileName(folder, prefix);
+  std::string TempFileName(const std::string& folder, const std::string& prefix,
+                           std::initializer_list<const char*> alsoFree) override {
+    return c_.Fail("TempFileName") ? std::string() : in_.TempFileName(folder, prefix, alsoFree);
   }
   std::optional<uint32_t> Attributes(const std::string& path) override {
     if (c_.Fail("Attributes", path)) return std::nullopt;
