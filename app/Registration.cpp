@@ -46,16 +46,13 @@ std::string DateText(const os::LocalTime& now) {
   return text;
 }
 
-// The relauncher names so the folder it makes for its copy where only administrators can write,
-// and deletes it when its copy has ended.
-bool RunsFromCopyFolder() {
-  return run::ExeFolder().ends_with(".run");
-}
-
-// A folder, made new (never through a link) by the removal before it starts the kept copy's
-// remover, and removed by the remover.
-std::string LoadedMark() {
-  return run::ExeFolder() + "\\loading";
+// A folder the removal makes new (never through a link) before it starts the kept copy's
+// remover, and the remover removes once it is loaded. It stands in the folder the relauncher made
+// for its copy, where only administrators can write and which it deletes when its copy has ended;
+// empty when this program runs from anywhere else.
+std::string LoadingMark() {
+  const std::string folder = run::ExeFolder();
+  return folder.ends_with(run::kCopyFolderSuffix) ? folder + "\\loading" : std::string();
 }
 
 }  // namespace
@@ -221,8 +218,8 @@ bool ForgetProduct() {
   // administrators can write, and Windows looks for its libraries there while loading it; the
   // relauncher deletes the folder once this run has ended, so this run waits until then.
   os::Files& files = *os::Os().files;
-  const std::string mark = LoadedMark();
-  const bool waits = RunsFromCopyFolder() && files.CreateFolder(mark) == 0;
+  const std::string mark = LoadingMark();
+  const bool waits = !mark.empty() && files.CreateFolder(mark) == 0;
   const os::ShellRequest remover{0, "open", run::ProgramFile(), "/RemoveKeptCopy", "", 0, true};
   if (os::Os().processes->Execute(remover).succeeded)
     for (int attempt = 0; waits && attempt < 100 && files.Attributes(mark); ++attempt)
@@ -234,7 +231,7 @@ bool ForgetProduct() {
 void RemoveKeptCopy() {
   os::Files& files = *os::Os().files;
   // Windows has loaded this program: the run that started it may end, and the folder go.
-  if (RunsFromCopyFolder()) files.RemoveFolder(LoadedMark());
+  if (const std::string mark = LoadingMark(); !mark.empty()) files.RemoveFolder(mark);
   const std::string folder = KeptFolder();
   if (folder.empty()) return;
   // Installed again in the meantime (or the entry cannot be read), the product keeps its way out.

@@ -59,9 +59,10 @@ std::optional<uint32_t> RunRelaunch() {
   // the copy must outlive this one: the hold deletes it after the last of its runs.
   if (elevated) {
     uint32_t error = 0;
-    copyFolder = files.CreateProtectedFolder(copyBase + ".run", error);
+    const std::string folder = copyBase + run::kCopyFolderSuffix;
+    copyFolder = files.CreateProtectedFolder(folder, error);
     if (!copyFolder) giveUp();
-    copyProgram = copyBase + ".run\\" + run::ExeNameOf(copyBase) + ".exe";
+    copyProgram = folder + "\\" + run::ExeNameOf(copyBase) + ".exe";
   }
   std::unique_ptr<os::HeldFile> runOnce;
   if (run::State().Uninstall) {

@@ -15,7 +15,7 @@ namespace run {
 
 void InitWorkPaths() {
   State().TempFolder = GetTempFolder();
-  State().InstallFolder = State().TempFolder + ExeName() + "_InstallationFolder";
+  State().InstallFolder = State().TempFolder + ExeName() + kWorkFolderSuffix;
 }
 
 std::string GetTempFolder() {
@@ -38,7 +38,8 @@ std::string GetTempFolder() {
 std::string MakeTempFileName() {
   // A copy run from a folder named after the temporary file names its work folder after it too:
   // names another account has taken first are passed over.
-  return os::Os().files->TempFileName(GetTempFolder(), ExeName(), {".run", "_InstallationFolder"});
+  return os::Os().files->TempFileName(GetTempFolder(), ExeName(),
+                                      {kCopyFolderSuffix, kWorkFolderSuffix});
 }
 
 std::string EnsureTrailingBackslash(const std::string& path) {

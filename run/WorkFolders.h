@@ -4,10 +4,14 @@
 
 namespace run {
 
+// What a run names after its temporary file: the folder its elevated copy runs from, and the
+// work folder.
+inline constexpr char kCopyFolderSuffix[] = ".run";
+inline constexpr char kWorkFolderSuffix[] = "_InstallationFolder";
+
 void InitWorkPaths();         // sets TempFolder and InstallFolder
 std::string GetTempFolder();  // ends with "\"
-// A new, empty temporary file; nothing stands at its name with ".run" or "_InstallationFolder"
-// after it either.
+// A new, empty temporary file; nothing stands at its name with either suffix after it either.
 std::string MakeTempFileName();
 std::string EnsureTrailingBackslash(const std::string& path);
 bool FileExists(const std::string& path);    // exists and is not a folder
